@@ -1,0 +1,44 @@
+# Shared by run.sh and test.sh: install what the build needs, then configure and build.
+# Sourced, not run.
+
+# Debian 12 packages the tool, its tests and its simulator are built with.
+SIGNCONFIG_PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-serialport-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    fonts-dejavu-core
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then
+        "$@"
+    elif command -v sudo >/dev/null 2>&1; then
+        sudo "$@"
+    else
+        echo "Need root to run: $* (install sudo or run as root)" >&2
+        return 1
+    fi
+}
+
+install_missing_packages() {
+    local missing=()
+    local pkg
+    for pkg in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$pkg")
+        fi
+    done
+    if [ "${#missing[@]}" -gt 0 ]; then
+        echo "Installing: ${missing[*]}"
+        as_root apt-get update
+        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    fi
+}
+
+# configure_and_build BUILD_DIR [cmake options...]
+configure_and_build() {
+    local dir="$1"
+    shift
+    cmake -S "$SIGNCONFIG_ROOT" -B "$SIGNCONFIG_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$SIGNCONFIG_ROOT/$dir"
+}

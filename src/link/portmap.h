@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+namespace signlink {
+
+// Which device a COM number opens on Linux. An entry named "COMn" in the port map folder
+// ($XDG_CONFIG_HOME/signconfig/ports, ~/.config when XDG_CONFIG_HOME is unset) wins, usually a
+// symbolic link to /dev/serial/by-id/...; a link whose target is missing still counts as present,
+// so the port then reports "no such port" rather than silently opening another device. Without
+// an entry: COM 1-4 are /dev/ttyS0-3, COM 5-8 /dev/ttyUSB0-3, COM 9-12 /dev/ttyACM0-3.
+// The folder is only read, never written.
+class PortMap {
+public:
+    // Uses the environment's XDG_CONFIG_HOME / HOME.
+    PortMap();
+    explicit PortMap(QString mapFolder);
+
+    static constexpr int FirstPort = 1;
+    static constexpr int LastPort = 12;
+
+    QString mapFolder() const { return m_folder; }
+
+    // The path COM n opens, or an empty text when n is outside 1..12.
+    QString devicePath(int comNumber) const;
+
+    // The built-in device of COM n without any map entry (empty outside 1..12).
+    static QString defaultDevice(int comNumber);
+
+private:
+    QString m_folder;
+};
+
+} // namespace signlink

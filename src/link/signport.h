@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+namespace signlink {
+
+// Why a port could not be opened. The numbers are what the operator sees; 8002 has always meant
+// "there is no such port", the others are this tool's own.
+enum class OpenError : int {
+    None = 0,
+    NoSuchPort = 8002,        // the COM number is outside 1..12 or its device does not exist
+    Busy = 8005,              // another program holds the port
+    PermissionDenied = 8015,  // the user may not open the device
+    Other = 8020,             // anything else; the description carries the system's message
+};
+
+struct OpenResult {
+    OpenError error = OpenError::None;
+    QString description;  // a sentence a person can act on; empty on success
+    bool ok() const { return error == OpenError::None; }
+    int code() const { return static_cast<int>(error); }
+};
+
+// One serial connection to the sign, with the operations the windows use: choose the COM number,
+// open, write one command, read waiting characters one at a time, close. The line settings are
+// fixed (9600 baud, 8 data bits, no parity, 1 stop bit, no flow control).
+//
+// Implementations: SerialSignPort (a real device through QSerialPort) and the tests' fake.
+class SignPort : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    ~SignPort() override = default;
+
+    void setCommPort(int comNumber) { m_commPort = comNumber; }
+    int commPort() const { return m_commPort; }
+
+    virtual OpenResult open() = 0;
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Queues the whole text for sending in one write. False when the port is not open or the
+    // write was refused; nothing is sent then.
+    virtual bool output(const QByteArray &bytes) = 0;
+
+    // Characters received and not yet read, and the next of them.
+    virtual qint64 inBufferCount() const = 0;
+    virtual char input() = 0;
+
+signals:
+    // At least one character is waiting.
+    void received();
+    // The open port failed (adapter unplugged, line hung up). The port is already closed when
+    // this is emitted, and it is emitted once per failure.
+    void connectionLost(const QString &description);
+
+private:
+    int m_commPort = 1;
+};
+
+} // namespace signlink
+
+namespace signlink {
+
+// The text of the "Cannot Open Port:" message for COM `comNumber`: the number, a line break, and
+// "Please Change Comport" when the port does not exist, the failure's own description otherwise.
+QString cannotOpenPortMessage(int comNumber, const OpenResult &result);
+
+} // namespace signlink

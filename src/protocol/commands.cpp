@@ -1,0 +1,61 @@
+#include "protocol/commands.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace protocol {
+
+QString priorityDefaultsCommand(int priority, const PriorityCodes &codes, const QString &timeoutText)
+{
+    // The sign expects this attribute order, which is not the order of the .led file.
+    return u"<DF pr=%1 f=%2 c=%3 s=%4 a=%5 sp=%6 p=%7 b=%8 t="_s
+               .arg(priority)
+               .arg(codes.font)
+               .arg(codes.color)
+               .arg(codes.style)
+               .arg(codes.alignment)
+               .arg(codes.speed)
+               .arg(codes.pause)
+               .arg(codes.beep)
+        // Appended rather than passed to arg(), so that a "%1" typed by the operator stays as is.
+        + timeoutText + u'>';
+}
+
+QString idModeCommand(bool autoId) { return autoId ? u"<id=auto>"_s : u"<id=user>"_s; }
+
+QString userCommand(const QString &text) { return u"<UC>"_s + text; }
+
+QString linkCommand(int id, const QString &capcode, int priority)
+{
+    return u"<link id="_s + QString::number(id) + u" cap="_s + capcode + u" pr="_s
+        + QString::number(priority) + u'>';
+}
+
+QString removeLinkCommand(int id) { return u"<link id=%1 cap=0>"_s.arg(id); }
+
+QString forceId0OnCommand() { return u"<FORCE id=0>"_s; }
+QString forceIdOffCommand() { return u"<FORCE_ID_OFF>"_s; }
+QString factoryDefaultsCommand() { return u"<FD>"_s; }
+QString readConfigurationCommand() { return u"DOWNLOAD_ALL"_s; }
+
+std::optional<QByteArray> wireBytes(const QString &command)
+{
+    // toLatin1() would quietly turn such a character into "?", and the sign would store that.
+    if (firstUnsendableChar(command))
+        return std::nullopt;
+    return command.toLatin1() + '\r';
+}
+
+std::optional<QString> firstUnsendableChar(const QString &text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.unicode() <= 0xFF)
+            continue;
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            return text.mid(i, 2);
+        return QString(c);
+    }
+    return std::nullopt;
+}
+
+} // namespace protocol

@@ -1,0 +1,125 @@
+#include "protocol/configdump.h"
+
+#include "protocol/numbers.h"
+
+#include <QStringList>
+
+#include <cmath>
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace protocol {
+
+namespace {
+
+constexpr qsizetype kPriorityFields = 8;
+constexpr qsizetype kFirstLinkField = 40;
+constexpr int kLinkTriples = 16;
+constexpr qsizetype kIdModeField = 88;
+constexpr qsizetype kUserCommandField = 89;
+
+// What the sign adds to each list position of a priority row, in dump order: font, style,
+// colour, speed, alignment, pause, beep. The timeout is sent in fifths of a second.
+using Offsets = std::array<double, 7>;
+
+Offsets offsetsFor(const QString &model)
+{
+    if (model == "RW2290"_L1 || model == "PN360"_L1)
+        return {64, 65, 65, 48, 49, 48, 20};
+    if (model == "QB7"_L1)
+        return {0, 0, 0, 5, 0, 0, 20};
+    return {0, 0, 0, 0, 0, 0, 20};
+}
+
+std::optional<qint16> numberAt(const QStringList &fields, qsizetype index, double offset)
+{
+    if (index >= fields.size())
+        return std::nullopt;
+    return toInt16(leadingNumber(fields.at(index)) - offset);
+}
+
+DumpPriorityRow readPriorityRow(const QStringList &fields, qsizetype first, const Offsets &offsets)
+{
+    DumpPriorityRow row;
+    // The order of the fields in the dump, not the order of the command.
+    std::optional<qint16> *const targets[] = {&row.font,      &row.style, &row.color, &row.speed,
+                                              &row.alignment, &row.pause, &row.beep};
+    for (std::size_t k = 0; k < offsets.size(); ++k)
+        *targets[k] = numberAt(fields, first + static_cast<qsizetype>(k), offsets[k]);
+    const qsizetype timeoutField = first + kPriorityFields - 1;
+    if (timeoutField < fields.size())
+        row.timeout = toInt16(leadingNumber(fields.at(timeoutField)) / 5.0);
+    return row;
+}
+
+// The row a triple's ID field names, if it is one of the eight.
+std::optional<int> linkId(const QString &field)
+{
+    const double id = leadingNumber(field);
+    if (id < 0 || id > 7 || id != std::floor(id))
+        return std::nullopt;
+    return static_cast<int>(id);
+}
+
+void readLinks(const QStringList &fields, std::array<DumpLinkRow, 8> &links)
+{
+    for (int j = 0; j < kLinkTriples; ++j) {
+        const qsizetype first = kFirstLinkField + 3 * j;
+        if (first + 2 >= fields.size())
+            break;  // this triple and every later one are cut off
+        const QString &capcode = fields.at(first + 1);
+        if (capcode == u"0"_s)
+            continue;  // an empty slot
+        const std::optional<int> id = linkId(fields.at(first));
+        if (!id)
+            continue;
+        DumpLinkRow &row = links[static_cast<std::size_t>(*id)];
+        // An ID with several capcodes comes as several triples; the box shows them joined.
+        row.capcode = row.capcode.isEmpty() ? capcode : row.capcode + u',' + capcode;
+        row.named = true;
+        const QString &priorityField = fields.at(first + 2);
+        if (leadingNumber(priorityField) < 5) {
+            if (const std::optional<qint16> priority = toInt16(leadingNumber(priorityField))) {
+                row.priority = priority;
+                row.priorityText = priorityField;
+            }
+        }
+    }
+}
+
+} // namespace
+
+ConfigDump readConfigDump(const QString &line)
+{
+    ConfigDump dump;
+
+    const QStringList parts = line.split(u':');
+    QString header = parts.at(0);
+    header.remove("DOWNLOAD_ALL"_L1, Qt::CaseSensitive);  // the sign may echo the request
+    const qsizetype comma = header.indexOf(u',');
+    if (comma < 0) {
+        dump.model = header;
+    } else {
+        dump.model = header.left(comma);
+        dump.build = header.mid(comma + 1).section(u',', 0, 0);
+    }
+
+    // Empty data carries no fields at all, not one empty field that would read as 0.
+    const QString data = parts.size() > 1 ? parts.at(1) : QString();
+    const QStringList fields = data.isEmpty() ? QStringList() : data.split(u',');
+
+    const Offsets offsets = offsetsFor(dump.model);
+    for (std::size_t n = 0; n < dump.priorities.size(); ++n)
+        dump.priorities[n] = readPriorityRow(fields, static_cast<qsizetype>(n) * kPriorityFields, offsets);
+
+    dump.linksComplete = fields.size() >= kFirstLinkField + 3 * kLinkTriples;
+    readLinks(fields, dump.links);
+
+    if (kIdModeField < fields.size())
+        dump.autoId = fields.at(kIdModeField) == u"1"_s;
+    if (kUserCommandField < fields.size())
+        dump.userCommand = fields.at(kUserCommandField);
+    return dump;
+}
+
+} // namespace protocol

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class QWidget;
+
+namespace ui {
+
+// Everything the windows ask of the desktop: message boxes, file dialogs, the web browser and
+// starting another program. Windows get it through their constructor, so a test can answer the
+// dialogs and see the messages instead of a person.
+class UiServices {
+public:
+    virtual ~UiServices() = default;
+
+    // A message box with an OK button only. An empty title leaves the application's name.
+    virtual void message(QWidget *parent, const QString &title, const QString &text) = 0;
+
+    // File dialogs; an empty text when the operator cancels.
+    virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
+    virtual QString saveFileName(QWidget *parent, const QString &filter) = 0;
+
+    // Opens a web page in the desktop's browser; false when none could be started.
+    virtual bool openUrl(const QUrl &url) = 0;
+
+    // Starts a program without waiting for it; false when it could not be started.
+    virtual bool startDetached(const QString &program, const QStringList &arguments,
+                               const QString &workingDirectory) = 0;
+};
+
+// The real desktop: QMessageBox, QFileDialog, QDesktopServices and QProcess.
+class DesktopUiServices final : public UiServices {
+public:
+    void message(QWidget *parent, const QString &title, const QString &text) override;
+    QString openFileName(QWidget *parent, const QString &filter) override;
+    QString saveFileName(QWidget *parent, const QString &filter) override;
+    bool openUrl(const QUrl &url) override;
+    bool startDetached(const QString &program, const QStringList &arguments,
+                       const QString &workingDirectory) override;
+};
+
+} // namespace ui

@@ -1,0 +1,278 @@
+#include "ui/main/kestrovanmain.h"
+
+#include "config/catalogue.h"
+#include "ui/common/maker.h"
+#include "ui/common/uiservices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QUrl>
+
+namespace ui {
+
+namespace {
+
+constexpr int PanelShownTwips = 9700;
+constexpr int PanelHiddenTwips = 5750;
+
+void fillList(QComboBox *list, const QStringList &entries)
+{
+    list->clear();
+    list->addItems(entries);
+    list->setCurrentIndex(-1);
+}
+
+qint16 positionOf(const QComboBox *list)
+{
+    return static_cast<qint16>(list->currentIndex());
+}
+
+} // namespace
+
+KestrovanMain::KestrovanMain(PortFactory ports, UiServices &services, QWidget *parent)
+    : QMainWindow(parent), m_ports(std::move(ports)), m_services(services), MSComm2(m_ports())
+{
+    setObjectName(QStringLiteral("KestrovanMain"));
+    setWindowTitle(QStringLiteral("Sign Configuration Manager ver 4.8b"));
+    buildControls();
+    setupTimers();
+    connectHandlers();
+    Form_Load();
+}
+
+// The port object closes its device when it goes; nothing else is saved or sent on the way out.
+KestrovanMain::~KestrovanMain() = default;
+
+void KestrovanMain::setupTimers()
+{
+    struct TimerSetup {
+        QTimer *timer;
+        const char *name;
+        int interval;
+    };
+    const TimerSetup timers[] = {
+        {&DataTimeout, "DataTimeout", 10}, {&SleepTimer, "SleepTimer", 10},
+        {&FactoryDef, "FactoryDef", 500},  {&TextClear, "TextClear", 5000},
+        {&UploadTimer, "UploadTimer", 500}, {&ComClose, "ComClose", 400},
+    };
+    for (const TimerSetup &setup : timers) {
+        setup.timer->setParent(this);
+        setup.timer->setObjectName(QString::fromLatin1(setup.name));
+        setup.timer->setInterval(setup.interval);
+        setup.timer->setTimerType(Qt::PreciseTimer);
+    }
+}
+
+void KestrovanMain::connectHandlers()
+{
+    connect(MSComm2.get(), &signlink::SignPort::received, this, &KestrovanMain::MSComm2_OnComm);
+    connect(MSComm2.get(), &signlink::SignPort::connectionLost, this, &KestrovanMain::onConnectionLost);
+
+    connect(&DataTimeout, &QTimer::timeout, this, &KestrovanMain::DataTimeout_Timer);
+    connect(&SleepTimer, &QTimer::timeout, this, &KestrovanMain::SleepTimer_Timer);
+    connect(&ComClose, &QTimer::timeout, this, &KestrovanMain::ComClose_Timer);
+    connect(&TextClear, &QTimer::timeout, this, &KestrovanMain::TextClear_Timer);
+
+    // Only typing in the box counts: a pause chosen by a download or a file marks nothing.
+    connect(PauseP0->lineEdit(), &QLineEdit::textEdited, this, &KestrovanMain::PauseP0_Change);
+    connect(PauseP1->lineEdit(), &QLineEdit::textEdited, this, &KestrovanMain::PauseP1_Change);
+    for (const PriorityRowControls &row : priorityRows()) {
+        QComboBox *pause = row.pause;
+        // A typed digit selects the entry it names, so the list position follows the text.
+        connect(pause->lineEdit(), &QLineEdit::textEdited, pause,
+                [pause](const QString &text) { pause->setCurrentIndex(pause->findText(text)); });
+    }
+
+    connect(ShowPriority, &QToolButton::clicked, this, &KestrovanMain::ShowPriority_Click);
+    connect(HidePriority, &QToolButton::clicked, this, &KestrovanMain::HidePriority_Click);
+    connect(TestBtn, &QPushButton::clicked, this, &KestrovanMain::TestBtn_Click);
+    connect(Image1, &QToolButton::clicked, this, &KestrovanMain::Image1_Click);
+    connect(SetupDefaultMsg, &QPushButton::clicked, this, &KestrovanMain::SetupDefaultMsg_Click);
+    connect(SendTestMsg, &QPushButton::clicked, this, &KestrovanMain::SendTestMsg_Click);
+    connect(signExit, &QAction::triggered, this, &KestrovanMain::signExit_Click);
+}
+
+void KestrovanMain::Form_Load()
+{
+    m_config.flags.priorityChanged.fill(false);
+
+    const config::ModelOptionSet standard = config::standardOptionSet();
+    for (const PriorityRowControls &row : priorityRows()) {
+        fillList(row.font, standard.font);
+        fillList(row.color, standard.color);
+        fillList(row.style, standard.style);
+        fillList(row.alignment, standard.alignment);
+        fillList(row.speed, standard.speed);
+        fillList(row.pause, standard.pause);
+        fillList(row.beep, standard.beep);
+    }
+
+    ComportsList->clear();
+    for (int n = 1; n <= 12; ++n)
+        ComportsList->addItem(QStringLiteral("COM %1").arg(n));
+    ComportsList->setCurrentIndex(0);
+
+    const QStringList priorities = config::linkPriorityLabels();
+    for (QComboBox *list : Pri0)
+        fillList(list, priorities);
+
+    m_saveSettingsTick = 1;
+    m_config.configFileName.clear();
+
+    // The panel with the display defaults is open at start; its hide button lies in front.
+    ShowPriority->setVisible(false);
+    HidePriority->setVisible(true);
+}
+
+config::ConfigValues KestrovanMain::currentValues() const
+{
+    config::ConfigValues values;
+    const auto rows = priorityRows();
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const PriorityRowControls &row = rows[n];
+        config::PriorityDefaults &p = values.priorities[n];
+        p.font = positionOf(row.font);
+        p.style = positionOf(row.style);
+        p.color = positionOf(row.color);
+        p.speed = positionOf(row.speed);
+        p.alignment = positionOf(row.alignment);
+        p.pause = positionOf(row.pause);
+        p.beep = positionOf(row.beep);
+        p.timeout = row.timeout->text();
+    }
+    for (int i = 0; i < config::LinkCount; ++i) {
+        values.links[i].capcode = Capcode0[i]->text();
+        values.links[i].priority = positionOf(Pri0[i]);
+    }
+    values.autoId = AutoID->isChecked() ? 1 : 0;
+    values.userCommand = usercmd1->text();
+    return values;
+}
+
+qint16 KestrovanMain::getChangedRows()
+{
+    return config::getChangedRows(currentValues(), m_config.baseline, m_config.flags);
+}
+
+void KestrovanMain::ApplyModelOptions(const QString &model, const QString &build)
+{
+    Q_UNUSED(build)  // the build number selects nothing
+    const config::ModelOptionSet set = config::SelectOptionSet(model, config::OptionWindow::Main);
+    for (const PriorityRowControls &row : priorityRows()) {
+        fillList(row.font, set.font);
+        fillList(row.style, set.style);
+        fillList(row.color, set.color);
+        fillList(row.speed, set.speed);
+        fillList(row.alignment, set.alignment);
+        fillList(row.pause, set.pause);
+        fillList(row.beep, set.beep);
+        if (set.speedState != config::SelectorState::Leave)
+            row.speed->setEnabled(set.speedState == config::SelectorState::Enable);
+        if (set.alignmentState != config::SelectorState::Leave)
+            row.alignment->setEnabled(set.alignmentState == config::SelectorState::Enable);
+    }
+    for (const config::ControlChange &change : set.extra) {
+        QWidget *control = findChild<QWidget *>(change.control);
+        if (!control)
+            continue;
+        switch (change.property) {
+        case config::ControlChange::Property::Visible:
+            control->setVisible(change.value.toBool());
+            break;
+        case config::ControlChange::Property::Enabled:
+            control->setEnabled(change.value.toBool());
+            break;
+        case config::ControlChange::Property::Caption:
+            if (auto *label = qobject_cast<QLabel *>(control))
+                label->setText(change.value.toString());
+            break;
+        }
+    }
+}
+
+void KestrovanMain::PauseP0_Change()
+{
+    m_config.flags.priorityChanged[0] = true;
+}
+
+void KestrovanMain::PauseP1_Change()
+{
+    m_config.flags.priorityChanged[1] = true;
+}
+
+void KestrovanMain::setWindowHeightTwips(int twips)
+{
+    const int pixels = twips * logicalDpiY() / 1440;
+    // The height is the whole window's; the title bar and frame are the desktop's part of it.
+    const int frame = frameGeometry().height() - geometry().height();
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    resize(width(), std::max(pixels - frame, minimumSizeHint().height()));
+}
+
+void KestrovanMain::ShowPriority_Click()
+{
+    m_priorityPanel->setVisible(true);
+    setWindowHeightTwips(PanelShownTwips);
+    ShowPriority->setVisible(false);
+    HidePriority->setVisible(true);
+}
+
+void KestrovanMain::HidePriority_Click()
+{
+    m_priorityPanel->setVisible(false);
+    setWindowHeightTwips(PanelHiddenTwips);
+    ShowPriority->setVisible(true);
+    HidePriority->setVisible(false);
+}
+
+void KestrovanMain::TestBtn_Click()
+{
+    // A leftover aid for lining up the style column: nudges it right by 10 twips and says where
+    // it now starts. The layout puts it back on the next resize.
+    const int step = std::max(1, 10 * logicalDpiX() / 1440);
+    StyleP0->move(StyleP0->x() + step, StyleP0->y());
+    TestOut->setText(QString::number(StyleP0->x() * 1440 / logicalDpiX()));
+}
+
+void KestrovanMain::Image1_Click()
+{
+    if (!m_services.openUrl(QUrl(QString::fromLatin1(maker::HomePage))))
+        showStatus(tr("No web browser could be started for %1").arg(QString::fromLatin1(maker::HomePage)));
+}
+
+void KestrovanMain::C_Click()
+{
+}
+
+void KestrovanMain::SetupDefaultMsg_Click()
+{
+    // That window opens the same COM number with a connection of its own.
+    if (MSComm2->isOpen())
+        MSComm2->close();
+    // A download still waiting for its answer is over now; its closing tick would find the port
+    // closed and leave the buttons it disabled switched off for good.
+    if (ComClose.isActive()) {
+        ComClose.stop();
+        UploadAll->setEnabled(true);
+        UploadFactoryDef->setEnabled(true);
+    }
+    DownloadAll->setText(QStringLiteral("Download from Sign"));
+    DownloadAll->setEnabled(true);
+}
+
+void KestrovanMain::SendTestMsg_Click()
+{
+}
+
+void KestrovanMain::signExit_Click()
+{
+    close();
+}
+
+} // namespace ui

@@ -1,0 +1,176 @@
+#pragma once
+
+#include "config/signconfig.h"
+#include "link/linebuffer.h"
+#include "link/signport.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QProgressBar;
+class QPushButton;
+class QToolButton;
+class QWidget;
+
+namespace ui {
+
+class UiServices;
+
+// Makes the serial connection a window talks to the sign through.
+using PortFactory = std::function<std::unique_ptr<signlink::SignPort>()>;
+
+// The controls of one priority row of the display defaults.
+struct PriorityRowControls {
+    QComboBox *font, *style, *color, *speed, *alignment, *pause, *beep;
+    QLineEdit *timeout;
+};
+
+// The main window: the sign's configuration, the status line, and the buttons of every workflow.
+// It lives for the whole run. Its port is opened by each action and closed again after it.
+class KestrovanMain : public QMainWindow {
+    Q_OBJECT
+public:
+    KestrovanMain(PortFactory ports, UiServices &services, QWidget *parent = nullptr);
+    ~KestrovanMain() override;
+
+    // State the other windows read.
+    QString LEDSignModelNumber() const { return m_modelNumber; }
+    QString LEDSignBuildNumber() const { return m_buildNumber; }
+    qint16 getSaveSettingsTick() const { return m_saveSettingsTick; }
+    void setSaveSettingsTick(qint16 tick) { m_saveSettingsTick = tick; }
+
+    // Compares the controls with the baseline and flags what differs (the upload calls it).
+    qint16 getChangedRows();
+
+    // Waits `count` ticks of SleepTimer (10 ms each) while window events go on. False when the
+    // window was destroyed meanwhile.
+    bool Sleep(qint16 count);
+
+    // The sign link of this window: the COM number comes from ComportsList (position + 1).
+    signlink::OpenResult openSignPort();
+    // Opens the port; on failure shows "Cannot Open Port:" with the port number and the reason.
+    bool openSignPortOrSay();
+    bool writeCommand(const QString &command);  // one write of the text and a single CR
+    void closeSignPort();
+    int selectedPortNumber() const;
+    signlink::SignPort &signPort() { return *MSComm2; }
+
+    const config::SignConfig &signConfig() const { return m_config; }
+    config::ConfigValues currentValues() const;
+    std::array<PriorityRowControls, config::PriorityCount> priorityRows() const;
+
+    // The option lists for a model, as the catalogue gives them for this window.
+    void ApplyModelOptions(const QString &model, const QString &build);
+
+    // Shows `text` in the status line and starts its clearing timer.
+    void showStatus(const QString &text);
+
+    // --- controls (named as the other windows and the tests know them) ---
+    QPushButton *TestBtn = nullptr;
+    QCheckBox *ForceOnID0 = nullptr;
+    QPushButton *ForceUpload = nullptr;
+    QPushButton *SetupDefaultMsg = nullptr;
+    QLineEdit *usercmd1 = nullptr;
+    QLabel *Label24 = nullptr;
+    QComboBox *ComportsList = nullptr;
+    QCheckBox *AutoID = nullptr;
+
+    QComboBox *FontP0 = nullptr, *FontP1 = nullptr, *FontP2 = nullptr, *FontP3 = nullptr, *FontP4 = nullptr;
+    QComboBox *StyleP0 = nullptr, *StyleP1 = nullptr, *StyleP2 = nullptr, *StyleP3 = nullptr, *StyleP4 = nullptr;
+    QComboBox *ColorP0 = nullptr, *ColorP1 = nullptr, *ColorP2 = nullptr, *ColorP3 = nullptr, *ColorP4 = nullptr;
+    QComboBox *SpeedP0 = nullptr, *SpeedP1 = nullptr, *SpeedP2 = nullptr, *SpeedP3 = nullptr, *SpeedP4 = nullptr;
+    QComboBox *AlignmentP0 = nullptr, *AlignmentP1 = nullptr, *AlignmentP2 = nullptr, *AlignmentP3 = nullptr,
+              *AlignmentP4 = nullptr;
+    QComboBox *PauseP0 = nullptr, *PauseP1 = nullptr, *PauseP2 = nullptr, *PauseP3 = nullptr, *PauseP4 = nullptr;
+    QComboBox *BeepP0 = nullptr, *BeepP1 = nullptr, *BeepP2 = nullptr, *BeepP3 = nullptr, *BeepP4 = nullptr;
+    QLineEdit *TimeoutP0 = nullptr, *TimeoutP1 = nullptr, *TimeoutP2 = nullptr, *TimeoutP3 = nullptr,
+              *TimeoutP4 = nullptr;
+
+    std::array<QLineEdit *, config::LinkCount> Capcode0{};
+    std::array<QComboBox *, config::LinkCount> Pri0{};
+    QLabel *LabelID0 = nullptr, *LabelID1 = nullptr, *LabelID2 = nullptr, *LabelID3 = nullptr,
+           *LabelID4 = nullptr, *LabelID5 = nullptr, *LabelID6 = nullptr, *LabelID7 = nullptr;
+    QLabel *Label21 = nullptr, *Label22 = nullptr;
+    QLabel *Label0 = nullptr, *Label1 = nullptr, *Label2 = nullptr, *Label3 = nullptr, *Label4 = nullptr;
+    QLabel *Label5 = nullptr, *Label6 = nullptr, *Label7 = nullptr, *label8 = nullptr, *Label9 = nullptr,
+           *Label10 = nullptr, *Label11 = nullptr, *Label12 = nullptr;
+
+    QPushButton *SendTestMsg = nullptr;
+    QPushButton *UploadFactoryDef = nullptr;
+    QPushButton *UploadAll = nullptr;
+    QPushButton *DownloadAll = nullptr;
+    QProgressBar *ProgressUploadAll = nullptr;
+    QToolButton *ShowPriority = nullptr, *HidePriority = nullptr;
+    QLabel *TestOut = nullptr;
+    QLabel *FCountLabel = nullptr, *FCount = nullptr;
+    QToolButton *Image1 = nullptr;
+    QLabel *TestLabel = nullptr;
+    QLabel *Label23 = nullptr, *LEDSignModel = nullptr;
+    QLabel *Textout = nullptr;
+    QLabel *C = nullptr;
+
+    QMenu *signFile = nullptr, *signTools = nullptr, *signHelp = nullptr;
+    QAction *signOpenFile = nullptr, *menuBar1 = nullptr, *signSaveAs = nullptr, *menuBar2 = nullptr,
+            *signExit = nullptr, *signUpgrade = nullptr, *signAbout = nullptr;
+
+    QTimer DataTimeout, SleepTimer, FactoryDef, TextClear, UploadTimer, ComClose;
+
+public slots:
+    void MSComm2_OnComm();
+    void DataTimeout_Timer();
+    void SleepTimer_Timer();
+    void ComClose_Timer();
+    void TextClear_Timer();
+
+    void PauseP0_Change();
+    void PauseP1_Change();
+    void ShowPriority_Click();
+    void HidePriority_Click();
+
+    void TestBtn_Click();
+    void Image1_Click();
+    void C_Click();
+    void SetupDefaultMsg_Click();
+    void SendTestMsg_Click();
+    void signExit_Click();
+
+private:
+    void Form_Load();
+    void buildControls();
+    QWidget *buildStatusColumn();
+    QWidget *buildLinkColumn();
+    QWidget *buildPriorityPanel();
+    void buildMenu();
+    void connectHandlers();
+    void setupTimers();
+    void onConnectionLost(const QString &description);
+    void interpretReply(const QString &line);
+    void setWindowHeightTwips(int twips);
+
+    PortFactory m_ports;
+    UiServices &m_services;
+    std::unique_ptr<signlink::SignPort> MSComm2;
+
+    signlink::LineBuffer rxLine;
+    qint16 rxCountdown = 0;
+    qint16 sleepTicks = 0;
+
+    config::SignConfig m_config;
+    QString m_modelNumber;
+    QString m_buildNumber;
+    qint16 m_saveSettingsTick = 1;
+
+    QWidget *m_priorityPanel = nullptr;
+};
+
+} // namespace ui

@@ -1,0 +1,135 @@
+// The main window's side of the sign link: opening and closing the port, writing commands,
+// assembling reply lines, the line time-out, the pause routine and the status line.
+#include "ui/main/kestrovanmain.h"
+
+#include "link/timers.h"
+#include "protocol/commands.h"
+#include "protocol/replyinterpreter.h"
+#include "ui/common/uiservices.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+namespace ui {
+
+int KestrovanMain::selectedPortNumber() const
+{
+    return ComportsList->currentIndex() + 1;
+}
+
+signlink::OpenResult KestrovanMain::openSignPort()
+{
+    MSComm2->setCommPort(selectedPortNumber());
+    return MSComm2->open();
+}
+
+bool KestrovanMain::openSignPortOrSay()
+{
+    const signlink::OpenResult result = openSignPort();
+    if (!result.ok())
+        m_services.message(this, QString(), signlink::cannotOpenPortMessage(selectedPortNumber(), result));
+    return result.ok();
+}
+
+bool KestrovanMain::writeCommand(const QString &command)
+{
+    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
+    if (!bytes)
+        return false;
+    return MSComm2->output(*bytes);
+}
+
+void KestrovanMain::closeSignPort()
+{
+    MSComm2->close();
+}
+
+void KestrovanMain::MSComm2_OnComm()
+{
+    while (MSComm2->inBufferCount() >= 1) {
+        const char c = MSComm2->input();
+        rxCountdown = 10;
+        signlink::startTimer(DataTimeout);
+        if (std::optional<QByteArray> line = rxLine.append(c)) {
+            DataTimeout.stop();
+            interpretReply(QString::fromLatin1(*line));
+        }
+    }
+}
+
+void KestrovanMain::DataTimeout_Timer()
+{
+    if (rxCountdown > 0) {
+        --rxCountdown;
+        return;
+    }
+    DataTimeout.stop();
+    rxLine.clear();
+}
+
+void KestrovanMain::SleepTimer_Timer()
+{
+    ++sleepTicks;
+}
+
+bool KestrovanMain::Sleep(qint16 count)
+{
+    return signlink::sleepTicks(this, SleepTimer, sleepTicks, count);
+}
+
+void KestrovanMain::ComClose_Timer()
+{
+    ComClose.stop();
+    if (!MSComm2->isOpen())
+        return;
+    MSComm2->close();
+    DownloadAll->setText(QStringLiteral("Download from Sign"));
+    DownloadAll->setEnabled(true);
+    UploadAll->setEnabled(true);
+    UploadFactoryDef->setEnabled(true);
+}
+
+void KestrovanMain::TextClear_Timer()
+{
+    Textout->clear();
+    Textout->setVisible(false);
+    TextClear.stop();
+}
+
+void KestrovanMain::showStatus(const QString &text)
+{
+    Textout->setText(text);
+    Textout->setVisible(true);
+    signlink::startTimer(TextClear);
+}
+
+void KestrovanMain::interpretReply(const QString &line)
+{
+    const protocol::ReplyAction action = protocol::interpretReply(line, ProgressUploadAll->value());
+    switch (action.kind) {
+    case protocol::ReplyAction::Kind::Nothing:
+        break;
+    case protocol::ReplyAction::Kind::ShowStatus:
+        showStatus(action.status);
+        break;
+    case protocol::ReplyAction::Kind::ShowKeptStatus:
+        showStatus(Textout->text());
+        break;
+    case protocol::ReplyAction::Kind::ConfigDump:
+        break;
+    }
+}
+
+void KestrovanMain::onConnectionLost(const QString &description)
+{
+    ComClose.stop();
+    DownloadAll->setText(QStringLiteral("Download from Sign"));
+    DownloadAll->setEnabled(true);
+    UploadAll->setEnabled(true);
+    UploadFactoryDef->setEnabled(true);
+    showStatus(tr("The connection to the sign was lost: %1").arg(description));
+}
+
+} // namespace ui

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "ui/common/uiservices.h"
+
+#include <QList>
+#include <QUrl>
+
+#include <deque>
+
+namespace testsupport {
+
+// Answers the windows' dialogs for a test and keeps what they showed.
+class FakeUiServices final : public ui::UiServices {
+public:
+    struct Message {
+        QString title;
+        QString text;
+    };
+    QList<Message> messages;
+    QList<QUrl> openedUrls;
+    QStringList startedPrograms;
+
+    std::deque<QString> nextFileNames;  // answers of the file dialogs; empty text = cancelled
+    bool urlsOpen = true;
+    bool programsStart = true;
+
+    void message(QWidget *, const QString &title, const QString &text) override
+    {
+        messages.append({title, text});
+    }
+    QString openFileName(QWidget *, const QString &) override { return takeFileName(); }
+    QString saveFileName(QWidget *, const QString &) override { return takeFileName(); }
+    bool openUrl(const QUrl &url) override
+    {
+        openedUrls.append(url);
+        return urlsOpen;
+    }
+    bool startDetached(const QString &program, const QStringList &, const QString &) override
+    {
+        startedPrograms.append(program);
+        return programsStart;
+    }
+
+private:
+    QString takeFileName()
+    {
+        if (nextFileNames.empty())
+            return {};
+        QString name = nextFileNames.front();
+        nextFileNames.pop_front();
+        return name;
+    }
+};
+
+} // namespace testsupport

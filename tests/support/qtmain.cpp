@@ -1,0 +1,14 @@
+// main() for test binaries that need a QApplication (widgets, timers, event loops).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    // Widget tests run without a display, also when the build lists the tests.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -8,13 +8,14 @@ function(signconfig_add_test target)
     add_executable(${target} ${ARG_SOURCES})
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
     signconfig_warnings(${target})
-    set(env "QT_QPA_PLATFORM=offscreen")
+    # gtest_discover_tests splits a list of variables, so the second one goes in as a
+    # modification. End-to-end tests find the simulated sign through SIGNSIM and fail without it.
+    set(simulator "")
     if(TARGET signsim)
-        # End-to-end tests find the simulated sign here; they fail when it is missing.
-        list(APPEND env "SIGNSIM=$<TARGET_FILE:signsim>")
+        set(simulator ENVIRONMENT_MODIFICATION "SIGNSIM=set:$<TARGET_FILE:signsim>")
         add_dependencies(${target} signsim)
     endif()
     gtest_discover_tests(${target}
-        PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}"
+        PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "QT_QPA_PLATFORM=offscreen" ${simulator}
         DISCOVERY_TIMEOUT 30 NO_PRETTY_VALUES)
 endfunction()

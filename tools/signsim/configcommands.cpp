@@ -17,14 +17,14 @@ Outcome priorityRow(SignState& s, const Tag& tag)
     const auto pr = parseIntIn((*v)[0], 0, kPriorities - 1);
     if (!pr)
         return refused("priority must be 0 to 4");
-    constexpr Attr kWireOrder[] = {Attr::Font,  Attr::Color, Attr::Style, Attr::Alignment,
-                                   Attr::Speed, Attr::Pause, Attr::Beep};
+    constexpr Attr kWireOrder[] = {Attr::Font, Attr::Color, Attr::Style, Attr::Alignment,
+        Attr::Speed, Attr::Pause, Attr::Beep};
     PriorityRow row;
     for (std::size_t i = 0; i < std::size(kWireOrder); ++i) {
         const auto pos = parseInt((*v)[i + 1]);
         if (!pos || !validPosition(s.model, kWireOrder[i], *pos))
-            return refused("'" + std::string((*v)[i + 1]) + "' is no list position of model " +
-                           s.model);
+            return refused(
+                "'" + std::string((*v)[i + 1]) + "' is no list position of model " + s.model);
         row.attrs[static_cast<std::size_t>(kWireOrder[i])] = *pos;
     }
     const auto timeout = parseIntIn((*v)[8], 0, kMaxTimeout);
@@ -41,7 +41,8 @@ std::vector<std::string> splitCapcodes(std::string_view text)
     std::size_t start = 0;
     while (true) {
         const std::size_t comma = text.find(',', start);
-        caps.emplace_back(text.substr(start, comma == std::string_view::npos ? comma : comma - start));
+        caps.emplace_back(
+            text.substr(start, comma == std::string_view::npos ? comma : comma - start));
         if (comma == std::string_view::npos)
             return caps;
         start = comma + 1;
@@ -71,8 +72,8 @@ Outcome link(SignState& s, const Tag& tag)
     std::vector<std::string> caps = splitCapcodes(v[1]);
     for (const std::string& cap : caps)
         if (!validCapcode(cap))
-            return refused("'" + cap + "' is no capcode (1 to " +
-                           std::to_string(kMaxCapcodeDigits) + " digits, not 0)");
+            return refused("'" + cap + "' is no capcode (1 to " + std::to_string(kMaxCapcodeDigits)
+                + " digits, not 0)");
     const int others = capcodeCount(s) - static_cast<int>(target.capcodes.size());
     if (others + static_cast<int>(caps.size()) > kMaxCapcodes)
         return refused("the sign holds at most " + std::to_string(kMaxCapcodes) + " capcodes");
@@ -102,8 +103,8 @@ std::optional<Outcome> handleConfigCommand(SignState& s, std::string_view comman
         s.userCommand = std::string(tag->rest);
         return answer("user cmd");
     }
-    if (tag->name.empty() && tag->attrs.size() == 1 && tag->attrs.front().first == "id" &&
-        tag->rest.empty()) {
+    if (tag->name.empty() && tag->attrs.size() == 1 && tag->attrs.front().first == "id"
+        && tag->rest.empty()) {
         const std::string_view mode = tag->attrs.front().second;
         if (mode == "auto" || mode == "user") {
             s.autoId = mode == "auto";

@@ -10,7 +10,7 @@ Outcome answer(std::string reply);
 Outcome refused(std::string reason);
 
 std::optional<Outcome> handleConfigCommand(SignState& state, std::string_view command);
-std::optional<Outcome> handleMessageCommand(SignState& state, std::string_view command,
-                                            std::time_t now);
+std::optional<Outcome> handleMessageCommand(
+    SignState& state, std::string_view command, std::time_t now);
 
 }  // namespace signsim

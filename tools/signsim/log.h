@@ -9,7 +9,10 @@ namespace signsim {
 
 class Log {
 public:
-    explicit Log(std::FILE* out) : m_out(out) {}
+    explicit Log(std::FILE* out)
+        : m_out(out)
+    {
+    }
 
     void line(std::string_view text);
     void received(std::string_view command);

@@ -10,8 +10,8 @@ namespace {
 
 // Reads the six message attributes sent in the order f, c, s, a, sp, p (values[first] on)
 // into dump order: font, style, colour, speed, alignment, pause.
-std::optional<MessageAttrs> messageAttrs(const std::vector<std::string_view>& values,
-                                         std::size_t first, std::string_view model)
+std::optional<MessageAttrs> messageAttrs(
+    const std::vector<std::string_view>& values, std::size_t first, std::string_view model)
 {
     constexpr std::size_t kSlotOf[] = {0, 2, 1, 4, 3, 5};  // f c s a sp p -> dump slot
     MessageAttrs attrs{};
@@ -74,8 +74,8 @@ Outcome setClock(SignState& s, const Tag& tag, std::time_t now)
     const std::string_view date = (*v)[1];
     const std::size_t slash1 = date.find('/');
     const std::size_t slash2 = date.find('/', slash1 == std::string_view::npos ? 0 : slash1 + 1);
-    if (time.size() != 8 || time[2] != ':' || time[5] != ':' || slash1 == std::string_view::npos ||
-        slash2 != slash1 + 3 || date.size() != slash2 + 5 || date[slash2 + 3] != '-')
+    if (time.size() != 8 || time[2] != ':' || time[5] != ':' || slash1 == std::string_view::npos
+        || slash2 != slash1 + 3 || date.size() != slash2 + 5 || date[slash2 + 3] != '-')
         return refused("expected time=HH:MM:SS date=YYYY/MM/DD-W");
     const auto hour = twoDigits(time.substr(0, 2), 0, 23);
     const auto minute = twoDigits(time.substr(3, 2), 0, 59);
@@ -88,6 +88,7 @@ Outcome setClock(SignState& s, const Tag& tag, std::time_t now)
     const auto weekday = weekdayText.size() == 1 ? parseIntIn(weekdayText, 0, 6) : std::nullopt;
     if (!hour || !minute || !second || !year || !month || !day || !weekday)
         return refused("a clock value out of range");
+    const int dayOfWeek = weekday.value_or(-1);
 
     // Both clocks as wall-clock seconds, so that the offset does not depend on the time zone.
     std::tm sign{};
@@ -107,11 +108,11 @@ Outcome setClock(SignState& s, const Tag& tag, std::time_t now)
     char shown[64];
     std::strftime(shown, sizeof shown, "%Y-%m-%d %H:%M:%S %A", &sign);
     Outcome out = answer("done");
-    out.notes.push_back(std::string("clock set to ") + shown + ", " +
-                        std::to_string(s.clockOffset) + " s from the computer's clock");
-    if (sign.tm_wday != *weekday)
-        out.notes.push_back("the weekday " + std::to_string(*weekday) +
-                            " does not match that date (" + std::to_string(sign.tm_wday) + ")");
+    out.notes.push_back(std::string("clock set to ") + shown + ", " + std::to_string(s.clockOffset)
+        + " s from the computer's clock");
+    if (sign.tm_wday != dayOfWeek)
+        out.notes.push_back("the weekday " + std::to_string(dayOfWeek)
+            + " does not match that date (" + std::to_string(sign.tm_wday) + ")");
     return out;
 }
 
@@ -123,17 +124,17 @@ Outcome testMessage(SignState& s, const Tag& tag, std::string_view command)
     const auto id = parseIntIn((*v)[0], 0, kLinkIds - 1);
     if (!id)
         return refused("message ID must be 0 to 7");
-    constexpr Attr kWireOrder[] = {Attr::Font,  Attr::Style, Attr::Color, Attr::Alignment,
-                                   Attr::Beep, Attr::Pause, Attr::Speed};
-    constexpr const char* kNames[] = {"font", "style", "colour", "alignment",
-                                      "beep", "pause", "speed"};
+    constexpr Attr kWireOrder[] = {Attr::Font, Attr::Style, Attr::Color, Attr::Alignment,
+        Attr::Beep, Attr::Pause, Attr::Speed};
+    constexpr const char* kNames[]
+        = {"font", "style", "colour", "alignment", "beep", "pause", "speed"};
     const OptionLists& lists = optionListsFor(s.model);
     std::string shown = "message for ID " + std::to_string(*id) + ":";
     for (std::size_t i = 0; i < std::size(kWireOrder); ++i) {
         const auto pos = parseInt((*v)[i + 1]);
         if (!pos || !validPosition(s.model, kWireOrder[i], *pos, true))
-            return refused("'" + std::string((*v)[i + 1]) + "' is no list position of model " +
-                           s.model);
+            return refused(
+                "'" + std::string((*v)[i + 1]) + "' is no list position of model " + s.model);
         shown += std::string(" ") + kNames[i] + "=" + lists.label(kWireOrder[i], *pos);
     }
     const auto timeout = parseIntIn((*v)[8], 0, kMaxTimeout);
@@ -149,14 +150,13 @@ Outcome testMessage(SignState& s, const Tag& tag, std::string_view command)
 
 bool isTestMessage(const Tag& tag)
 {
-    return tag.name.empty() && !tag.attrs.empty() && tag.attrs.front().first == "id" &&
-           parseInt(tag.attrs.front().second).has_value();
+    return tag.name.empty() && !tag.attrs.empty() && tag.attrs.front().first == "id"
+        && parseInt(tag.attrs.front().second).has_value();
 }
 
 }  // namespace
 
-std::optional<Outcome> handleMessageCommand(SignState& s, std::string_view command,
-                                            std::time_t now)
+std::optional<Outcome> handleMessageCommand(SignState& s, std::string_view command, std::time_t now)
 {
     if (command == "DOWNLOAD_DEFAULT_MSG")
         return answer(defaultMessageDump(s));

@@ -77,8 +77,8 @@ void PseudoTerminal::hangUp()
     m_master.reset();
 }
 
-std::optional<PathLink> PathLink::create(const std::string& path, const std::string& target,
-                                         std::string& error)
+std::optional<PathLink> PathLink::create(
+    const std::string& path, const std::string& target, std::string& error)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -107,22 +107,40 @@ std::optional<PathLink> PathLink::create(const std::string& path, const std::str
 }
 
 PathLink::PathLink(std::string path, std::string target)
-    : m_path(std::move(path)), m_target(std::move(target))
+    : m_path(std::move(path))
+    , m_target(std::move(target))
 {
 }
 
 PathLink::PathLink(PathLink&& other) noexcept
-    : m_path(std::exchange(other.m_path, {})), m_target(std::exchange(other.m_target, {}))
+    : m_path(std::exchange(other.m_path, {}))
+    , m_target(std::exchange(other.m_target, {}))
 {
 }
 
+PathLink& PathLink::operator=(PathLink&& other) noexcept
+{
+    if (this != &other) {
+        remove();
+        m_path = std::exchange(other.m_path, {});
+        m_target = std::exchange(other.m_target, {});
+    }
+    return *this;
+}
+
 PathLink::~PathLink()
+{
+    remove();
+}
+
+void PathLink::remove()
 {
     if (m_path.empty())
         return;
     std::error_code ec;
     if (std::filesystem::read_symlink(m_path, ec) == m_target && !ec)
         std::filesystem::remove(m_path, ec);
+    m_path.clear();
 }
 
 PeerWatch::PeerWatch(const std::string& slavePath)
@@ -143,6 +161,8 @@ PeerWatch::Change PeerWatch::readEvents()
         for (ssize_t at = 0; at < n;) {
             inotify_event event;
             std::memcpy(&event, buf + at, sizeof event);
+            if (event.mask & IN_Q_OVERFLOW)
+                m_lostCount = true;
             if ((event.mask & IN_OPEN) && m_opens++ == 0)
                 change.opened = true;
             if ((event.mask & IN_CLOSE) && m_opens > 0 && --m_opens == 0)

@@ -34,16 +34,17 @@ private:
 // replaced it meanwhile).
 class PathLink {
 public:
-    static std::optional<PathLink> create(const std::string& path, const std::string& target,
-                                          std::string& error);
+    static std::optional<PathLink> create(
+        const std::string& path, const std::string& target, std::string& error);
     PathLink(PathLink&& other) noexcept;
-    PathLink& operator=(PathLink&&) = delete;
+    PathLink& operator=(PathLink&& other) noexcept;
     PathLink(const PathLink&) = delete;
     PathLink& operator=(const PathLink&) = delete;
     ~PathLink();
 
 private:
     PathLink(std::string path, std::string target);
+    void remove();
     std::string m_path;
     std::string m_target;
 };
@@ -56,7 +57,7 @@ public:
 
     int fd() const { return m_fd.get(); }
     bool available() const { return m_fd.valid(); }
-    bool peerPresent() const { return !available() || m_opens > 0; }
+    bool peerPresent() const { return !available() || m_lostCount || m_opens > 0; }
 
     struct Change {
         bool opened = false;  // the device went from unused to used
@@ -68,6 +69,7 @@ public:
 private:
     UniqueFd m_fd;
     int m_opens = 0;
+    bool m_lostCount = false;  // events were lost; from then on the peer counts as present
 };
 
 }  // namespace signsim

@@ -8,16 +8,16 @@ namespace signsim {
 namespace {
 
 // The dump attribute order of MessageAttrs.
-constexpr std::array<Attr, 6> kMessageAttrOrder{Attr::Font,  Attr::Style,     Attr::Color,
-                                                Attr::Speed, Attr::Alignment, Attr::Pause};
+constexpr std::array<Attr, 6> kMessageAttrOrder{
+    Attr::Font, Attr::Style, Attr::Color, Attr::Speed, Attr::Alignment, Attr::Pause};
 
 void applyFactory(SignState& s)
 {
     // font, style, colour, speed, alignment, pause, beep; small positions so that every
     // model's lists hold them.
     s.rows = {PriorityRow{{1, 1, 1, 1, 1, 1, 1}, 10}, PriorityRow{{2, 2, 2, 2, 2, 2, 1}, 20},
-              PriorityRow{{3, 3, 3, 3, 1, 3, 2}, 30}, PriorityRow{{1, 4, 4, 4, 2, 4, 1}, 40},
-              PriorityRow{{2, 5, 5, 1, 1, 5, 2}, 50}};
+        PriorityRow{{3, 3, 3, 3, 1, 3, 2}, 30}, PriorityRow{{1, 4, 4, 4, 2, 4, 1}, 40},
+        PriorityRow{{2, 5, 5, 1, 1, 5, 2}, 50}};
     s.links = {};
     s.links[0] = Link{0, {"1000000"}};
     s.autoId = true;
@@ -71,8 +71,8 @@ bool validPosition(std::string_view model, Attr attr, int position, bool allowUn
 
 bool validCapcode(std::string_view capcode)
 {
-    if (capcode.empty() || capcode.size() > static_cast<std::size_t>(kMaxCapcodeDigits) ||
-        !isAllDigits(capcode))
+    if (capcode.empty() || capcode.size() > static_cast<std::size_t>(kMaxCapcodeDigits)
+        || !isAllDigits(capcode))
         return false;
     return capcode.find_first_not_of('0') != std::string_view::npos;
 }
@@ -95,11 +95,11 @@ std::string validateState(const SignState& s)
         const PriorityRow& row = s.rows[static_cast<std::size_t>(p)];
         for (std::size_t a = 0; a < kAttrCount; ++a)
             if (!validPosition(s.model, static_cast<Attr>(a), row.attrs[a]))
-                return "priority " + std::to_string(p) + ": a list position that model " +
-                       s.model + " has no entry for";
+                return "priority " + std::to_string(p) + ": a list position that model " + s.model
+                    + " has no entry for";
         if (row.timeout < 0 || row.timeout > kMaxTimeout)
-            return "priority " + std::to_string(p) + ": timeout outside 0 to " +
-                   std::to_string(kMaxTimeout);
+            return "priority " + std::to_string(p) + ": timeout outside 0 to "
+                + std::to_string(kMaxTimeout);
     }
     for (int id = 0; id < kLinkIds; ++id) {
         const Link& link = s.links[static_cast<std::size_t>(id)];
@@ -117,8 +117,8 @@ std::string validateState(const SignState& s)
         return "default message: a list position that model " + s.model + " has no entry for";
     if (s.defaultMessage.text.find_first_of("\r\n") != std::string::npos)
         return "the default message may not hold CR or LF";
-    if (!validMessageAttrs(s.model, s.idle.attrs) || s.idle.format < -1 ||
-        s.idle.format >= kTimeFormats)
+    if (!validMessageAttrs(s.model, s.idle.attrs) || s.idle.format < -1
+        || s.idle.format >= kTimeFormats)
         return "time on idle: a list position that model " + s.model + " has no entry for";
     return {};
 }

@@ -26,7 +26,7 @@ namespace signsim {
 inline constexpr int kPriorities = 5;
 inline constexpr int kLinkIds = 8;
 inline constexpr int kMaxCapcodes = 16;
-inline constexpr int kMaxTimeout = 9999;      // seconds
+inline constexpr int kMaxTimeout = 9999;  // seconds
 inline constexpr int kMaxCapcodeDigits = 10;
 inline constexpr int kTimeFormats = 8;
 

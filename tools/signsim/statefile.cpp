@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -30,8 +31,7 @@ std::vector<std::string_view> split(std::string_view text, char sep)
     }
 }
 
-template <std::size_t N>
-std::string joinInts(const std::array<int, N>& values)
+template <std::size_t N> std::string joinInts(const std::array<int, N>& values)
 {
     std::string out;
     for (std::size_t i = 0; i < N; ++i) {
@@ -43,8 +43,7 @@ std::string joinInts(const std::array<int, N>& values)
 }
 
 // Exactly N comma-separated whole numbers.
-template <std::size_t N>
-bool readInts(std::string_view text, std::array<int, N>& out)
+template <std::size_t N> bool readInts(std::string_view text, std::array<int, N>& out)
 {
     const auto parts = split(text, ',');
     if (parts.size() != N)
@@ -138,12 +137,10 @@ std::map<std::string, Reader, std::less<>> makeReaders()
     r["autoid"] = [](std::string_view v, SignState& s) { return readFlag(v, s.autoId); };
     r["usercmd"] = [](std::string_view v, SignState& s) { return readText(v, s.userCommand); };
     r["forceid0"] = [](std::string_view v, SignState& s) { return readFlag(v, s.forceId0); };
-    r["defmsg"] = [](std::string_view v, SignState& s) {
-        return readText(v, s.defaultMessage.text);
-    };
-    r["defattrs"] = [](std::string_view v, SignState& s) {
-        return readInts(v, s.defaultMessage.attrs);
-    };
+    r["defmsg"]
+        = [](std::string_view v, SignState& s) { return readText(v, s.defaultMessage.text); };
+    r["defattrs"]
+        = [](std::string_view v, SignState& s) { return readInts(v, s.defaultMessage.attrs); };
     r["idle"] = [](std::string_view v, SignState& s) { return readFlag(v, s.idle.on); };
     r["idleattrs"] = [](std::string_view v, SignState& s) {
         std::array<int, 7> values{};
@@ -177,12 +174,12 @@ std::string formatState(const SignState& s)
     out += "build=" + s.build.value_or("") + '\n';
     for (int p = 0; p < kPriorities; ++p) {
         const PriorityRow& row = s.rows[static_cast<std::size_t>(p)];
-        out += "pri" + std::to_string(p) + '=' + joinInts(row.attrs) + ',' +
-               std::to_string(row.timeout) + '\n';
+        out += "pri" + std::to_string(p) + '=' + joinInts(row.attrs) + ','
+            + std::to_string(row.timeout) + '\n';
     }
     for (int id = 0; id < kLinkIds; ++id)
-        out += "link" + std::to_string(id) + '=' + linkText(s.links[static_cast<std::size_t>(id)]) +
-               '\n';
+        out += "link" + std::to_string(id) + '=' + linkText(s.links[static_cast<std::size_t>(id)])
+            + '\n';
     out += std::string("autoid=") + (s.autoId ? "1" : "0") + '\n';
     out += "usercmd=" + escapeBytes(s.userCommand, true) + '\n';
     out += std::string("forceid0=") + (s.forceId0 ? "1" : "0") + '\n';

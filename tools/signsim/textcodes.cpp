@@ -7,8 +7,8 @@ namespace {
 
 int timeFieldDigit(std::string_view text, std::size_t i)
 {
-    if (i + 2 < text.size() && text[i] == '$' && text[i + 1] == 'T' && text[i + 2] >= '0' &&
-        text[i + 2] <= '7')
+    if (i + 2 < text.size() && text[i] == '$' && text[i + 1] == 'T' && text[i + 2] >= '0'
+        && text[i + 2] <= '7')
         return text[i + 2] - '0';
     return -1;
 }

@@ -16,7 +16,10 @@ public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::chrono::nanoseconds kByteTime{1'000'000'000LL * 10 / 9600};
 
-    explicit Transmitter(bool paced) : m_paced(paced) {}
+    explicit Transmitter(bool paced)
+        : m_paced(paced)
+    {
+    }
 
     void queue(std::string_view bytes, Clock::time_point now);
     // Forgets what is not sent yet; returns how many bytes that was.

@@ -1,0 +1,177 @@
+#include "options.h"
+
+#include "bytes.h"
+
+#include <limits>
+
+namespace signsim {
+
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error)
+{
+    Options o;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        std::string name = args[i];
+        std::optional<std::string> inlineValue;
+        if (const auto eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        const auto value = [&]() -> std::optional<std::string> {
+            if (inlineValue)
+                return inlineValue;
+            if (i + 1 < args.size())
+                return args[++i];
+            error = name + " needs a value";
+            return std::nullopt;
+        };
+        const auto flag = [&](bool& target) {
+            if (inlineValue) {
+                error = name + " takes no value";
+                return false;
+            }
+            target = true;
+            return true;
+        };
+        if (name == "--help" || name == "-h") {
+            if (!flag(o.help))
+                return std::nullopt;
+        } else if (name == "--pace") {
+            if (!flag(o.paced))
+                return std::nullopt;
+        } else if (name == "--crlf") {
+            if (!flag(o.crlf))
+                return std::nullopt;
+        } else if (name == "--silent") {
+            if (!flag(o.silent))
+                return std::nullopt;
+        } else if (name == "--no-build") {
+            bool noBuild = false;
+            if (!flag(noBuild))
+                return std::nullopt;
+            o.build.reset();
+            o.buildGiven = true;
+        } else if (name == "--model") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            o.model = *v;
+            o.modelGiven = true;
+        } else if (name == "--build") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            if (v->empty() || !isAllDigits(*v)) {
+                error = "--build needs a number";
+                return std::nullopt;
+            }
+            o.build = *v;
+            o.buildGiven = true;
+        } else if (name == "--hangup-after") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const auto n = parseIntIn(*v, 1, std::numeric_limits<int>::max());
+            if (!n) {
+                error = "--hangup-after needs a count of 1 or more";
+                return std::nullopt;
+            }
+            o.hangupAfter = *n;
+        } else if (name == "--link" || name == "--config" || name == "--state") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            if (v->empty()) {
+                error = name + " needs a path";
+                return std::nullopt;
+            }
+            (name == "--link" ? o.linkPath : name == "--config" ? o.configPath : o.statePath) = *v;
+        } else {
+            error = "unknown option " + args[i];
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+std::string usageText()
+{
+    return R"(usage: signsim [options]
+
+A simulated LED sign on a pseudo-terminal. The first line printed is the path of the
+serial device to open; after it every received command ("< "), every line sent ("> ")
+and the sign's own notes ("# ") follow. SIGINT or SIGTERM end it cleanly.
+
+Options:
+  --model NAME       model the sign reports (default RW2290; KT420, QB7, RW2290, PN360
+                     or any other name, which is a standard model)
+  --build N          build number in the configuration dump header (default 41)
+  --no-build         a header without build number
+  --link PATH        also make PATH a symbolic link to the device (parent folders are
+                     created, an old link is replaced, the link is removed on exit), e.g.
+                     --link ~/.config/signconfig/ports/COM1
+  --config FILE      start from the configuration in FILE (format below) instead of the
+                     factory configuration; --model, --build and --no-build override it
+  --state FILE       keep FILE holding the whole current configuration (same format),
+                     rewritten at start and after every command that changes anything
+  --pace             send at the real 9600 baud (8N1, about 1.04 ms a byte)
+  --crlf             end reply lines with CR LF instead of LF
+  --silent           never answer (commands are still carried out and shown)
+  --hangup-after N   after the Nth command is received and shown, and before it is
+                     carried out or answered, close the line like an unplugged cable
+                     and exit with status 0
+  --help             this text
+
+Commands are ended by CR; a LF is ignored, and so is an empty command. Replies that
+would go out while nobody has the device open are lost, as on a real line. Commands of
+more than 1024 bytes, malformed tags, values the model has no entry for, IDs outside
+0-7, non-numeric values and more than 16 capcodes in all are answered "error" and
+change nothing. Attributes must come in the order shown:
+  <DF pr=N f= c= s= a= sp= p= b= t=>  done            <id=auto>      Auto ID
+  <id=user>                 User ID                   <UC>TEXT       user cmd
+  <link id=I cap=0>         delinked                  <FD>           done (factory)
+  <link id=I cap=K[,K..] pr=R>  linked I              DOWNLOAD_ALL   configuration dump
+  <FORCE id=0>              ID Forced : 0             <FORCE_ID_OFF> Force ID OFF
+  <DF f= c= s= a= sp= p=>TEXT  default stored         <del id=def>   done
+  <TIME>IDLE ON, <TIME>IDLE OFF, <TIME f= c= s= a= sp= p= fm=>IDLE ON
+                            TIME:IDLE:1 or TIME:IDLE:0
+  RESET                     done                      DOWNLOAD_DEFAULT_MSG  its dump
+  <Time time=HH:MM:SS date=YYYY/MM/DD-W>SET TIME      done (sets the sign's clock)
+  <id=I f= s= c= a= b= p= sp= t=>TEXT                 done (test message, shown decoded)
+Timeouts are 0 to 9999 seconds; capcodes 1 to 10 digits, not 0. Default-message, time
+and test-message attributes may be -1 (unset).
+
+Factory configuration (restored by <FD>; model, build and clock stay):
+  priority  font style colour speed align pause beep timeout(s)
+     0        1    1     1      1     1     1    1     10
+     1        2    2     2      2     2     2    1     20
+     2        3    3     3      3     1     3    2     30
+     3        1    4     4      4     2     4    1     40
+     4        2    5     5      1     1     5    2     50
+  link ID 0: capcode 1000000 at priority 0; IDs 1-7 unlinked
+  auto ID on, user command RESET, forced ID 0 off
+  default message WELCOME, font/style/colour/speed/alignment/pause 1
+  time on idle off (its values 1,1,1,1,1,1, format 0)
+
+Configuration file (--config, --state): one key=value a line; blank lines and lines
+starting with # are skipped; keys missing from --config keep their factory values;
+unknown or repeated keys and values the sign could not hold are refused.
+  model=RW2290
+  build=41                    empty: no build number
+  pri0=F,S,C,SP,A,P,B,T       pri0 to pri4: font, style, colour, speed, alignment,
+                              pause, beep as list positions, timeout in seconds
+  link0=PR:CAP1,CAP2          link0 to link7: priority and capcodes; empty: no link
+  autoid=1                    1 auto ID, 0 user ID
+  usercmd=TEXT
+  forceid0=0                  1 while all messages are forced to ID 0
+  defmsg=TEXT                 default message in stored form (\xAA line break,
+                              \xAB to \xB2 time fields 0 to 7)
+  defattrs=F,S,C,SP,A,P       its font, style, colour, speed, alignment, pause
+  idle=0                      1 while the time shows on idle
+  idleattrs=F,S,C,SP,A,P,FMT  values of the last time-on-idle command, FMT its format
+  clockoffset=SECONDS         how far the sign's clock runs ahead of the computer's
+  testmsg=TEXT                the last test message command; empty if none
+In TEXT values bytes below 32, 127 and above, and "\" are written \xNN.
+)";
+}
+
+}  // namespace signsim

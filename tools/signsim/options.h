@@ -1,0 +1,30 @@
+// The simulator's command line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace signsim {
+
+struct Options {
+    std::string model = "RW2290";
+    bool modelGiven = false;
+    std::optional<std::string> build = std::string("41");
+    bool buildGiven = false;
+    std::optional<std::string> linkPath;
+    std::optional<std::string> configPath;
+    std::optional<std::string> statePath;
+    bool paced = false;
+    bool crlf = false;
+    bool silent = false;
+    int hangupAfter = 0;  // 0: never
+    bool help = false;
+};
+
+// nullopt on a usage error, with the reason in error.
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
+
+std::string usageText();
+
+}  // namespace signsim

@@ -1,0 +1,172 @@
+#include "session.h"
+
+#include "commands.h"
+#include "statefile.h"
+
+#include <poll.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+namespace signsim {
+namespace {
+
+timespec untilDue(Transmitter::Clock::time_point due)
+{
+    const auto left = due - Transmitter::Clock::now();
+    const auto ns = std::max<long long>(
+        0, std::chrono::duration_cast<std::chrono::nanoseconds>(left).count());
+    return timespec{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+}
+
+}  // namespace
+
+Session::Session(const SessionOptions& options, SignState state, PseudoTerminal& pty, Log& log)
+    : m_options(options)
+    , m_state(std::move(state))
+    , m_pty(pty)
+    , m_log(log)
+    , m_peer(pty.slavePath())
+    , m_tx(options.paced)
+{
+}
+
+bool Session::saveState(std::string& error)
+{
+    return !m_options.statePath
+        || writeFileAtomically(*m_options.statePath, formatState(m_state), error);
+}
+
+void Session::saveStateOrSay()
+{
+    std::string error;
+    if (!saveState(error))
+        m_log.note("cannot write the state file: " + error);
+}
+
+void Session::send(const std::string& line)
+{
+    if (m_options.silent) {
+        m_log.note("silent, not sent: " + line);
+        return;
+    }
+    if (!m_peer.peerPresent()) {
+        // A real sign answers into the void when nobody holds the port open.
+        m_log.note("nobody has the port open, lost: " + line);
+        return;
+    }
+    m_log.sent(line);
+    m_tx.queue(line + (m_options.crlf ? "\r\n" : "\n"), Transmitter::Clock::now());
+}
+
+Session::Step Session::onCommand(const ReceivedCommand& command)
+{
+    m_log.received(command.text);
+    ++m_commands;
+    if (m_options.hangupAfter > 0 && m_commands >= m_options.hangupAfter) {
+        m_log.note(
+            "hanging up after command " + std::to_string(m_commands) + ", like an unplugged cable");
+        m_tx.drop();
+        m_pty.hangUp();
+        return Step::Unplugged;
+    }
+    Outcome out;
+    if (command.tooLong) {
+        out.reply = "error";
+        out.notes.push_back(
+            "refused: longer than " + std::to_string(LineAssembler::kMaxCommand) + " bytes");
+    } else {
+        out = handleCommand(m_state, command.text, std::time(nullptr));
+    }
+    for (const std::string& note : out.notes)
+        m_log.note(note);
+    if (out.changed)
+        saveStateOrSay();
+    if (out.reply)
+        send(*out.reply);
+    return Step::Go;
+}
+
+Session::Step Session::readLine()
+{
+    char buf[4096];
+    while (true) {
+        const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return Step::Go;
+        if (n <= 0) {
+            m_log.note(
+                std::string("the line failed: ") + (n == 0 ? "end of file" : std::strerror(errno)));
+            return Step::Failed;
+        }
+        for (const ReceivedCommand& command :
+            m_lines.feed(std::string_view(buf, static_cast<std::size_t>(n)))) {
+            if (const Step step = onCommand(command); step != Step::Go)
+                return step;
+        }
+    }
+}
+
+int Session::run(int signalFd)
+{
+    if (!m_peer.available())
+        m_log.note("cannot watch the device for openings; replies are kept for the next reader");
+    while (true) {
+        pollfd fds[3] = {{signalFd, POLLIN, 0},
+            {m_pty.master(), static_cast<short>(POLLIN | (m_tx.blocked() ? POLLOUT : 0)), 0},
+            {m_peer.fd(), POLLIN, 0}};
+        const nfds_t count = m_peer.available() ? 3 : 2;
+        const auto due = m_tx.nextDue();
+        timespec wait{};
+        if (due)
+            wait = untilDue(*due);
+        if (::ppoll(fds, count, due ? &wait : nullptr, nullptr) < 0) {
+            if (errno == EINTR)
+                continue;
+            m_log.note(std::string("poll failed: ") + std::strerror(errno));
+            return 1;
+        }
+        if (fds[0].revents & POLLIN) {
+            signalfd_siginfo info{};
+            const ssize_t got = ::read(signalFd, &info, sizeof info);
+            m_log.note("stopped by signal "
+                + (got == sizeof info ? std::string(::strsignal(static_cast<int>(info.ssi_signo)))
+                                      : std::string("?")));
+            return 0;
+        }
+        // Openings and closings first: a command can only come from someone who opened the port.
+        if (count == 3 && (fds[2].revents & POLLIN)) {
+            const PeerWatch::Change change = m_peer.readEvents();
+            if (change.opened)
+                m_log.note("port opened");
+            if (change.closed) {
+                const std::size_t lost = m_tx.drop();
+                m_pty.discardUnread();
+                m_log.note("port closed"
+                    + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
+            }
+        }
+        if (fds[1].revents & POLLIN) {
+            const Step step = readLine();
+            if (step == Step::Unplugged)
+                return 0;
+            if (step == Step::Failed)
+                return 1;
+        } else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
+            m_log.note("the line failed");
+            return 1;
+        }
+        if (!m_tx.flush(m_pty.master(), Transmitter::Clock::now())) {
+            m_log.note(std::string("sending failed: ") + std::strerror(errno));
+            return 1;
+        }
+    }
+}
+
+}  // namespace signsim

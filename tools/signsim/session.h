@@ -1,0 +1,53 @@
+// The sign at work: reads commands from the line, carries them out, answers, and keeps the
+// state file, until a signal ends it or the line is unplugged.
+#pragma once
+
+#include "lineassembler.h"
+#include "log.h"
+#include "pty.h"
+#include "signstate.h"
+#include "transmitter.h"
+
+#include <optional>
+#include <string>
+
+namespace signsim {
+
+struct SessionOptions {
+    bool crlf = false;
+    bool silent = false;
+    bool paced = false;
+    int hangupAfter = 0;  // 0: never
+    std::optional<std::string> statePath;
+};
+
+class Session {
+public:
+    // The peer watch starts here: create the session before anyone learns the device path.
+    Session(const SessionOptions& options, SignState state, PseudoTerminal& pty, Log& log);
+
+    // Runs until signalFd becomes readable (returns 0), the line is unplugged (0), or the
+    // line fails (1).
+    int run(int signalFd);
+
+    // Writes the state file, if there is one; false with the reason in error.
+    bool saveState(std::string& error);
+
+private:
+    enum class Step { Go, Unplugged, Failed };
+    Step readLine();
+    Step onCommand(const ReceivedCommand& command);
+    void send(const std::string& line);
+    void saveStateOrSay();
+
+    SessionOptions m_options;
+    SignState m_state;
+    PseudoTerminal& m_pty;
+    Log& m_log;
+    PeerWatch m_peer;
+    LineAssembler m_lines;
+    Transmitter m_tx;
+    int m_commands = 0;
+};
+
+}  // namespace signsim

@@ -2,10 +2,12 @@
 
 #include "ui/common/uiservices.h"
 
+#include <QDialog>
 #include <QList>
 #include <QUrl>
 
 #include <deque>
+#include <functional>
 
 namespace testsupport {
 
@@ -21,6 +23,9 @@ public:
     QStringList startedPrograms;
 
     std::deque<QString> nextFileNames;  // answers of the file dialogs; empty text = cancelled
+    // Plays the operator in a modal window (clicks its buttons); the window is shown meanwhile.
+    std::function<void(QDialog &)> onDialog;
+    QStringList dialogsShown;  // object names of the windows shown
     bool urlsOpen = true;
     bool programsStart = true;
 
@@ -39,6 +44,18 @@ public:
     {
         startedPrograms.append(program);
         return programsStart;
+    }
+
+    int execDialog(QDialog &dialog) override
+    {
+        dialogsShown.append(dialog.objectName());
+        dialog.setModal(true);
+        dialog.show();
+        if (onDialog)
+            onDialog(dialog);
+        const int result = dialog.result();
+        dialog.hide();
+        return result;
     }
 
 private:

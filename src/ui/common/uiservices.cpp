@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
@@ -39,3 +40,8 @@ bool DesktopUiServices::startDetached(const QString &program, const QStringList 
 }
 
 } // namespace ui
+
+int ui::DesktopUiServices::execDialog(QDialog &dialog)
+{
+    return dialog.exec();
+}

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QUrl>
 
+class QDialog;
 class QWidget;
 
 namespace ui {
@@ -28,6 +29,9 @@ public:
     // Starts a program without waiting for it; false when it could not be started.
     virtual bool startDetached(const QString &program, const QStringList &arguments,
                                const QString &workingDirectory) = 0;
+
+    // Shows one of the tool's own windows modally and returns its result.
+    virtual int execDialog(QDialog &dialog) = 0;
 };
 
 // The real desktop: QMessageBox, QFileDialog, QDesktopServices and QProcess.
@@ -39,6 +43,7 @@ public:
     bool openUrl(const QUrl &url) override;
     bool startDetached(const QString &program, const QStringList &arguments,
                        const QString &workingDirectory) override;
+    int execDialog(QDialog &dialog) override;
 };
 
 } // namespace ui

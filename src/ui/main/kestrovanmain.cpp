@@ -78,6 +78,15 @@ void KestrovanMain::connectHandlers()
     connect(&SleepTimer, &QTimer::timeout, this, &KestrovanMain::SleepTimer_Timer);
     connect(&ComClose, &QTimer::timeout, this, &KestrovanMain::ComClose_Timer);
     connect(&TextClear, &QTimer::timeout, this, &KestrovanMain::TextClear_Timer);
+    connect(&UploadTimer, &QTimer::timeout, this, &KestrovanMain::UploadTimer_Timer);
+    connect(&FactoryDef, &QTimer::timeout, this, &KestrovanMain::FactoryDef_Timer);
+
+    connect(DownloadAll, &QPushButton::clicked, this, &KestrovanMain::DownloadAll_Click);
+    connect(UploadAll, &QPushButton::clicked, this, &KestrovanMain::UploadAll_Click);
+    connect(ForceUpload, &QPushButton::clicked, this, &KestrovanMain::ForceUpload_Click);
+    connect(UploadFactoryDef, &QPushButton::clicked, this, &KestrovanMain::UploadFactoryDef_Click);
+    connect(ForceOnID0, &QCheckBox::clicked, this, &KestrovanMain::ForceOnID0_Click);
+    AutoID->installEventFilter(this);
 
     // Only typing in the box counts: a pause chosen by a download or a file marks nothing.
     connect(PauseP0->lineEdit(), &QLineEdit::textEdited, this, &KestrovanMain::PauseP0_Change);

@@ -4,6 +4,7 @@
 #include "link/linebuffer.h"
 #include "link/signport.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -75,6 +76,12 @@ public:
     // Shows `text` in the status line and starts its clearing timer.
     void showStatus(const QString &text);
 
+    // Puts what a configuration dump says into the controls and the baseline.
+    void applyConfigDump(const QString &line);
+
+    // "Yes" in the factory-defaults confirmation: sends "<FD>" and reads the result back.
+    void FactoryDefaultsConfirmed();
+
     // --- controls (named as the other windows and the tests know them) ---
     QPushButton *TestBtn = nullptr;
     QCheckBox *ForceOnID0 = nullptr;
@@ -137,12 +144,24 @@ public slots:
     void ShowPriority_Click();
     void HidePriority_Click();
 
+    void DownloadAll_Click();
+    void UploadAll_Click();
+    void ForceUpload_Click();
+    void UploadTimer_Timer();
+    void AutoID_MouseDown();
+    void ForceOnID0_Click();
+    void UploadFactoryDef_Click();
+    void FactoryDef_Timer();
+
     void TestBtn_Click();
     void Image1_Click();
     void C_Click();
     void SetupDefaultMsg_Click();
     void SendTestMsg_Click();
     void signExit_Click();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void Form_Load();
@@ -156,6 +175,11 @@ private:
     void onConnectionLost(const QString &description);
     void interpretReply(const QString &line);
     void setWindowHeightTwips(int twips);
+    bool checkUploadInputs();
+    bool sendUploadItem(const QString &command);
+    void endUpload();
+    bool workflowHoldsPort() const;
+    void restoreAfterLostConnection();
 
     PortFactory m_ports;
     UiServices &m_services;
@@ -169,6 +193,10 @@ private:
     QString m_modelNumber;
     QString m_buildNumber;
     qint16 m_saveSettingsTick = 1;
+
+    QString linkCommand;    // the link command the current upload tick sends last
+    QString unlinkCommand;  // the removal it sends first; empty when none
+    QElapsedTimer m_downloadClock;  // since the configuration request was written
 
     QWidget *m_priorityPanel = nullptr;
 };

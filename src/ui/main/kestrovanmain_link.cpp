@@ -7,6 +7,7 @@
 #include "protocol/replyinterpreter.h"
 #include "ui/common/uiservices.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QProgressBar>
@@ -81,6 +82,12 @@ bool KestrovanMain::Sleep(qint16 count)
 
 void KestrovanMain::ComClose_Timer()
 {
+    // A dump still coming in is not cut off: while the characters of an unfinished line keep
+    // arriving, wait another tick, up to 2 s after the request.
+    constexpr qint64 LongestDump = 2000;
+    if (MSComm2->isOpen() && !rxLine.isEmpty() && DataTimeout.isActive()
+        && m_downloadClock.isValid() && m_downloadClock.elapsed() < LongestDump)
+        return;
     ComClose.stop();
     if (!MSComm2->isOpen())
         return;
@@ -118,18 +125,36 @@ void KestrovanMain::interpretReply(const QString &line)
         showStatus(Textout->text());
         break;
     case protocol::ReplyAction::Kind::ConfigDump:
+        applyConfigDump(line);
         break;
     }
 }
 
 void KestrovanMain::onConnectionLost(const QString &description)
 {
+    const bool uploading = UploadTimer.isActive();
+    restoreAfterLostConnection();
+    const QString text = tr("The connection to the sign was lost: %1").arg(description);
+    showStatus(text);
+    // An upload that stops half way must say so: what was not sent stays pending.
+    if (uploading)
+        m_services.message(this, QString(), text + tr("\r\nThe items not yet sent will go with the next upload."));
+}
+
+void KestrovanMain::restoreAfterLostConnection()
+{
     ComClose.stop();
+    UploadTimer.stop();
+    FactoryDef.stop();
+    if (MSComm2->isOpen())
+        MSComm2->close();
     DownloadAll->setText(QStringLiteral("Download from Sign"));
+    UploadAll->setText(QStringLiteral("Upload to Sign"));
     DownloadAll->setEnabled(true);
     UploadAll->setEnabled(true);
     UploadFactoryDef->setEnabled(true);
-    showStatus(tr("The connection to the sign was lost: %1").arg(description));
+    AutoID->setEnabled(true);
+    ProgressUploadAll->setVisible(false);
 }
 
 } // namespace ui

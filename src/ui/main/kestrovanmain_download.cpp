@@ -1,0 +1,141 @@
+// "Download from Sign": the configuration request and what its dump puts into the window.
+#include "ui/main/kestrovanmain.h"
+
+#include "link/timers.h"
+#include "protocol/commands.h"
+#include "protocol/configdump.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace ui {
+
+namespace {
+
+// Selects `position` in `list`: -1 clears the selection, anything else outside the list leaves
+// the selection as it is.
+void selectPosition(QComboBox *list, int position)
+{
+    if (position >= -1 && position < list->count())
+        list->setCurrentIndex(position);
+}
+
+template <typename T>
+void takeIfPresent(T &target, const std::optional<T> &value)
+{
+    if (value)
+        target = *value;
+}
+
+} // namespace
+
+void KestrovanMain::DownloadAll_Click()
+{
+    m_config.configFileName.clear();
+    const int position = ComportsList->currentIndex();
+    signlink::OpenResult result = openSignPort();
+    if (result.ok()) {
+        DownloadAll->setEnabled(false);
+        DownloadAll->setText(QStringLiteral("Reading..."));
+        m_downloadClock.start();
+        if (writeCommand(protocol::readConfigurationCommand())) {
+            signlink::startTimer(ComClose);
+            return;
+        }
+        // The port took nothing: give the button back rather than waiting for an answer.
+        MSComm2->close();
+        DownloadAll->setText(QStringLiteral("Download from Sign"));
+        DownloadAll->setEnabled(true);
+        result = {signlink::OpenError::Other, tr("the request could not be written")};
+    }
+    // The port list item itself shows why; choosing it still selects the same port number.
+    if (position >= 0)
+        ComportsList->setItemText(position, QString::number(position + 1) + QStringLiteral("-") + result.description);
+}
+
+void KestrovanMain::applyConfigDump(const QString &line)
+{
+    const protocol::ConfigDump dump = protocol::readConfigDump(line);
+
+    LEDSignModel->setText(dump.model);
+    if (dump.build) {
+        FCount->setText(*dump.build);
+        FCount->setToolTip(QStringLiteral("Firmware Count"));
+        FCountLabel->setToolTip(QStringLiteral("Firmware Count"));
+    } else {
+        FCount->setText(QStringLiteral("Not Available"));
+        const QString tip = QStringLiteral("Firmware Count is available in version 3.9 and above");
+        FCount->setToolTip(tip);
+        FCountLabel->setToolTip(tip);
+    }
+
+    if (!LEDSignModel->text().isEmpty())
+        ShowPriority_Click();
+
+    m_modelNumber = dump.model;
+    if (dump.build)
+        m_buildNumber = *dump.build;
+
+    // The lists are rebuilt before anything is selected, so positions refer to this model's lists.
+    ApplyModelOptions(m_modelNumber, m_buildNumber);
+
+    const auto rows = priorityRows();
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const protocol::DumpPriorityRow &in = dump.priorities[n];
+        config::PriorityBaseline &base = m_config.baseline.priorities[n];
+        takeIfPresent(base.font, in.font);
+        takeIfPresent(base.style, in.style);
+        takeIfPresent(base.color, in.color);
+        takeIfPresent(base.speed, in.speed);
+        takeIfPresent(base.alignment, in.alignment);
+        takeIfPresent(base.pause, in.pause);
+        takeIfPresent(base.beep, in.beep);
+        takeIfPresent(base.timeout, in.timeout);
+
+        const PriorityRowControls &row = rows[n];
+        selectPosition(row.font, base.font);
+        selectPosition(row.style, base.style);
+        selectPosition(row.color, base.color);
+        selectPosition(row.speed, base.speed);
+        selectPosition(row.alignment, base.alignment);
+        selectPosition(row.pause, base.pause);
+        selectPosition(row.beep, base.beep);
+        row.timeout->setText(QString::number(base.timeout));
+    }
+
+    for (int i = 0; i < config::LinkCount; ++i) {
+        const protocol::DumpLinkRow &in = dump.links[i];
+        // A dump that stops short of the link section leaves the rows it does not cover alone.
+        if (!dump.linksComplete && !in.named)
+            continue;
+        Capcode0[i]->clear();
+        Pri0[i]->setCurrentIndex(-1);
+        if (!in.named)
+            continue;
+        Capcode0[i]->setText(in.capcode);
+        m_config.baseline.links[i].capcode = in.capcode;
+        if (in.priority) {
+            selectPosition(Pri0[i], *in.priority);
+            m_config.baseline.links[i].priority = in.priorityText.value_or(QString::number(*in.priority));
+        }
+    }
+
+    if (dump.autoId) {
+        AutoID->setChecked(*dump.autoId);
+        TestLabel->setText(*dump.autoId ? QStringLiteral("Auto ID True") : QStringLiteral("Auto ID False"));
+        m_config.baseline.autoId = *dump.autoId ? 1 : 0;
+    }
+
+    m_config.flags.priorityChanged.fill(false);
+    m_config.flags.linkChanged.fill(false);
+
+    if (dump.userCommand) {
+        usercmd1->setText(*dump.userCommand);
+        m_config.baseline.userCommand = *dump.userCommand;
+    }
+}
+
+} // namespace ui

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fakesignport.h"
+#include "qtprinters.h"
 #include "fakeuiservices.h"
 #include "ui/main/kestrovanmain.h"
 

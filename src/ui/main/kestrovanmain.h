@@ -65,6 +65,7 @@ public:
     void closeSignPort();
     int selectedPortNumber() const;
     signlink::SignPort &signPort() { return *MSComm2; }
+    const signlink::SignPort &signPort() const { return *MSComm2; }
 
     const config::SignConfig &signConfig() const { return m_config; }
     config::ConfigValues currentValues() const;

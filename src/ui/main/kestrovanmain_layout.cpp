@@ -270,6 +270,8 @@ QWidget *KestrovanMain::buildPriorityPanel()
         const QString who = QStringLiteral("Priority %1 ").arg(n);
         *rowLabels[n] = makeLabel(panel, QStringLiteral("Label%1").arg(n), QStringLiteral("Priority %1").arg(n));
         *fonts[n] = makeList(panel, QStringLiteral("FontP") + row, who + QStringLiteral("Font"));
+        // Wide enough for most labels ("Seven Row Wide Shade"); the drop-down shows them whole.
+        (*fonts[n])->setMinimumContentsLength(16);
         *styles[n] = makeList(panel, QStringLiteral("StyleP") + row, who + QStringLiteral("Style"));
         *colors[n] = makeList(panel, QStringLiteral("ColorP") + row, who + QStringLiteral("Color"));
         *speeds[n] = makeList(panel, QStringLiteral("SpeedP") + row, who + QStringLiteral("Speed"));

@@ -1,0 +1,199 @@
+// The main window against the simulated sign over a real pseudo-terminal, one model family at a
+// time: download, uploads, factory defaults, and a cable pulled in the middle of an upload.
+#include "fakeuiservices.h"
+#include "ptypair.h"
+#include "qtprinters.h"
+#include "signsimulator.h"
+
+#include "link/serialsignport.h"
+#include "ui/main/kestrovanmain.h"
+#include "ui/main/warning.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace {
+
+using testsupport::waitUntil;
+
+struct Family {
+    const char *name;
+    const char *model;
+    const char *config;  // the simulator's starting configuration (list positions, seconds)
+};
+
+// What the window shows, in the simulator's state-file form, for the keys both know.
+QMap<QString, QString> shownConfiguration(const ui::KestrovanMain &w)
+{
+    QMap<QString, QString> shown;
+    const auto rows = w.priorityRows();
+    for (int n = 0; n < 5; ++n) {
+        const ui::PriorityRowControls &r = rows[n];
+        QStringList fields;
+        for (QComboBox *list : {r.font, r.style, r.color, r.speed, r.alignment, r.pause, r.beep})
+            fields << QString::number(list->currentIndex());
+        fields << r.timeout->text();
+        shown.insert(QStringLiteral("pri%1").arg(n), fields.join(u','));
+    }
+    for (int i = 0; i < 8; ++i) {
+        const QString capcode = w.Capcode0[i]->text();
+        shown.insert(QStringLiteral("link%1").arg(i),
+                     capcode.isEmpty() ? QString() : QStringLiteral("%1:%2").arg(w.Pri0[i]->currentIndex()).arg(capcode));
+    }
+    shown.insert(QStringLiteral("autoid"), w.AutoID->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    shown.insert(QStringLiteral("usercmd"), w.usercmd1->text());
+    return shown;
+}
+
+QMap<QString, QString> comparable(const QMap<QString, QString> &state)
+{
+    QMap<QString, QString> kept;
+    for (auto it = state.begin(); it != state.end(); ++it) {
+        if (it.key().startsWith(QStringLiteral("pri")) || it.key().startsWith(QStringLiteral("link"))
+            || it.key() == QStringLiteral("autoid") || it.key() == QStringLiteral("usercmd"))
+            kept.insert(it.key(), it.value());
+    }
+    return kept;
+}
+
+class SignSimE2E : public ::testing::Test {
+protected:
+    void startWith(const QStringList &arguments)
+    {
+        ASSERT_TRUE(xdg.isValid());
+        oldXdg = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
+        QString error;
+        ASSERT_TRUE(sim.start(arguments + QStringList{QStringLiteral("--link"),
+                                                      xdg.path() + QStringLiteral("/signconfig/ports/COM1")},
+                              &error))
+            << error.toStdString();
+        window = std::make_unique<ui::KestrovanMain>(
+            [] { return std::make_unique<signlink::SerialSignPort>(); }, services);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qputenv("XDG_CONFIG_HOME", oldXdg);
+    }
+
+    bool idle() const
+    {
+        const ui::KestrovanMain &w = *window;
+        return !w.ComClose.isActive() && !w.UploadTimer.isActive() && !w.FactoryDef.isActive()
+               && w.DownloadAll->isEnabled() && w.UploadAll->isEnabled() && !w.signPort().isOpen();
+    }
+    void download()
+    {
+        window->DownloadAll->click();
+        ASSERT_FALSE(window->DownloadAll->isEnabled()) << window->ComportsList->currentText().toStdString();
+        ASSERT_TRUE(waitUntil([&] { return idle(); }, 5000));
+    }
+    void upload(QPushButton *button)
+    {
+        button->click();
+        ASSERT_TRUE(window->UploadTimer.isActive());
+        ASSERT_TRUE(waitUntil([&] { return idle(); }, 30000));
+    }
+
+    QTemporaryDir xdg;
+    QByteArray oldXdg;
+    testsupport::SignSimulator sim;
+    testsupport::FakeUiServices services;
+    std::unique_ptr<ui::KestrovanMain> window;
+};
+
+class SignSimFamily : public SignSimE2E, public ::testing::WithParamInterface<Family> {};
+
+TEST_P(SignSimFamily, DownloadEditUploadAndFactoryDefaults)
+{
+    const QString config = sim.writeFile(QStringLiteral("start.conf"), QByteArray(GetParam().config));
+    startWith({QStringLiteral("--model"), QString::fromLatin1(GetParam().model), QStringLiteral("--config"), config});
+    ui::KestrovanMain &w = *window;
+
+    // Download fills every control as the sign holds it, and the baseline with it.
+    download();
+    EXPECT_EQ(w.LEDSignModel->text(), QString::fromLatin1(GetParam().model));
+    EXPECT_EQ(w.FCount->text(), QStringLiteral("41"));
+    EXPECT_EQ(shownConfiguration(w), comparable(sim.state()));
+
+    // A second upload without edits sends nothing.
+    const qsizetype before = sim.commands().size();
+    upload(w.UploadAll);
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("Nothing to Upload"));
+    EXPECT_EQ(sim.commands().size(), before);
+
+    // Edits and Upload leave the sign holding exactly the edited configuration.
+    w.FontP1->setCurrentIndex(w.FontP0->currentIndex());
+    w.TimeoutP1->setText(QStringLiteral("42"));
+    w.Capcode0[5]->clear();
+    w.Capcode0[6]->setText(QStringLiteral("5550001"));
+    w.Pri0[6]->setCurrentIndex(2);
+    w.usercmd1->setText(QStringLiteral("REBOOT"));
+    w.AutoID->setChecked(!w.AutoID->isChecked());
+    const QMap<QString, QString> edited = shownConfiguration(w);
+    upload(w.UploadAll);
+    EXPECT_EQ(comparable(sim.state()), edited);
+    EXPECT_EQ(shownConfiguration(w), edited);
+
+    // Factory defaults: the sign restores its own, and the window reads them back.
+    services.onDialog = [](QDialog &dialog) { static_cast<ui::Warning &>(dialog).Yes->click(); };
+    w.UploadFactoryDef->click();
+    ASSERT_TRUE(w.FactoryDef.isActive());
+    ASSERT_TRUE(waitUntil([&] { return idle() && sim.commands().contains(QStringLiteral("DOWNLOAD_ALL")); }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return idle() && w.usercmd1->text() == QStringLiteral("RESET"); }, 5000));
+    const QMap<QString, QString> factory = comparable(sim.state());
+    EXPECT_EQ(factory.value(QStringLiteral("link0")), QStringLiteral("0:1000000"));
+    EXPECT_EQ(shownConfiguration(w), factory);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, SignSimFamily,
+    ::testing::Values(
+        Family{"RW2290", "RW2290",
+               "pri0=4,6,2,1,2,5,2,12\npri1=0,0,0,0,0,0,0,0\npri2=24,27,12,4,2,9,2,99\npri3=9,14,7,3,1,1,1,7\n"
+               "pri4=14,3,9,2,0,8,0,3\nlink0=1:1234567\nlink2=3:100,200\nlink5=4:77\nautoid=0\nusercmd=BOOT\n"},
+        Family{"PN360", "PN360",
+               "pri0=1,2,3,4,0,1,2,5\npri1=2,2,2,2,2,2,2,2\npri2=3,3,3,3,1,3,0,3\npri3=4,4,4,4,2,4,1,4\n"
+               "pri4=5,5,5,0,0,5,2,5\nlink1=0:42\nlink5=2:9000\nlink7=4:1,2,3\nautoid=1\nusercmd=GO\n"},
+        Family{"QB7", "QB7",
+               "pri0=3,23,16,10,8,9,2,12\npri1=0,11,7,5,4,0,0,0\npri2=1,2,13,0,3,3,1,60\npri3=2,5,15,7,6,4,2,30\n"
+               "pri4=0,0,0,0,0,0,0,1\nlink3=2:31337\nlink5=1:5\nautoid=0\nusercmd=\n"},
+        Family{"KT420", "KT420",
+               "pri0=7,17,8,2,1,5,1,12\npri1=6,0,3,0,0,0,0,5\npri2=19,22,4,4,2,9,2,45\npri3=21,11,8,1,1,1,1,10\n"
+               "pri4=6,3,3,3,0,2,0,8\nlink4=3:123\nlink5=0:456,789\nautoid=1\nusercmd=X\n"},
+        Family{"OtherModel", "ZX9",
+               "pri0=4,6,2,1,2,5,2,12\npri1=0,0,0,0,0,0,0,0\npri2=24,27,12,4,2,9,2,99\npri3=9,14,7,3,1,1,1,7\n"
+               "pri4=14,3,9,2,0,8,0,3\nlink0=1:1234567\nlink5=4:77\nautoid=0\nusercmd=BOOT\n"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(SignSimE2E, CablePulledDuringForceUploadLeavesTheRestPending)
+{
+    // The sign takes the download and five upload items, then the line goes dead.
+    startWith({QStringLiteral("--hangup-after"), QStringLiteral("7")});
+    ui::KestrovanMain &w = *window;
+    download();
+    w.ForceUpload->click();
+    ASSERT_TRUE(waitUntil([&] { return !w.UploadTimer.isActive(); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return !sim.isRunning(); }, 5000));
+
+    EXPECT_FALSE(w.signPort().isOpen());
+    EXPECT_TRUE(w.UploadAll->isEnabled());
+    EXPECT_EQ(w.UploadAll->text(), QStringLiteral("Upload to Sign"));
+    EXPECT_TRUE(w.DownloadAll->isEnabled());
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_TRUE(services.messages[0].text.contains(QStringLiteral("connection to the sign was lost")));
+    const config::ChangeFlags &flags = w.signConfig().flags;
+    EXPECT_FALSE(flags.priorityChanged[0]);
+    EXPECT_GE(flags.countSet(), 8);
+    EXPECT_LT(flags.countSet(), 15);
+    EXPECT_TRUE(flags.linkChanged[7]);
+}
+
+} // namespace

@@ -145,9 +145,9 @@ TEST_P(MainWindowBadTimeout, RefusesTheUploadAndChangesNothing)
     w.TimeoutP3->setText(QString::fromLatin1(GetParam()));
     w.ColorP0->setCurrentIndex(5);
     const config::SignConfig before = w.signConfig();
-    for (auto click : {&ui::KestrovanMain::UploadAll_Click, &ui::KestrovanMain::ForceUpload_Click}) {
+    for (QPushButton *button : {w.UploadAll, w.ForceUpload}) {
         h.services.messages.clear();
-        (w.*click)();
+        button->click();
         ASSERT_EQ(h.services.messages.size(), 1);
         EXPECT_TRUE(h.services.messages[0].text.contains(QStringLiteral("priority 3")));
         EXPECT_TRUE(h.services.messages[0].text.contains(QStringLiteral("\"%1\"").arg(QString::fromLatin1(GetParam()))));

@@ -1,11 +1,15 @@
 #include "ui/main/kestrovanmain.h"
 
 #include "config/catalogue.h"
+#include "firmware/firmware.h"
+#include "ui/about/ledsignhelp.h"
 #include "ui/common/maker.h"
 #include "ui/common/uiservices.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -105,6 +109,8 @@ void KestrovanMain::connectHandlers()
     connect(SetupDefaultMsg, &QPushButton::clicked, this, &KestrovanMain::SetupDefaultMsg_Click);
     connect(SendTestMsg, &QPushButton::clicked, this, &KestrovanMain::SendTestMsg_Click);
     connect(signExit, &QAction::triggered, this, &KestrovanMain::signExit_Click);
+    connect(signAbout, &QAction::triggered, this, &KestrovanMain::signAbout_Click);
+    connect(signUpgrade, &QAction::triggered, this, &KestrovanMain::signUpgrade_Click);
 }
 
 void KestrovanMain::Form_Load()
@@ -282,6 +288,32 @@ void KestrovanMain::SendTestMsg_Click()
 void KestrovanMain::signExit_Click()
 {
     close();
+}
+
+void KestrovanMain::signAbout_Click()
+{
+    LEDSignHelp about(windowTitle(), this);
+    m_services.execDialog(about);
+}
+
+void KestrovanMain::signUpgrade_Click()
+{
+    const QStringList candidates = firmware::flasherCandidates(QCoreApplication::applicationDirPath());
+    for (const QString &program : candidates) {
+        if (!QFileInfo(program).isFile())
+            continue;
+        if (m_services.startDetached(program, {}, QFileInfo(program).absolutePath()))
+            return;
+        m_services.message(this, QString(), tr("The flashing program %1 could not be started.").arg(program));
+        return;
+    }
+    m_services.message(this, QString(), tr("The flashing program was not found: %1").arg(candidates.join(tr(" or "))));
+}
+
+void KestrovanMain::checkFirmwareCount()
+{
+    if (firmware::needsReminder(FCount->text()))
+        m_services.message(this, firmware::reminderTitle(), firmware::reminderText());
 }
 
 } // namespace ui

@@ -68,6 +68,10 @@ public:
     const signlink::SignPort &signPort() const { return *MSComm2; }
 
     const config::SignConfig &signConfig() const { return m_config; }
+
+    // For the secondary windows: a serial connection of their own, and the desktop's dialogs.
+    std::unique_ptr<signlink::SignPort> makeSignPort() const { return m_ports(); }
+    UiServices &services() const { return m_services; }
     config::ConfigValues currentValues() const;
     std::array<PriorityRowControls, config::PriorityCount> priorityRows() const;
 
@@ -160,6 +164,8 @@ public slots:
     void SetupDefaultMsg_Click();
     void SendTestMsg_Click();
     void signExit_Click();
+    void signAbout_Click();
+    void signUpgrade_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -181,6 +187,7 @@ private:
     void endUpload();
     bool workflowHoldsPort() const;
     void restoreAfterLostConnection();
+    void checkFirmwareCount();
 
     PortFactory m_ports;
     UiServices &m_services;

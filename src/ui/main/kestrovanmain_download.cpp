@@ -61,6 +61,7 @@ void KestrovanMain::applyConfigDump(const QString &line)
     const protocol::ConfigDump dump = protocol::readConfigDump(line);
 
     LEDSignModel->setText(dump.model);
+    const QString countBefore = FCount->text();
     if (dump.build) {
         FCount->setText(*dump.build);
         FCount->setToolTip(QStringLiteral("Firmware Count"));
@@ -136,6 +137,11 @@ void KestrovanMain::applyConfigDump(const QString &line)
         usercmd1->setText(*dump.userCommand);
         m_config.baseline.userCommand = *dump.userCommand;
     }
+
+    // A changed firmware count may call for the reminder; it comes once the whole
+    // configuration is shown behind it.
+    if (FCount->text() != countBefore)
+        checkFirmwareCount();
 }
 
 } // namespace ui

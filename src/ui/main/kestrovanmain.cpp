@@ -4,6 +4,7 @@
 #include "firmware/firmware.h"
 #include "ui/about/ledsignhelp.h"
 #include "ui/common/maker.h"
+#include "ui/common/signdialog.h"
 #include "ui/common/uiservices.h"
 
 #include <QCheckBox>
@@ -24,13 +25,6 @@ namespace {
 
 constexpr int PanelShownTwips = 9700;
 constexpr int PanelHiddenTwips = 5750;
-
-void fillList(QComboBox *list, const QStringList &entries)
-{
-    list->clear();
-    list->addItems(entries);
-    list->setCurrentIndex(-1);
-}
 
 qint16 positionOf(const QComboBox *list)
 {
@@ -109,6 +103,8 @@ void KestrovanMain::connectHandlers()
     connect(SetupDefaultMsg, &QPushButton::clicked, this, &KestrovanMain::SetupDefaultMsg_Click);
     connect(SendTestMsg, &QPushButton::clicked, this, &KestrovanMain::SendTestMsg_Click);
     connect(signExit, &QAction::triggered, this, &KestrovanMain::signExit_Click);
+    connect(signSaveAs, &QAction::triggered, this, &KestrovanMain::signSaveAs_Click);
+    connect(signOpenFile, &QAction::triggered, this, &KestrovanMain::signOpenFile_Click);
     connect(signAbout, &QAction::triggered, this, &KestrovanMain::signAbout_Click);
     connect(signUpgrade, &QAction::triggered, this, &KestrovanMain::signUpgrade_Click);
 }
@@ -119,13 +115,13 @@ void KestrovanMain::Form_Load()
 
     const config::ModelOptionSet standard = config::standardOptionSet();
     for (const PriorityRowControls &row : priorityRows()) {
-        fillList(row.font, standard.font);
-        fillList(row.color, standard.color);
-        fillList(row.style, standard.style);
-        fillList(row.alignment, standard.alignment);
-        fillList(row.speed, standard.speed);
-        fillList(row.pause, standard.pause);
-        fillList(row.beep, standard.beep);
+        refillList(row.font, standard.font);
+        refillList(row.color, standard.color);
+        refillList(row.style, standard.style);
+        refillList(row.alignment, standard.alignment);
+        refillList(row.speed, standard.speed);
+        refillList(row.pause, standard.pause);
+        refillList(row.beep, standard.beep);
     }
 
     ComportsList->clear();
@@ -135,7 +131,7 @@ void KestrovanMain::Form_Load()
 
     const QStringList priorities = config::linkPriorityLabels();
     for (QComboBox *list : Pri0)
-        fillList(list, priorities);
+        refillList(list, priorities);
 
     m_saveSettingsTick = 1;
     m_config.configFileName.clear();
@@ -180,35 +176,19 @@ void KestrovanMain::ApplyModelOptions(const QString &model, const QString &build
     Q_UNUSED(build)  // the build number selects nothing
     const config::ModelOptionSet set = config::SelectOptionSet(model, config::OptionWindow::Main);
     for (const PriorityRowControls &row : priorityRows()) {
-        fillList(row.font, set.font);
-        fillList(row.style, set.style);
-        fillList(row.color, set.color);
-        fillList(row.speed, set.speed);
-        fillList(row.alignment, set.alignment);
-        fillList(row.pause, set.pause);
-        fillList(row.beep, set.beep);
+        refillList(row.font, set.font);
+        refillList(row.style, set.style);
+        refillList(row.color, set.color);
+        refillList(row.speed, set.speed);
+        refillList(row.alignment, set.alignment);
+        refillList(row.pause, set.pause);
+        refillList(row.beep, set.beep);
         if (set.speedState != config::SelectorState::Leave)
             row.speed->setEnabled(set.speedState == config::SelectorState::Enable);
         if (set.alignmentState != config::SelectorState::Leave)
             row.alignment->setEnabled(set.alignmentState == config::SelectorState::Enable);
     }
-    for (const config::ControlChange &change : set.extra) {
-        QWidget *control = findChild<QWidget *>(change.control);
-        if (!control)
-            continue;
-        switch (change.property) {
-        case config::ControlChange::Property::Visible:
-            control->setVisible(change.value.toBool());
-            break;
-        case config::ControlChange::Property::Enabled:
-            control->setEnabled(change.value.toBool());
-            break;
-        case config::ControlChange::Property::Caption:
-            if (auto *label = qobject_cast<QLabel *>(control))
-                label->setText(change.value.toString());
-            break;
-        }
-    }
+    applyControlChanges(this, set.extra);
 }
 
 void KestrovanMain::PauseP0_Change()

@@ -75,6 +75,15 @@ public:
     config::ConfigValues currentValues() const;
     std::array<PriorityRowControls, config::PriorityCount> priorityRows() const;
 
+    // .led files and the default message kept with the configuration.
+    bool SaveTextToFile(const QString &FileFullPath, const QString &sText, bool Overwrite);
+    bool readConfigFile(const QString &fileName);
+    void SaveDefaultMsg(const QString &DefMsg, qint16 DefFont, qint16 DefColor, qint16 DefStyle, qint16 DefAlign,
+                        qint16 DefSpeed, qint16 DefPause);
+    QString getDefaultMsg() const;
+    bool IsDefMsgEmpty() const { return m_config.configFileName.isEmpty(); }
+    void DeleteConfigFileName() { m_config.configFileName.clear(); }
+
     // The option lists for a model, as the catalogue gives them for this window.
     void ApplyModelOptions(const QString &model, const QString &build);
 
@@ -165,6 +174,8 @@ public slots:
     void SendTestMsg_Click();
     void signExit_Click();
     void signAbout_Click();
+    void signSaveAs_Click();
+    void signOpenFile_Click();
     void signUpgrade_Click();
 
 protected:

@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace protocol {
+
+// The default (idle) message: its time tokens, the commands of the default-message window,
+// and the reading of the sign's answers to them. Commands are text without the closing CR;
+// send them with wireBytes().
+
+// ---- Time tokens and the stored form ----
+
+inline constexpr int TimeTokenCount = 8;
+
+// "<hh:mm:ss>", "<hh:mm:ss A/PM>", "<hh:mm>", "<hh:mm A/PM>", "<mm/dd/yyyy>", "<yyyy-mm-dd>",
+// "<dd.MM yyyy>", "<mm'dd'yy>": the editor's form of time format 0 .. 7.
+QStringList timeTokens();
+
+// The editor token of a time format list entry: "<" + entry + ">".
+QString timeTokenFor(const QString &formatEntry);
+
+// The editor text of a message in the sign's stored form: byte 170 becomes CR LF and bytes
+// 171 .. 178 the tokens of formats 0 .. 7. Text already in editor form comes back unchanged.
+QString decodeStoredMessage(const QString &stored);
+
+// The sign's form of a command: each token becomes "$T0" .. "$T7", each line feed "$L", each
+// carriage return is dropped (case-sensitive, in that order), and one "$L" at the very end is
+// removed.
+QString encodeForSign(QString command);
+
+// ---- Commands ----
+
+// List positions of the window's six display lists; -1 = nothing selected.
+struct DefaultMessageCodes {
+    int font = -1, color = -1, style = -1, align = -1, speed = -1, pause = -1;
+};
+
+// "<DF f=F c=C s=S a=A sp=SP p=P>" followed by `text` unchanged (not yet encoded).
+QString writeDefaultMessageCommand(const DefaultMessageCodes &codes, const QString &text);
+QString removeDefaultMessageCommand();  // "<del id=def>"
+
+// The encoded command Upload writes for the editor text: "<del id=def>" for an empty editor,
+// otherwise, while the time display is off, the write command with the text. Empty while the
+// time display is on and the editor holds text: the sign has no command for that state.
+std::optional<QString> defaultMessageUploadCommand(const DefaultMessageCodes &codes, const QString &editorText,
+                                                   bool timeDisplayOn);
+
+// "<TIME f=F c=C s=S a=A sp=SP p=P fm=FMT>IDLE ON": time on idle with display values.
+QString timeOnIdleCommand(const DefaultMessageCodes &codes, int format);
+QString resetCommand();                   // "RESET"
+QString timeIdleOnCommand();              // "<TIME>IDLE ON"
+QString timeIdleOffCommand();             // "<TIME>IDLE OFF"
+QString readDefaultMessageCommand();      // "DOWNLOAD_DEFAULT_MSG"
+
+// ---- Status texts ----
+
+QString timeDisplayStatusText(bool on);   // "is ON" / "is OFF"
+// The hint shown when the time display is on while a message would hide it.
+QString removeMessageHint();              // Remove message and Click "Upload to Sign" to display Time
+
+// ---- Replies ----
+
+// A default-message dump: MODEL ":" FONT "," STYLE "," COLOR "," SPEED "," ALIGN "," PAUSE ","
+// X "," Y "," TEXT. Each part is read on its own; a part missing or unreadable is empty.
+struct DefaultMessageDump {
+    QString model;  // the text before the first ":"
+    // List positions: the number each field begins with (0 if none) as 16-bit, less the
+    // model's offsets for "RW2290" (64, 65, 65, 48, 49, 48), as they are for other models.
+    std::optional<qint16> font, style, color, speed, alignment, pause;
+    // The message in editor form: everything after the eighth "," of the data, decoded. The
+    // whole rest of the line counts, so a message holding "," or ":" comes back complete.
+    std::optional<QString> text;
+    friend bool operator==(const DefaultMessageDump &, const DefaultMessageDump &) = default;
+};
+
+DefaultMessageDump readDefaultMessageDump(const QString &line);
+
+// What the default-message window does with one reply line.
+struct DefaultMessageReply {
+    enum class Kind {
+        Nothing,      // empty line or "error"
+        ShowStatus,   // show `status` in the status label and start its clearing timer
+        TimeDisplay,  // set the time display label from `timeDisplayOn`
+        Dump,         // select the values of `dump` and show its text
+    };
+    Kind kind = Kind::Nothing;
+    QString status;
+    bool timeDisplayOn = false;
+    DefaultMessageDump dump;
+    friend bool operator==(const DefaultMessageReply &, const DefaultMessageReply &) = default;
+};
+
+// Classifies a reply line (without its line feed; a CR sent before it stays in it). The first
+// match decides: empty; contains "done" in any case (status "Upload Successfull", or the
+// remove-message hint while the time display is on and the editor holds text); "error" in any
+// case; begins with "TIME" (on when its third ":" field is exactly "1"); begins with "default";
+// anything else is a dump. Pure: keeps no state between calls.
+DefaultMessageReply interpretDefaultMessageReply(const QString &line, bool timeDisplayOn, bool editorEmpty);
+
+} // namespace protocol

@@ -1,0 +1,200 @@
+// .led files: File > Save and File > Open, and the default message the other windows hand back.
+#include "ui/main/kestrovanmain.h"
+
+#include "config/ledfile.h"
+#include "ui/common/uiservices.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSaveFile>
+
+#include <type_traits>
+
+namespace ui {
+
+namespace {
+
+const QString LedFilter = QStringLiteral("Text (*.led)");
+
+void selectIn(QComboBox *list, qint16 position)
+{
+    if (position >= -1 && position < list->count())
+        list->setCurrentIndex(position);
+}
+
+} // namespace
+
+bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &sText, bool Overwrite)
+{
+    const config::SaveBytes bytes = config::saveTextBytes(sText);
+    if (!bytes.bytes)
+        return false;
+    if (Overwrite) {
+        // The old file is replaced only by a complete new one: a failed write leaves it whole.
+        QSaveFile file(FileFullPath);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        if (file.write(*bytes.bytes) != bytes.bytes->size()) {
+            file.cancelWriting();
+            file.commit();
+            return false;
+        }
+        return file.commit();
+    }
+    QFile file(FileFullPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const bool written = file.write(*bytes.bytes) == bytes.bytes->size();
+    return file.flush() && written;
+}
+
+void KestrovanMain::signSaveAs_Click()
+{
+    QString name = m_services.saveFileName(this, LedFilter);
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".led");
+
+    config::LedFileRecord record;
+    record.model = LEDSignModel->text();
+    record.comPort = static_cast<qint16>(ComportsList->currentIndex());
+    const config::ConfigValues values = currentValues();
+    record.priorities = values.priorities;
+    record.links = values.links;
+    record.DefMsg = m_config.DefMsg;
+    record.DefFont = m_config.DefFont;
+    record.DefColor = m_config.DefColor;
+    record.DefStyle = m_config.DefStyle;
+    record.DefAlign = m_config.DefAlign;
+    record.DefSpeed = m_config.DefSpeed;
+    record.DefPause = m_config.DefPause;
+    record.autoId = values.autoId;
+
+    const QString text = config::ledFileText(record);
+    if (!SaveTextToFile(name, text, true)) {
+        QString message = QStringLiteral("Error Saving File");
+        if (const std::optional<QString> bad = config::saveTextBytes(text).unstorable)
+            message += tr("\r\nThe character \"%1\" cannot be stored in a .led file.").arg(*bad);
+        m_services.message(this, QString(), message);
+    }
+}
+
+void KestrovanMain::signOpenFile_Click()
+{
+    const QString name = m_services.openFileName(this, LedFilter);
+    if (!name.isEmpty()) {
+        readConfigFile(name);
+        m_config.configFileName = name;
+    }
+    m_services.message(this, QStringLiteral("Suggestion"),
+                       QStringLiteral("It is Better to use Force Upload after opening up a file\r\n"
+                                      "It will make sure that all the settings are written to the Sign"));
+}
+
+bool KestrovanMain::readConfigFile(const QString &fileName)
+{
+    QByteArray bytes;
+    std::optional<config::LedFileError> error;
+    QFile file(fileName);
+    if (!QFileInfo::exists(fileName)) {
+        error = config::fileNotFoundError(fileName);
+    } else if (!file.open(QIODevice::ReadOnly)) {
+        error = config::fileNotAccessibleError(fileName, file.errorString());
+    } else {
+        bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError)
+            error = config::readPastEndError(fileName);
+        file.close();
+    }
+
+    config::LedReadResult result;
+    if (!error) {
+        const PriorityRowControls first = priorityRows()[0];
+        config::LedListSizes sizes;
+        sizes.font = first.font->count();
+        sizes.style = first.style->count();
+        sizes.color = first.color->count();
+        sizes.speed = first.speed->count();
+        sizes.alignment = first.alignment->count();
+        sizes.pause = first.pause->count();
+        sizes.beep = first.beep->count();
+        sizes.comPorts = ComportsList->count();
+        sizes.linkPriorities = Pri0[0]->count();
+        result = config::readLedFile(config::ledFileLines(bytes), sizes);
+        error = result.error;
+    }
+
+    // What the lines before a failure say stays applied; the file changes no baseline or flag.
+    const auto rows = priorityRows();
+    for (const config::LedFileAction &action : result.actions) {
+        std::visit(
+            [&](const auto &a) {
+                using A = std::decay_t<decltype(a)>;
+                if constexpr (std::is_same_v<A, config::led::SetModel>) {
+                    LEDSignModel->setText(a.caption);
+                } else if constexpr (std::is_same_v<A, config::led::SetComPort>) {
+                    selectIn(ComportsList, a.position);
+                } else if constexpr (std::is_same_v<A, config::led::SetPriority>) {
+                    const PriorityRowControls &row = rows[a.row];
+                    selectIn(row.font, a.values.font);
+                    selectIn(row.style, a.values.style);
+                    selectIn(row.color, a.values.color);
+                    selectIn(row.speed, a.values.speed);
+                    selectIn(row.alignment, a.values.alignment);
+                    selectIn(row.pause, a.values.pause);
+                    selectIn(row.beep, a.values.beep);
+                    row.timeout->setText(a.values.timeout);
+                } else if constexpr (std::is_same_v<A, config::led::SetLink>) {
+                    Capcode0[a.id]->setText(a.capcode);
+                    if (a.priority)
+                        selectIn(Pri0[a.id], *a.priority);
+                } else if constexpr (std::is_same_v<A, config::led::ClearLink>) {
+                    Capcode0[a.id]->clear();
+                    Pri0[a.id]->setCurrentIndex(-1);
+                } else if constexpr (std::is_same_v<A, config::led::SetDefMsg>) {
+                    m_config.DefMsg = a.text;
+                } else if constexpr (std::is_same_v<A, config::led::SetDefValue>) {
+                    using F = config::led::SetDefValue::Field;
+                    qint16 *targets[] = {&m_config.DefFont, &m_config.DefColor, &m_config.DefStyle,
+                                         &m_config.DefAlign, &m_config.DefSpeed, &m_config.DefPause};
+                    static_assert(int(F::Pause) == 5);
+                    *targets[int(a.field)] = a.value;
+                } else if constexpr (std::is_same_v<A, config::led::SetAutoId>) {
+                    AutoID->setChecked(a.value == 1);
+                }
+            },
+            action);
+    }
+
+    if (error) {
+        m_services.message(this, QString(), error->message());
+        return false;
+    }
+    SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_config));
+    return true;
+}
+
+void KestrovanMain::SaveDefaultMsg(const QString &DefMsg, qint16 DefFont, qint16 DefColor, qint16 DefStyle,
+                                   qint16 DefAlign, qint16 DefSpeed, qint16 DefPause)
+{
+    m_config.DefMsg = DefMsg;
+    m_config.DefFont = DefFont;
+    m_config.DefColor = DefColor;
+    m_config.DefStyle = DefStyle;
+    m_config.DefAlign = DefAlign;
+    m_config.DefSpeed = DefSpeed;
+    m_config.DefPause = DefPause;
+}
+
+QString KestrovanMain::getDefaultMsg() const
+{
+    return config::defaultMsgText(m_config);
+}
+
+} // namespace ui

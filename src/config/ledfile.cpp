@@ -223,13 +223,17 @@ private:
     bool applyLink(const QString &key, int id)
     {
         const QStringList fields = value().split(u',');
-        if (fields.size() != 2)
+        if (fields.size() < 2)
             return add(led::ClearLink{id});
-        led::SetLink link{id, fields[0], std::nullopt};
-        if (protocol::leadingNumber(fields[1]) < 5) {
+        // A link holding several capcodes (as a download joins them) is written with their
+        // commas; the priority is always the last field, so the capcodes are everything before
+        // it and the file reads back what it was saved with.
+        const QString priorityField = fields.back();
+        led::SetLink link{id, fields.mid(0, fields.size() - 1).join(u','), std::nullopt};
+        if (protocol::leadingNumber(priorityField) < 5) {
             const QString what = u"\"%1\" priority"_s.arg(key);
             qint16 priority = -1;
-            if (!take(inList(leadingInt16(fields[1], 0, what), m_sizes.linkPriorities, what), priority))
+            if (!take(inList(leadingInt16(priorityField, 0, what), m_sizes.linkPriorities, what), priority))
                 return false;
             link.priority = priority;
         }

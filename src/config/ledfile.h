@@ -147,9 +147,9 @@ struct LedReadResult {
 //   one (empty, or text such as "abc") is error 13. "12abc" reads as 12.
 // Whole numbers are rounded halves to even; outside 16 bits is error 6. A list position outside
 // its list (see LedListSizes) and an AutoID value other than 0 or 1 is error 380.
-// A "Pri" line with other than 8 fields changes nothing. A "LinkID" line with exactly 2 fields
-// sets the capcode, and the priority only when field 2 is below 5; any other field count clears
-// the link. Each key's action is checked whole before it is returned, so a failing line never
+// A "Pri" line with other than 8 fields changes nothing. A "LinkID" line sets the capcode from
+// every field but the last (several capcodes keep their commas) and the priority from the last
+// field when it is below 5; a line with a single field clears the link. Each key's action is checked whole before it is returned, so a failing line never
 // leaves half a priority row or link applied.
 LedReadResult readLedLine(const QString &line, const LedListSizes &sizes);
 

@@ -15,6 +15,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -194,6 +195,37 @@ TEST_F(SignSimE2E, CablePulledDuringForceUploadLeavesTheRestPending)
     EXPECT_GE(flags.countSet(), 8);
     EXPECT_LT(flags.countSet(), 15);
     EXPECT_TRUE(flags.linkChanged[7]);
+}
+
+TEST_F(SignSimE2E, SavedConfigurationOpenedAfterARestartIsForcedOntoTheSign)
+{
+    const QString config = sim.writeFile(
+        QStringLiteral("start.conf"),
+        "pri0=4,6,2,1,2,5,2,12\npri3=9,14,7,3,1,1,1,7\nlink2=3:100,200\nlink5=4:77\nautoid=0\nusercmd=BOOT\n");
+    startWith({QStringLiteral("--config"), config});
+    download();
+    const QMap<QString, QString> saved = comparable(sim.state());
+    const QString file = xdg.filePath(QStringLiteral("sign.led"));
+    services.nextFileNames.push_back(file);
+    window->signSaveAs->trigger();
+    ASSERT_TRUE(services.messages.isEmpty());
+
+    // The sign is changed behind the tool's back, then the tool starts afresh.
+    services.onDialog = [](QDialog &dialog) { static_cast<ui::Warning &>(dialog).Yes->click(); };
+    window->UploadFactoryDef->click();
+    ASSERT_TRUE(waitUntil([&] { return idle() && window->usercmd1->text() == QStringLiteral("RESET"); }, 5000));
+    ASSERT_NE(comparable(sim.state()), saved);
+    window = std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::SerialSignPort>(); },
+                                                 services);
+
+    services.nextFileNames.push_back(file);
+    window->signOpenFile->trigger();
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_EQ(services.messages[0].title, QStringLiteral("Suggestion"));
+    // The user command is not kept in files; the rest is.
+    window->usercmd1->setText(QStringLiteral("BOOT"));
+    upload(window->ForceUpload);
+    EXPECT_EQ(comparable(sim.state()), saved);
 }
 
 } // namespace

@@ -13,6 +13,8 @@
 #include <memory>
 
 class QAction;
+class QFile;
+class QSaveFile;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -83,6 +85,11 @@ public:
     QString getDefaultMsg() const;
     bool IsDefMsgEmpty() const { return m_config.configFileName.isEmpty(); }
     void DeleteConfigFileName() { m_config.configFileName.clear(); }
+
+    // Where file access comes from; a test puts in files that fail part way.
+    using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
+    using ReadFileFactory = std::function<std::unique_ptr<QFile>(const QString &path)>;
+    void setFileFactories(SaveFileFactory saving, ReadFileFactory reading);
 
     // The option lists for a model, as the catalogue gives them for this window.
     void ApplyModelOptions(const QString &model, const QString &build);
@@ -218,6 +225,8 @@ private:
     QElapsedTimer m_downloadClock;  // since the configuration request was written
 
     QWidget *m_priorityPanel = nullptr;
+    SaveFileFactory m_saveFiles;
+    ReadFileFactory m_readFiles;
 };
 
 } // namespace ui

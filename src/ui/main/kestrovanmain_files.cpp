@@ -29,6 +29,12 @@ void selectIn(QComboBox *list, qint16 position)
 
 } // namespace
 
+void KestrovanMain::setFileFactories(SaveFileFactory saving, ReadFileFactory reading)
+{
+    m_saveFiles = std::move(saving);
+    m_readFiles = std::move(reading);
+}
+
 bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &sText, bool Overwrite)
 {
     const config::SaveBytes bytes = config::saveTextBytes(sText);
@@ -36,15 +42,16 @@ bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &s
         return false;
     if (Overwrite) {
         // The old file is replaced only by a complete new one: a failed write leaves it whole.
-        QSaveFile file(FileFullPath);
-        if (!file.open(QIODevice::WriteOnly))
+        const std::unique_ptr<QSaveFile> file =
+            m_saveFiles ? m_saveFiles(FileFullPath) : std::make_unique<QSaveFile>(FileFullPath);
+        if (!file->open(QIODevice::WriteOnly))
             return false;
-        if (file.write(*bytes.bytes) != bytes.bytes->size()) {
-            file.cancelWriting();
-            file.commit();
+        if (file->write(*bytes.bytes) != bytes.bytes->size()) {
+            file->cancelWriting();
+            file->commit();
             return false;
         }
-        return file.commit();
+        return file->commit();
     }
     QFile file(FileFullPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
@@ -101,16 +108,23 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
 {
     QByteArray bytes;
     std::optional<config::LedFileError> error;
-    QFile file(fileName);
+    bool readWhole = false;
+    const std::unique_ptr<QFile> file = m_readFiles ? m_readFiles(fileName) : std::make_unique<QFile>(fileName);
     if (!QFileInfo::exists(fileName)) {
         error = config::fileNotFoundError(fileName);
-    } else if (!file.open(QIODevice::ReadOnly)) {
-        error = config::fileNotAccessibleError(fileName, file.errorString());
+    } else if (!file->open(QIODevice::ReadOnly)) {
+        error = config::fileNotAccessibleError(fileName, file->errorString());
     } else {
-        bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            error = config::readPastEndError(fileName);
-        file.close();
+        char chunk[4096];
+        qint64 n = 0;
+        while ((n = file->read(chunk, sizeof chunk)) > 0)
+            bytes.append(chunk, n);
+        readWhole = n == 0;
+        file->close();
+        if (!readWhole) {
+            // The lines read whole before the failure still count, as for a line that fails.
+            bytes.truncate(bytes.lastIndexOf('\n') + 1);
+        }
     }
 
     config::LedReadResult result;
@@ -128,6 +142,8 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
         sizes.linkPriorities = Pri0[0]->count();
         result = config::readLedFile(config::ledFileLines(bytes), sizes);
         error = result.error;
+        if (!error && !readWhole)
+            error = config::readPastEndError(fileName);
     }
 
     // What the lines before a failure say stays applied; the file changes no baseline or flag.

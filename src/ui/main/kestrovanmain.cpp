@@ -26,6 +26,21 @@ namespace {
 constexpr int PanelShownTwips = 9700;
 constexpr int PanelHiddenTwips = 5750;
 
+// Every priority row gets the same lists; nothing is selected afterwards.
+void fillPriorityRows(const std::array<PriorityRowControls, config::PriorityCount> &rows,
+                      const config::ModelOptionSet &set)
+{
+    for (const PriorityRowControls &row : rows) {
+        refillList(row.font, set.font);
+        refillList(row.style, set.style);
+        refillList(row.color, set.color);
+        refillList(row.speed, set.speed);
+        refillList(row.alignment, set.alignment);
+        refillList(row.pause, set.pause);
+        refillList(row.beep, set.beep);
+    }
+}
+
 qint16 positionOf(const QComboBox *list)
 {
     return static_cast<qint16>(list->currentIndex());
@@ -113,16 +128,7 @@ void KestrovanMain::Form_Load()
 {
     m_config.flags.priorityChanged.fill(false);
 
-    const config::ModelOptionSet standard = config::standardOptionSet();
-    for (const PriorityRowControls &row : priorityRows()) {
-        refillList(row.font, standard.font);
-        refillList(row.color, standard.color);
-        refillList(row.style, standard.style);
-        refillList(row.alignment, standard.alignment);
-        refillList(row.speed, standard.speed);
-        refillList(row.pause, standard.pause);
-        refillList(row.beep, standard.beep);
-    }
+    fillPriorityRows(priorityRows(), config::standardOptionSet());
 
     ComportsList->clear();
     for (int n = 1; n <= 12; ++n)
@@ -175,14 +181,8 @@ void KestrovanMain::ApplyModelOptions(const QString &model, const QString &build
 {
     Q_UNUSED(build)  // the build number selects nothing
     const config::ModelOptionSet set = config::SelectOptionSet(model, config::OptionWindow::Main);
+    fillPriorityRows(priorityRows(), set);
     for (const PriorityRowControls &row : priorityRows()) {
-        refillList(row.font, set.font);
-        refillList(row.style, set.style);
-        refillList(row.color, set.color);
-        refillList(row.speed, set.speed);
-        refillList(row.alignment, set.alignment);
-        refillList(row.pause, set.pause);
-        refillList(row.beep, set.beep);
         if (set.speedState != config::SelectorState::Leave)
             row.speed->setEnabled(set.speedState == config::SelectorState::Enable);
         if (set.alignmentState != config::SelectorState::Leave)

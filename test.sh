@@ -23,3 +23,17 @@ install_missing_packages "${SIGNCONFIG_PACKAGES[@]}"
 configure_and_build "$dir" "${options[@]}"
 export QT_QPA_PLATFORM=offscreen
 ctest --test-dir "$SIGNCONFIG_ROOT/$dir" --output-on-failure --no-tests=error -j2
+
+# The desktop entry, the AppStream metadata and the manual pages. These tools exit 0 on warnings
+# (and man prints troff's on stderr), so anything they report fails the run.
+packaging="$SIGNCONFIG_ROOT/packaging"
+report="$(desktop-file-validate "$packaging/signconfig.desktop" 2>&1)" && [ -z "$report" ] \
+    || { echo "signconfig.desktop: $report" >&2; exit 1; }
+report="$(appstreamcli validate --no-net --pedantic "$packaging/com.example.signconfig.metainfo.xml" 2>&1)" \
+    && ! grep -q '^[EWIP]:' <<<"$report" \
+    || { echo "$report" >&2; exit 1; }
+for page in signconfig.1 signsim.1; do
+    report="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$packaging/$page" 2>&1 >/dev/null)" && [ -z "$report" ] \
+        || { echo "$page: $report" >&2; exit 1; }
+done
+echo "Desktop entry, AppStream metadata and manual pages: no warnings"

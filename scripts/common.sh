@@ -7,7 +7,11 @@ SIGNCONFIG_PACKAGES=(
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-dejavu-core
+    desktop-file-utils appstream man-db
 )
+
+# What package.sh needs besides: dpkg-shlibdeps finds the package's dependencies, lintian checks it.
+SIGNCONFIG_PACKAGING_PACKAGES=(dpkg-dev file lintian)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then

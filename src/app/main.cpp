@@ -1,8 +1,10 @@
 #include "link/serialsignport.h"
+#include "ui/common/logo.h"
 #include "ui/common/uiservices.h"
 #include "ui/main/kestrovanmain.h"
 
 #include <QApplication>
+#include <QIcon>
 
 #include <memory>
 
@@ -12,6 +14,9 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("signconfig"));
     QApplication::setApplicationDisplayName(QStringLiteral("Sign Configuration Manager"));
     QApplication::setApplicationVersion(QStringLiteral("4.8b"));
+    // Ties the windows to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("signconfig"));
+    QApplication::setWindowIcon(QIcon(ui::drawLogo(128, 64)));
 
     ui::DesktopUiServices desktop;
     // Every window that talks to the sign gets a connection of its own from here.

@@ -1,5 +1,7 @@
 #include "protocol/testmessage.h"
 
+#include "protocol/numbers.h"
+
 #include <array>
 
 using namespace Qt::Literals::StringLiterals;
@@ -52,7 +54,7 @@ constexpr std::array<Rgb, 13> colorTable{{
 }};
 
 // Bracketed time tokens in format-number order: token n goes out as "$T" followed by n.
-constexpr std::array<const char16_t *, 8> timeTokens{
+constexpr std::array<const char16_t *, 8> bracketedTimeTokens{
     u"<hh:mm:ss>", u"<hh:mm:ss A/PM>", u"<hh:mm>",      u"<hh:mm A/PM>",
     u"<mm/dd/yyyy>", u"<yyyy-mm-dd>", u"<dd.MM yyyy>", u"<mm'dd'yy>",
 };
@@ -182,8 +184,8 @@ QString testMessageCommand(int messageId, const PriorityCodes &lists, const QStr
 
 QString encodeTimeTokensAndLineBreaks(QString command)
 {
-    for (std::size_t n = 0; n < timeTokens.size(); ++n)
-        command.replace(QString::fromUtf16(timeTokens[n]), u"$T"_s + QString::number(n));
+    for (std::size_t n = 0; n < bracketedTimeTokens.size(); ++n)
+        command.replace(QString::fromUtf16(bracketedTimeTokens[n]), u"$T"_s + QString::number(n));
     command.replace(u'\n', u"$L"_s);
     command.remove(u'\r');
     // A break after the last line would only add an empty line on the sign.
@@ -212,6 +214,40 @@ EncodedTestMessage encodeTestMessage(const QList<ComposedChar> &chars, int messa
     result.command = encodeTimeTokensAndLineBreaks(testMessageCommand(messageId, sent, timeoutText, text));
     result.unsendable = firstUnsendableChar(result.command);
     return result;
+}
+
+TestMessageReply interpretTestMessageReply(const QString &line)
+{
+    using Kind = TestMessageReply::Kind;
+    TestMessageReply reply;
+    if (line.isEmpty())
+        return reply;
+    if (line.contains("done"_L1, Qt::CaseInsensitive)) {
+        reply.kind = Kind::ShowStatus;
+        reply.status = u"Upload Successfull"_s;
+        return reply;
+    }
+    if (line.compare("error"_L1, Qt::CaseInsensitive) == 0)
+        return reply;
+    if (!line.contains(u':') || line.contains("SET TIME"_L1, Qt::CaseInsensitive))
+        return reply;
+
+    DefaultMessageDump dump = readDefaultMessageDump(line);
+    if (!dump.text)
+        return reply;
+    // The dump reader takes these offsets off for the RW2290 only; this window always does.
+    if (dump.model != u"RW2290") {
+        constexpr std::array<int, 6> offsets{64, 65, 65, 48, 49, 48};
+        const std::array<std::optional<qint16> *, 6> fields{&dump.font,  &dump.style,     &dump.color,
+                                                            &dump.speed, &dump.alignment, &dump.pause};
+        for (std::size_t k = 0; k < fields.size(); ++k) {
+            if (*fields[k])
+                *fields[k] = toInt16(double(**fields[k]) - offsets[k]);
+        }
+    }
+    reply.kind = Kind::Dump;
+    reply.dump = dump;
+    return reply;
 }
 
 } // namespace protocol

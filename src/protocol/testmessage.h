@@ -1,6 +1,7 @@
 #pragma once
 
 #include "protocol/commands.h"
+#include "protocol/defaultmessage.h"
 
 #include <QChar>
 #include <QList>
@@ -104,5 +105,27 @@ struct EncodedTestMessage {
 // speed lists; `messageId` is the position of the message ID list.
 EncodedTestMessage encodeTestMessage(const QList<ComposedChar> &chars, int messageId,
                                      const PriorityCodes &lists, const QString &timeoutText);
+
+// ---- Replies ----
+
+// What the test-message window does with one reply line.
+struct TestMessageReply {
+    enum class Kind {
+        Nothing,     // empty, "error", a line holding "SET TIME", or anything not understood
+        ShowStatus,  // show `status` and start its clearing timer
+        Dump,        // select the positions of `dump` and show its text
+    };
+    Kind kind = Kind::Nothing;
+    QString status;
+    DefaultMessageDump dump;
+    friend bool operator==(const TestMessageReply &, const TestMessageReply &) = default;
+};
+
+// Classifies a reply line (without its line feed; a CR sent before it stays in it). The first
+// match decides: empty; contains "done" in any case (status "Upload Successfull"); "error" in
+// any case; holds ":" and not "SET TIME" in any case: the default-message dump. This window
+// reads the dump's six numbers less 64, 65, 65, 48, 49, 48 whatever the model, and takes a dump
+// without its text (fewer than nine fields) as nothing.
+TestMessageReply interpretTestMessageReply(const QString &line);
 
 } // namespace protocol

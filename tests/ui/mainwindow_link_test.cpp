@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QDialog>
 #include <QToolButton>
 
 namespace {
@@ -215,6 +216,23 @@ TEST_F(MainWindowLink, SetupDefaultMessageClosesThePortFirst)
     EXPECT_FALSE(w.signPort().isOpen());
     EXPECT_EQ(w.DownloadAll->text(), QStringLiteral("Download from Sign"));
     EXPECT_TRUE(w.DownloadAll->isEnabled());
+}
+
+TEST_F(MainWindowLink, ButtonsOpenTheSecondaryWindowsModally)
+{
+    QStringList modal;
+    h.services.onDialog = [&](QDialog &dialog) {
+        if (dialog.isModal())
+            modal.append(dialog.objectName());
+        dialog.reject();
+    };
+    w.SetupDefaultMsg->click();
+    w.SendTestMsg->click();
+    EXPECT_EQ(h.services.dialogsShown,
+              (QStringList{QStringLiteral("KestrovanDefaultMessage"), QStringLiteral("LEDTestMessage")}));
+    EXPECT_EQ(modal, h.services.dialogsShown);
+    // Each window had a connection of its own, released when it closed.
+    ASSERT_EQ(h.ports.size(), 3);
 }
 
 TEST_F(MainWindowLink, LogoOpensTheMakersPageOrSaysWhyNot)

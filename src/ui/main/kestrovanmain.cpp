@@ -3,6 +3,8 @@
 #include "config/catalogue.h"
 #include "firmware/firmware.h"
 #include "ui/about/ledsignhelp.h"
+#include "ui/defaultmsg/kestrovandefaultmessage.h"
+#include "ui/testmsg/ledtestmessage.h"
 #include "ui/common/maker.h"
 #include "ui/common/signdialog.h"
 #include "ui/common/uiservices.h"
@@ -259,10 +261,17 @@ void KestrovanMain::SetupDefaultMsg_Click()
     }
     DownloadAll->setText(QStringLiteral("Download from Sign"));
     DownloadAll->setEnabled(true);
+
+    KestrovanDefaultMessage window(*this);
+    m_services.execDialog(window);
 }
 
 void KestrovanMain::SendTestMsg_Click()
 {
+    // The main window keeps its own connection: a command there while it holds the port is
+    // told so in that window.
+    LEDTestMessage window(*this);
+    m_services.execDialog(window);
 }
 
 void KestrovanMain::signExit_Click()

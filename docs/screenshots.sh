@@ -74,17 +74,22 @@ click_button() {
     xdotool mousemove --sync $where click 1
 }
 
-# The id of the first visible window whose title starts with $1, waiting up to 10 s.
+# The id of the largest visible window whose title starts with $1, waiting up to 10 s (Qt may
+# make small helper windows with the same title).
 window_id() {
-    local id
-    id="$(timeout 10 xdotool search --sync --onlyvisible --name "^$1" 2>/dev/null | head -n 1)" || true
-    [ -n "$id" ] || return 1
-    echo "$id"
+    local id best="" area=0 w h
+    for id in $(timeout 10 xdotool search --sync --onlyvisible --name "^$1" 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$id" | grep -E '^(WIDTH|HEIGHT)=')"
+        w=$WIDTH h=$HEIGHT
+        if [ $((w * h)) -gt "$area" ]; then area=$((w * h)); best="$id"; fi
+    done
+    [ -n "$best" ] || return 1
+    echo "$best"
 }
 
 snap() {
     local id="$1" file="$2"
-    sleep 1 # let the window finish painting and its first exchange with the sign
+    sleep 2 # let the window finish painting and its first exchange with the sign (up to 1.2 s)
     import -window "$id" "$docs/$file"
     echo "Saved docs/$file"
 }

@@ -60,7 +60,7 @@ protected:
     {
         window = std::make_unique<KestrovanDefaultMessage>(*main);
         window->show();
-        ASSERT_TRUE(waitUntil([&] { return idle(); }));
+        ASSERT_TRUE(waitUntil([&] { return window->isLoaded() && idle(); }));
     }
     bool idle() const
     {

@@ -2,6 +2,7 @@
 
 #include "ui/common/uiservices.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QList>
 #include <QUrl>
@@ -51,6 +52,8 @@ public:
         dialogsShown.append(dialog.objectName());
         dialog.setModal(true);
         dialog.show();
+        // What a window does once it is up (queued work of its own) runs first, as under exec().
+        QCoreApplication::processEvents();
         if (onDialog)
             onDialog(dialog);
         const int result = dialog.result();

@@ -90,6 +90,7 @@ protected:
     {
         w = std::make_unique<KestrovanDefaultMessage>(main);
         w->show();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return w->isLoaded(); }));
     }
     // Opens the window and lets the load's request time out, so the port is free again.
     void openWindowIdle()
@@ -777,6 +778,7 @@ TEST_F(DefaultMessageWindow, LoadingFromAPortThatWillNotOpenDoesNotClaimADownloa
     w = std::make_unique<KestrovanDefaultMessage>(main);
     port().failNextOpens({signlink::OpenError::NoSuchPort, QStringLiteral("COM 1 does not exist.")});
     w->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w->isLoaded(); }));
     EXPECT_EQ(w->Ack->text(), QStringLiteral("Cannot Open Port:1\r\nPlease Change Comport"));
     EXPECT_TRUE(port().writes.isEmpty());
     EXPECT_TRUE(usable());

@@ -211,7 +211,9 @@ void KestrovanDefaultMessage::showEvent(QShowEvent *event)
 {
     SignDialog::showEvent(event);
     m_closed = false;
-    Form_Load();
+    // Loading pauses with events going on; it runs once the window is fully on the screen, not
+    // in the middle of being shown.
+    QMetaObject::invokeMethod(this, &KestrovanDefaultMessage::Form_Load, Qt::QueuedConnection);
 }
 
 void KestrovanDefaultMessage::Form_Load()

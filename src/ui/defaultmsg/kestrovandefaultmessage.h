@@ -31,6 +31,7 @@ public:
 
     // Fills the lists for the model and the message from the sign or the file. Runs once.
     void Form_Load();
+    bool isLoaded() const { return m_loaded; }
     // Rebuilds the six display lists (and the time controls) for a model.
     void ApplyModelOptions(const QString &model, const QString &build);
 

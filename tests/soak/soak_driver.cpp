@@ -97,16 +97,25 @@ int main(int argc, char **argv)
         w.UploadAll->click();
         if (!waitIdle(w, 10000))
             return fail("upload did not finish", cycle);
-        const QMap<QString, QString> state = sim.state();
-        if (!state.value(QStringLiteral("pri%1").arg(cycle % 5)).endsWith(u',' + timeout))
-            return fail("the sign does not hold the edited timeout", cycle);
-        if (state.value(QStringLiteral("link%1").arg(link)) != QStringLiteral("%1:%2").arg(cycle % 5).arg(capcode))
-            return fail("the sign does not hold the edited link", cycle);
+        // The last command may still be on its way through the line when the port closes.
+        const QString expectedLink = QStringLiteral("%1:%2").arg(cycle % 5).arg(capcode);
+        QMap<QString, QString> state;
+        const bool edited = QTest::qWaitFor([&] {
+            state = sim.state();
+            return state.value(QStringLiteral("pri%1").arg(cycle % 5)).endsWith(u',' + timeout)
+                   && state.value(QStringLiteral("link%1").arg(link)) == expectedLink;
+        }, 3000);
+        if (!edited)
+            return fail("the sign does not hold the edited timeout and link", cycle);
 
+        const qsizetype before = sim.commands().size();
         w.ForceUpload->click();
         if (!waitIdle(w, 20000))
             return fail("force upload did not finish", cycle);
-        if (sim.state() != state)
+        // Fifteen items: seven commands and eight links, five of them with a removal first.
+        if (!QTest::qWaitFor([&] { return sim.commands().size() >= before + 15; }, 3000))
+            return fail("the sign did not receive the whole force upload", cycle);
+        if (!QTest::qWaitFor([&] { return sim.state() == state; }, 3000))
             return fail("force upload changed what the sign holds", cycle);
         if (!services.messages.isEmpty())
             return fail(qPrintable(QStringLiteral("a message was shown: ") + services.messages.back().text), cycle);

@@ -120,12 +120,16 @@ int main(int argc, char **argv)
         if (!services.messages.isEmpty())
             return fail(qPrintable(QStringLiteral("a message was shown: ") + services.messages.back().text), cycle);
 
+        // What the simulator said is the harness's memory, not the tool's.
+        sim.forgetCommands();
         QCoreApplication::processEvents();
         last = residentKiB();
         if (cycle == 10)
             atTenth = last;
-        if (curve.isOpen())
+        if (curve.isOpen()) {
             curve.write(QByteArray::number(cycle) + ',' + QByteArray::number(qlonglong(last)) + '\n');
+            curve.flush();
+        }
         std::printf("round %d: %ld KiB\n", cycle, last);
         std::fflush(stdout);
     }

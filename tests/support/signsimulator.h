@@ -28,6 +28,8 @@ public:
     QMap<QString, QString> state() const;
     // Every command it has received so far, in order.
     QStringList commands();
+    // Forgets the commands received so far (a long run keeps its own memory flat).
+    void forgetCommands() { readOutput(); m_commands.clear(); }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
 
 private:

@@ -1,5 +1,6 @@
 // The default-message window against the simulated sign over a real pseudo-terminal: a message
 // written and read back, the time display on idle, and the sign's clock.
+#include "comonesign.h"
 #include "fakeuiservices.h"
 #include "ptypair.h"
 #include "qtprinters.h"
@@ -34,16 +35,9 @@ protected:
     // that it knows the model.
     void startWith(const QStringList &arguments)
     {
-        ASSERT_TRUE(xdg.isValid());
-        oldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
         QString error;
-        ASSERT_TRUE(sim.start(arguments + QStringList{QStringLiteral("--link"),
-                                                      xdg.path() + QStringLiteral("/signconfig/ports/COM1")},
-                              &error))
-            << error.toStdString();
-        main = std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::SerialSignPort>(); },
-                                                   services);
+        ASSERT_TRUE(com1.start(arguments, &error)) << error.toStdString();
+        main = testsupport::ComOneSign::mainWindow(services);
         main->DownloadAll->click();
         ASSERT_TRUE(waitUntil([&] { return !main->ComClose.isActive() && !main->signPort().isOpen(); }));
         ASSERT_FALSE(main->LEDSignModelNumber().isEmpty());
@@ -52,7 +46,6 @@ protected:
     {
         window.reset();
         main.reset();
-        qputenv("XDG_CONFIG_HOME", oldXdg);
     }
 
     // Opens the window and waits for its load.
@@ -80,9 +73,9 @@ protected:
                 w.AlignmentList->currentIndex(), w.SpeedList->currentIndex(), w.PauseList->currentIndex()};
     }
 
-    QTemporaryDir xdg;
-    QByteArray oldXdg;
-    testsupport::SignSimulator sim;
+    testsupport::ComOneSign com1;
+    testsupport::SignSimulator &sim = com1.sim;
+    QTemporaryDir &xdg = com1.xdg;
     testsupport::FakeUiServices services;
     std::unique_ptr<ui::KestrovanMain> main;
     std::unique_ptr<KestrovanDefaultMessage> window;

@@ -1,5 +1,6 @@
 // The main window against the simulated sign over a real pseudo-terminal, one model family at a
 // time: download, uploads, factory defaults, and a cable pulled in the middle of an upload.
+#include "comonesign.h"
 #include "fakeuiservices.h"
 #include "ptypair.h"
 #include "qtprinters.h"
@@ -67,21 +68,13 @@ class SignSimE2E : public ::testing::Test {
 protected:
     void startWith(const QStringList &arguments)
     {
-        ASSERT_TRUE(xdg.isValid());
-        oldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
         QString error;
-        ASSERT_TRUE(sim.start(arguments + QStringList{QStringLiteral("--link"),
-                                                      xdg.path() + QStringLiteral("/signconfig/ports/COM1")},
-                              &error))
-            << error.toStdString();
-        window = std::make_unique<ui::KestrovanMain>(
-            [] { return std::make_unique<signlink::SerialSignPort>(); }, services);
+        ASSERT_TRUE(com1.start(arguments, &error)) << error.toStdString();
+        window = testsupport::ComOneSign::mainWindow(services);
     }
     void TearDown() override
     {
         window.reset();
-        qputenv("XDG_CONFIG_HOME", oldXdg);
     }
 
     bool idle() const
@@ -103,9 +96,9 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return idle(); }, 30000));
     }
 
-    QTemporaryDir xdg;
-    QByteArray oldXdg;
-    testsupport::SignSimulator sim;
+    testsupport::ComOneSign com1;
+    testsupport::SignSimulator &sim = com1.sim;
+    QTemporaryDir &xdg = com1.xdg;
     testsupport::FakeUiServices services;
     std::unique_ptr<ui::KestrovanMain> window;
 };

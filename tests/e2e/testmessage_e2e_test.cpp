@@ -1,6 +1,7 @@
 // The test-message window against the simulated sign over a real pseudo-terminal: a message in
 // two colours as the sign receives it, the clock and the default message read back, and the port
 // held by the main window.
+#include "comonesign.h"
 #include "fakeuiservices.h"
 #include "ptypair.h"
 #include "qtprinters.h"
@@ -35,16 +36,9 @@ class TestMessageE2E : public ::testing::Test {
 protected:
     void startWith(const QStringList &arguments)
     {
-        ASSERT_TRUE(xdg.isValid());
-        oldXdg = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
         QString error;
-        ASSERT_TRUE(sim.start(arguments + QStringList{QStringLiteral("--link"),
-                                                      xdg.path() + QStringLiteral("/signconfig/ports/COM1")},
-                              &error))
-            << error.toStdString();
-        main = std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::SerialSignPort>(); },
-                                                   services);
+        ASSERT_TRUE(com1.start(arguments, &error)) << error.toStdString();
+        main = testsupport::ComOneSign::mainWindow(services);
         window = std::make_unique<LEDTestMessage>(*main);
         window->show();
     }
@@ -52,7 +46,6 @@ protected:
     {
         window.reset();
         main.reset();
-        qputenv("XDG_CONFIG_HOME", oldXdg);
     }
     bool idle() const
     {
@@ -60,9 +53,9 @@ protected:
                && !window->signPort().isOpen();
     }
 
-    QTemporaryDir xdg;
-    QByteArray oldXdg;
-    testsupport::SignSimulator sim;
+    testsupport::ComOneSign com1;
+    testsupport::SignSimulator &sim = com1.sim;
+    QTemporaryDir &xdg = com1.xdg;
     testsupport::FakeUiServices services;
     std::unique_ptr<ui::KestrovanMain> main;
     std::unique_ptr<LEDTestMessage> window;

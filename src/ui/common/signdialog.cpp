@@ -41,6 +41,12 @@ void refillList(QComboBox *list, const QStringList &entries)
     list->setCurrentIndex(-1);
 }
 
+void selectListPosition(QComboBox *list, int position)
+{
+    if (position >= -1 && position < list->count())
+        list->setCurrentIndex(position);
+}
+
 SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     : QDialog(parent), m_main(main), MSComm1(main.makeSignPort())
 {

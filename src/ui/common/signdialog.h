@@ -24,6 +24,10 @@ void applyControlChanges(QWidget *root, const QList<config::ControlChange> &chan
 // Refills `list` with `entries`, nothing selected.
 void refillList(QComboBox *list, const QStringList &entries);
 
+// Selects `position` in `list`: -1 clears the selection; a position outside the list (from a
+// file, or a dump of another model) leaves the selection as it is.
+void selectListPosition(QComboBox *list, int position);
+
 // What the default-message and test-message windows share: a serial connection of their own on
 // the main window's COM number, reply lines, the status line `Ack` with its clearing timer, the
 // busy animation and the clock display. Each window adds its controls, its commands and its

@@ -7,6 +7,8 @@
 #include "ui/common/accessibility.h"
 #include "ui/main/kestrovanmain.h"
 
+#include "ui/common/signdialog.h"
+
 #include <QComboBox>
 #include <QDateTime>
 #include <QFormLayout>
@@ -57,13 +59,6 @@ QLabel *makeLabel(QWidget *parent, const char *name, const QString &caption)
     if (name)
         label->setObjectName(QString::fromLatin1(name));
     return label;
-}
-
-// Positions outside the list (a file or dump from another model) leave the list as it is.
-void selectIn(QComboBox *list, int position)
-{
-    if (position >= -1 && position < list->count())
-        list->setCurrentIndex(position);
 }
 
 void setState(QWidget *control, config::SelectorState state)
@@ -277,12 +272,12 @@ void KestrovanDefaultMessage::loadFromFile()
     // "," would not split back into the eight fields and the message would be lost.
     const config::SignConfig &held = m_main.signConfig();
     setEditorText(protocol::decodeStoredMessage(held.DefMsg));
-    selectIn(fontList, held.DefFont);
-    selectIn(ColorList, held.DefColor);
-    selectIn(StyleList, held.DefStyle);
-    selectIn(AlignmentList, held.DefAlign);
-    selectIn(SpeedList, held.DefSpeed);
-    selectIn(PauseList, held.DefPause);
+    selectListPosition(fontList, held.DefFont);
+    selectListPosition(ColorList, held.DefColor);
+    selectListPosition(StyleList, held.DefStyle);
+    selectListPosition(AlignmentList, held.DefAlign);
+    selectListPosition(SpeedList, held.DefSpeed);
+    selectListPosition(PauseList, held.DefPause);
     showAck(QStringLiteral("Getting data from File ") + held.configFileName);
 }
 
@@ -572,7 +567,7 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
             {dump.speed, SpeedList}, {dump.alignment, AlignmentList}, {dump.pause, PauseList}};
         for (const auto &[value, list] : values) {
             if (value)
-                selectIn(list, *value);
+                selectListPosition(list, *value);
         }
         if (dump.text)
             setEditorText(*dump.text);

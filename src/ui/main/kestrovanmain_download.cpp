@@ -4,6 +4,7 @@
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/configdump.h"
+#include "ui/common/signdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,14 +15,6 @@
 namespace ui {
 
 namespace {
-
-// Selects `position` in `list`: -1 clears the selection, anything else outside the list leaves
-// the selection as it is.
-void selectPosition(QComboBox *list, int position)
-{
-    if (position >= -1 && position < list->count())
-        list->setCurrentIndex(position);
-}
 
 template <typename T>
 void takeIfPresent(T &target, const std::optional<T> &value)
@@ -97,13 +90,13 @@ void KestrovanMain::applyConfigDump(const QString &line)
         takeIfPresent(base.timeout, in.timeout);
 
         const PriorityRowControls &row = rows[n];
-        selectPosition(row.font, base.font);
-        selectPosition(row.style, base.style);
-        selectPosition(row.color, base.color);
-        selectPosition(row.speed, base.speed);
-        selectPosition(row.alignment, base.alignment);
-        selectPosition(row.pause, base.pause);
-        selectPosition(row.beep, base.beep);
+        selectListPosition(row.font, base.font);
+        selectListPosition(row.style, base.style);
+        selectListPosition(row.color, base.color);
+        selectListPosition(row.speed, base.speed);
+        selectListPosition(row.alignment, base.alignment);
+        selectListPosition(row.pause, base.pause);
+        selectListPosition(row.beep, base.beep);
         row.timeout->setText(QString::number(base.timeout));
     }
 
@@ -119,7 +112,7 @@ void KestrovanMain::applyConfigDump(const QString &line)
         Capcode0[i]->setText(in.capcode);
         m_config.baseline.links[i].capcode = in.capcode;
         if (in.priority) {
-            selectPosition(Pri0[i], *in.priority);
+            selectListPosition(Pri0[i], *in.priority);
             m_config.baseline.links[i].priority = in.priorityText.value_or(QString::number(*in.priority));
         }
     }

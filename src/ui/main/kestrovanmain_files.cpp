@@ -3,6 +3,7 @@
 
 #include "config/ledfile.h"
 #include "ui/common/uiservices.h"
+#include "ui/common/signdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,12 +21,6 @@ namespace ui {
 namespace {
 
 const QString LedFilter = QStringLiteral("Text (*.led)");
-
-void selectIn(QComboBox *list, qint16 position)
-{
-    if (position >= -1 && position < list->count())
-        list->setCurrentIndex(position);
-}
 
 } // namespace
 
@@ -155,21 +150,21 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
                 if constexpr (std::is_same_v<A, config::led::SetModel>) {
                     LEDSignModel->setText(a.caption);
                 } else if constexpr (std::is_same_v<A, config::led::SetComPort>) {
-                    selectIn(ComportsList, a.position);
+                    selectListPosition(ComportsList, a.position);
                 } else if constexpr (std::is_same_v<A, config::led::SetPriority>) {
                     const PriorityRowControls &row = rows[a.row];
-                    selectIn(row.font, a.values.font);
-                    selectIn(row.style, a.values.style);
-                    selectIn(row.color, a.values.color);
-                    selectIn(row.speed, a.values.speed);
-                    selectIn(row.alignment, a.values.alignment);
-                    selectIn(row.pause, a.values.pause);
-                    selectIn(row.beep, a.values.beep);
+                    selectListPosition(row.font, a.values.font);
+                    selectListPosition(row.style, a.values.style);
+                    selectListPosition(row.color, a.values.color);
+                    selectListPosition(row.speed, a.values.speed);
+                    selectListPosition(row.alignment, a.values.alignment);
+                    selectListPosition(row.pause, a.values.pause);
+                    selectListPosition(row.beep, a.values.beep);
                     row.timeout->setText(a.values.timeout);
                 } else if constexpr (std::is_same_v<A, config::led::SetLink>) {
                     Capcode0[a.id]->setText(a.capcode);
                     if (a.priority)
-                        selectIn(Pri0[a.id], *a.priority);
+                        selectListPosition(Pri0[a.id], *a.priority);
                 } else if constexpr (std::is_same_v<A, config::led::ClearLink>) {
                     Capcode0[a.id]->clear();
                     Pri0[a.id]->setCurrentIndex(-1);

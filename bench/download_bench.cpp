@@ -3,7 +3,6 @@
 
 #include "protocol/configdump.h"
 
-#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -40,14 +39,3 @@ void FillMainWindow(benchmark::State &state)
 BENCHMARK(FillMainWindow)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -6,7 +6,6 @@
 #include "protocol/testmessage.h"
 #include "ui/testmsg/ledtestmessage.h"
 
-#include <QApplication>
 #include <QLineEdit>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -100,14 +99,3 @@ BENCHMARK(TypeInWindow)->Arg(1000)->Arg(2000)->Arg(5000)->Arg(10000)->Unit(bench
     ->Complexity(benchmark::oN);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -38,43 +38,50 @@ const Babble Babbles[] = {
     {"CrLfAnswers", "error\r\nTIME:IDLE:1\r\n"},
 };
 
-class TestMessageWindowBabble : public ::testing::TestWithParam<Babble> {};
+// Opens the window's port the way it would be while waiting for an answer: the test-message
+// window's Download from Pager, the default-message window's load (it reads the sign's message).
+template <typename Window>
+void listen(Window &window);
+template <>
+void listen(ui::LEDTestMessage &window)
+{
+    window.Download->click();
+}
+template <>
+void listen(ui::KestrovanDefaultMessage &window)
+{
+    window.Form_Load();
+}
 
-TEST_P(TestMessageWindowBabble, KeepsGoingAndReadsTheNextAnswer)
+template <typename Window>
+void keepsGoingAndReadsTheNextAnswer(const Babble &babble)
 {
     MainWindowHarness h;
-    ui::LEDTestMessage window(*h.window);
+    Window window(*h.window);
     FakeSignPort &port = *h.ports.back();
-    window.Download->click();
+    listen(window);
     ASSERT_TRUE(port.isOpen());
-    port.feedNow(GetParam().bytes);
+    port.feedNow(babble.bytes);
     // An endless line would end at the next line feed; this one is dropped with it.
     port.feedNow("\ndone\n");
     EXPECT_EQ(window.Ack->text(), QStringLiteral("Upload Successfull"));
-    for (QComboBox *list : window.findChildren<QComboBox *>())
+    for (QComboBox *list : window.template findChildren<QComboBox *>())
         EXPECT_LT(list->currentIndex(), list->count()) << list->objectName().toStdString();
 }
 
-INSTANTIATE_TEST_SUITE_P(Sign, TestMessageWindowBabble, ::testing::ValuesIn(Babbles),
-                         [](const auto &info) { return std::string(info.param.name); });
+class SecondaryWindowBabble : public ::testing::TestWithParam<Babble> {};
 
-class DefaultMessageWindowBabble : public ::testing::TestWithParam<Babble> {};
-
-TEST_P(DefaultMessageWindowBabble, KeepsGoingAndReadsTheNextAnswer)
+TEST_P(SecondaryWindowBabble, TestMessageWindowKeepsGoing)
 {
-    MainWindowHarness h;
-    ui::KestrovanDefaultMessage window(*h.window);
-    FakeSignPort &port = *h.ports.back();
-    window.Form_Load();  // reads the message from the sign: the port stays open for its answer
-    ASSERT_TRUE(port.isOpen());
-    port.feedNow(GetParam().bytes);
-    port.feedNow("\ndone\n");
-    EXPECT_EQ(window.Ack->text(), QStringLiteral("Upload Successfull"));
-    for (QComboBox *list : window.findChildren<QComboBox *>())
-        EXPECT_LT(list->currentIndex(), list->count()) << list->objectName().toStdString();
+    keepsGoingAndReadsTheNextAnswer<ui::LEDTestMessage>(GetParam());
 }
 
-INSTANTIATE_TEST_SUITE_P(Sign, DefaultMessageWindowBabble, ::testing::ValuesIn(Babbles),
+TEST_P(SecondaryWindowBabble, DefaultMessageWindowKeepsGoing)
+{
+    keepsGoingAndReadsTheNextAnswer<ui::KestrovanDefaultMessage>(GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Sign, SecondaryWindowBabble, ::testing::ValuesIn(Babbles),
                          [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

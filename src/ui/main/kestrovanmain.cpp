@@ -1,5 +1,6 @@
 #include "ui/main/kestrovanmain.h"
 
+#include "config/attribute.h"
 #include "config/catalogue.h"
 #include "firmware/firmware.h"
 #include "ui/about/ledsignhelp.h"
@@ -33,13 +34,8 @@ void fillPriorityRows(const std::array<PriorityRowControls, config::PriorityCoun
                       const config::ModelOptionSet &set)
 {
     for (const PriorityRowControls &row : rows) {
-        refillList(row.font, set.font);
-        refillList(row.style, set.style);
-        refillList(row.color, set.color);
-        refillList(row.speed, set.speed);
-        refillList(row.alignment, set.alignment);
-        refillList(row.pause, set.pause);
-        refillList(row.beep, set.beep);
+        for (const config::Attribute attribute : config::AllAttributes)
+            refillList(config::attributeOf(row, attribute), config::attributeOf(set, attribute));
     }
 }
 
@@ -156,13 +152,8 @@ config::ConfigValues KestrovanMain::currentValues() const
     for (int n = 0; n < config::PriorityCount; ++n) {
         const PriorityRowControls &row = rows[n];
         config::PriorityDefaults &p = values.priorities[n];
-        p.font = positionOf(row.font);
-        p.style = positionOf(row.style);
-        p.color = positionOf(row.color);
-        p.speed = positionOf(row.speed);
-        p.alignment = positionOf(row.alignment);
-        p.pause = positionOf(row.pause);
-        p.beep = positionOf(row.beep);
+        for (const config::Attribute attribute : config::AllAttributes)
+            config::attributeOf(p, attribute) = positionOf(config::attributeOf(row, attribute));
         p.timeout = row.timeout->text();
     }
     for (int i = 0; i < config::LinkCount; ++i) {

@@ -1,6 +1,7 @@
 // "Download from Sign": the configuration request and what its dump puts into the window.
 #include "ui/main/kestrovanmain.h"
 
+#include "config/attribute.h"
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/configdump.h"
@@ -80,23 +81,12 @@ void KestrovanMain::applyConfigDump(const QString &line)
     for (int n = 0; n < config::PriorityCount; ++n) {
         const protocol::DumpPriorityRow &in = dump.priorities[n];
         config::PriorityBaseline &base = m_config.baseline.priorities[n];
-        takeIfPresent(base.font, in.font);
-        takeIfPresent(base.style, in.style);
-        takeIfPresent(base.color, in.color);
-        takeIfPresent(base.speed, in.speed);
-        takeIfPresent(base.alignment, in.alignment);
-        takeIfPresent(base.pause, in.pause);
-        takeIfPresent(base.beep, in.beep);
-        takeIfPresent(base.timeout, in.timeout);
-
         const PriorityRowControls &row = rows[n];
-        selectListPosition(row.font, base.font);
-        selectListPosition(row.style, base.style);
-        selectListPosition(row.color, base.color);
-        selectListPosition(row.speed, base.speed);
-        selectListPosition(row.alignment, base.alignment);
-        selectListPosition(row.pause, base.pause);
-        selectListPosition(row.beep, base.beep);
+        for (const config::Attribute attribute : config::AllAttributes) {
+            takeIfPresent(config::attributeOf(base, attribute), config::attributeOf(in, attribute));
+            selectListPosition(config::attributeOf(row, attribute), config::attributeOf(base, attribute));
+        }
+        takeIfPresent(base.timeout, in.timeout);
         row.timeout->setText(QString::number(base.timeout));
     }
 

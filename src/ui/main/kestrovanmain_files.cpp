@@ -1,6 +1,7 @@
 // .led files: File > Save and File > Open, and the default message the other windows hand back.
 #include "ui/main/kestrovanmain.h"
 
+#include "config/attribute.h"
 #include "config/ledfile.h"
 #include "ui/common/uiservices.h"
 #include "ui/common/signdialog.h"
@@ -126,13 +127,8 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
     if (!error) {
         const PriorityRowControls first = priorityRows()[0];
         config::LedListSizes sizes;
-        sizes.font = first.font->count();
-        sizes.style = first.style->count();
-        sizes.color = first.color->count();
-        sizes.speed = first.speed->count();
-        sizes.alignment = first.alignment->count();
-        sizes.pause = first.pause->count();
-        sizes.beep = first.beep->count();
+        for (const config::Attribute attribute : config::AllAttributes)
+            config::attributeOf(sizes, attribute) = config::attributeOf(first, attribute)->count();
         sizes.comPorts = ComportsList->count();
         sizes.linkPriorities = Pri0[0]->count();
         result = config::readLedFile(config::ledFileLines(bytes), sizes);
@@ -153,13 +149,9 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
                     selectListPosition(ComportsList, a.position);
                 } else if constexpr (std::is_same_v<A, config::led::SetPriority>) {
                     const PriorityRowControls &row = rows[a.row];
-                    selectListPosition(row.font, a.values.font);
-                    selectListPosition(row.style, a.values.style);
-                    selectListPosition(row.color, a.values.color);
-                    selectListPosition(row.speed, a.values.speed);
-                    selectListPosition(row.alignment, a.values.alignment);
-                    selectListPosition(row.pause, a.values.pause);
-                    selectListPosition(row.beep, a.values.beep);
+                    for (const config::Attribute attribute : config::AllAttributes)
+                        selectListPosition(config::attributeOf(row, attribute),
+                                           config::attributeOf(a.values, attribute));
                     row.timeout->setText(a.values.timeout);
                 } else if constexpr (std::is_same_v<A, config::led::SetLink>) {
                     Capcode0[a.id]->setText(a.capcode);

@@ -55,8 +55,10 @@ void checkLine(const QString &line, int progress)
         FUZZ_CHECK(action == ReplyAction{}, detail);
     // The whole-line words, and only they, give their fixed reports.
     const auto wholeLine = [&line](QStringView word) { return line.compare(word, Qt::CaseInsensitive) == 0; };
-    if (wholeLine(u"delinked") || wholeLine(u"error"))
+    if (wholeLine(u"delinked"))
         FUZZ_CHECK(action == ReplyAction{}, detail);
+    // A refusal is "error" as the whole line, and nothing else is one.
+    FUZZ_CHECK(wholeLine(u"error") == (action.kind == Kind::Refused), detail);
     for (const auto &[word, status] : {std::pair{u"user cmd"_s, u"User Command Uploaded"_s},
                                        std::pair{u"Auto ID"_s, u"Switched to Auto ID"_s},
                                        std::pair{u"User ID"_s, u"Switched to User ID"_s}}) {
@@ -84,6 +86,9 @@ void checkLine(const QString &line, int progress)
         } else if (action.status == line) {
             FUZZ_CHECK(line.contains(u"ID Forced :") || line.contains(u"Force ID OFF"), detail);
         }
+        break;
+    case Kind::Refused:
+        FUZZ_CHECK(action.status.isEmpty(), detail);
         break;
     case Kind::Nothing:
         FUZZ_CHECK(!done, detail);

@@ -12,7 +12,6 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("signconfig"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Sign Configuration Manager"));
     QApplication::setApplicationVersion(QStringLiteral("4.8b"));
     // Ties the windows to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("signconfig"));

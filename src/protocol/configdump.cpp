@@ -87,15 +87,47 @@ void readLinks(const QStringList &fields, std::array<DumpLinkRow, 8> &links)
     }
 }
 
+// A byte that no model name holds: control characters and the upper half, which a line
+// that picked up noise or a CR echo carries in front of the header.
+bool isNoise(QChar c)
+{
+    return c.unicode() < 0x20 || c.unicode() >= 0x7F;
+}
+
+// The header without what came in front of the sign's own text: the echo of the request, a
+// CR of an echoed line, noise bytes, and any text in front of a model this tool knows.
+QString cleanHeader(QString header)
+{
+    header.remove("DOWNLOAD_ALL"_L1, Qt::CaseSensitive);
+    // Only in front of the model: the build number is the sign's own text.
+    const qsizetype firstComma = header.indexOf(u',');
+    qsizetype start = firstComma < 0 ? header.size() : firstComma;
+    while (start > 0 && !isNoise(header.at(start - 1)))
+        --start;
+    header.remove(0, start);
+
+    const qsizetype comma = header.indexOf(u',');
+    const QString model = comma < 0 ? header : header.left(comma);
+    for (const QString &known : knownModels()) {
+        if (model.size() > known.size() && model.endsWith(known, Qt::CaseSensitive))
+            return header.mid(model.size() - known.size());
+    }
+    return header;
+}
+
 } // namespace
+
+QStringList knownModels()
+{
+    return {u"KT420"_s, u"QB7"_s, u"RW2290"_s, u"PN360"_s};
+}
 
 ConfigDump readConfigDump(const QString &line)
 {
     ConfigDump dump;
 
     const QStringList parts = line.split(u':');
-    QString header = parts.at(0);
-    header.remove("DOWNLOAD_ALL"_L1, Qt::CaseSensitive);  // the sign may echo the request
+    const QString header = cleanHeader(parts.at(0));
     const qsizetype comma = header.indexOf(u',');
     if (comma < 0) {
         dump.model = header;

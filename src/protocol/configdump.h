@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <optional>
@@ -41,9 +42,15 @@ struct ConfigDump {
     std::optional<QString> userCommand;   // field 89
 };
 
+// The model identifiers the sign's option lists and value forms are known for.
+QStringList knownModels();
+
 // Reads one dump line: header ":" data, fields of data separated by ",", anything after a
-// second ":" ignored. The model family's offsets (RW2290/PN360, QB7, others) are applied to the
-// priority values using the model part of this very header.
+// second ":" ignored. What came in front of the sign's header is not part of the model: echoes
+// of the request, control characters and bytes above 126 (noise, the CR of an echoed line), and
+// any text in front of a known model name ("xyzRW2290" is RW2290). The model family's offsets
+// (RW2290/PN360, QB7, others) are applied to the priority values using the model part of this
+// very header.
 ConfigDump readConfigDump(const QString &line);
 
 } // namespace protocol

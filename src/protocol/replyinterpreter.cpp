@@ -63,7 +63,7 @@ ReplyAction interpretReply(const QString &line, int progressValue)
     if (line.contains("ID Forced :"_L1) || line.contains("Force ID OFF"_L1))
         return show(line);
     if (equalsAnyCase(line, "error"_L1))
-        return {};
+        return {Kind::Refused, {}};
     if (line.contains(u':'))
         return {Kind::ConfigDump, {}};
     return {};

@@ -11,6 +11,7 @@ struct ReplyAction {
         ShowStatus,      // show `status` in the status label and start its clearing timer
         ShowKeptStatus,  // show the status label with the caption it already has (no second word)
         ConfigDump,      // hand the whole line to the configuration dump reader
+        Refused,         // "error": the sign refused the command it was given; no report of its own
     };
     Kind kind = Kind::Nothing;
     QString status;  // only for ShowStatus

@@ -307,7 +307,14 @@ INSTANTIATE_TEST_SUITE_P(Headers, HeaderTest, ::testing::Values(
     HeaderCase{"RW2290,41", "RW2290", u"41"_s}, HeaderCase{"RW2290", "RW2290", std::nullopt},
     HeaderCase{"DOWNLOAD_ALLQB7,12", "QB7", u"12"_s},
     HeaderCase{"QB7DOWNLOAD_ALL,DOWNLOAD_ALL12", "QB7", u"12"_s},
-    HeaderCase{"download_allQB7", "download_allQB7", std::nullopt},
+    // Whatever came in front of the sign's own header: a CR echo, noise bytes, other text.
+    HeaderCase{"download_allQB7", "QB7", std::nullopt},
+    HeaderCase{"\rRW2290,41", "RW2290", u"41"_s},
+    HeaderCase{"DOWNLOAD_ALL\rRW2290,41", "RW2290", u"41"_s},
+    HeaderCase{"\xff\xff\x01PN360,7", "PN360", u"7"_s},
+    HeaderCase{"xyzKT420", "KT420", std::nullopt},
+    HeaderCase{"\x1b[2JAB12,3", "[2JAB12", u"3"_s},
+    HeaderCase{"RW2290,4\x01" "1", "RW2290", u"4\x01" "1"_s},
     HeaderCase{"PN360,41,9", "PN360", u"41"_s}, HeaderCase{"PN360,", "PN360", QString()},
     HeaderCase{"", "", std::nullopt}));
 
@@ -316,6 +323,10 @@ TEST(ConfigDumpTest, EchoedRequestDoesNotHideTheModelFamily)
     QStringList fields = completeFields();
     fields[3] = u"7"_s;
     EXPECT_EQ(read(u"DOWNLOAD_ALLQB7,12"_s, fields).priorities[0].speed, 2);
+    // A NUL in front, as a line that picked up noise on the wire carries it.
+    const QString noisy = QString::fromLatin1(QByteArray("\x00\xff\xffQB7,12", 8));
+    EXPECT_EQ(read(noisy, fields).model, u"QB7"_s);
+    EXPECT_EQ(read(noisy, fields).priorities[0].speed, 2);
 }
 
 TEST(ConfigDumpTest, UserCommandIsCutAtCommaAndColon)

@@ -29,6 +29,7 @@ void PrintTo(const ReplyCase &c, std::ostream *os) { *os << '"' << c.line << "\"
 
 ReplyAction status(const char *text) { return {Kind::ShowStatus, QString::fromLatin1(text)}; }
 const ReplyAction nothing{};
+const ReplyAction refused{ReplyAction::Kind::Refused, {}};
 const ReplyAction kept{Kind::ShowKeptStatus, {}};
 const ReplyAction dump{Kind::ConfigDump, {}};
 
@@ -86,8 +87,9 @@ INSTANTIATE_TEST_SUITE_P(Lines, InterpretReplyTest, ::testing::Values(
     ReplyCase{"Force ID OFF", 0, status("Force ID OFF")},
     ReplyCase{"Force ID OFF\r", 0, status("Force ID OFF\r")},
     ReplyCase{"force id off", 0, nothing},
-    ReplyCase{"error", 0, nothing},
-    ReplyCase{"ERROR", 0, nothing},
+    ReplyCase{"error", 0, refused},
+    ReplyCase{"ERROR", 0, refused},
+    ReplyCase{"error\r", 0, nothing},
     ReplyCase{"error: 5", 0, dump},
     // Everything else with a ":" is a dump; without one it is dropped.
     ReplyCase{"RW2290,41:64,65,66", 0, dump},

@@ -18,21 +18,34 @@ public:
     struct Message {
         QString title;
         QString text;
+        Icon icon = Icon::Information;
     };
     QList<Message> messages;
     QList<QUrl> openedUrls;
     QStringList startedPrograms;
 
     std::deque<QString> nextFileNames;  // answers of the file dialogs; empty text = cancelled
+    // Answers of the unsent-changes question, in order; Discard when none is left.
+    std::deque<UnsentChoice> unsentAnswers;
+    QStringList unsentQuestions;  // the texts asked
     // Plays the operator in a modal window (clicks its buttons); the window is shown meanwhile.
     std::function<void(QDialog &)> onDialog;
     QStringList dialogsShown;  // object names of the windows shown
     bool urlsOpen = true;
     bool programsStart = true;
 
-    void message(QWidget *, const QString &title, const QString &text) override
+    void message(QWidget *, const QString &title, const QString &text, Icon icon) override
     {
-        messages.append({title, text});
+        messages.append({title, text, icon});
+    }
+    UnsentChoice askUnsentChanges(QWidget *, const QString &text) override
+    {
+        unsentQuestions.append(text);
+        if (unsentAnswers.empty())
+            return UnsentChoice::Discard;
+        const UnsentChoice answer = unsentAnswers.front();
+        unsentAnswers.pop_front();
+        return answer;
     }
     QString openFileName(QWidget *, const QString &) override { return takeFileName(); }
     QString saveFileName(QWidget *, const QString &) override { return takeFileName(); }

@@ -216,9 +216,14 @@ TEST_F(MainWindowDownload, SetupDefaultMessageDuringADownloadGivesEveryButtonBac
 
 TEST_F(MainWindowDownload, UserCommandWithDoneIsTakenForAnAcknowledgement)
 {
-    download(testdumps::rw2290Dump(testdumps::sampleRows(), {}, QStringLiteral("1"), QStringLiteral("done")));
+    w.DownloadAll_Click();
+    const QString line = testdumps::rw2290Dump(testdumps::sampleRows(), {}, QStringLiteral("1"), QStringLiteral("done"));
+    h.mainPort().feedNow(line.toLatin1() + "\n");
     EXPECT_TRUE(w.LEDSignModel->text().isEmpty());
     EXPECT_TRUE(w.Textout->text().startsWith(QStringLiteral("Uploaded ")));
+    // The request ends without a configuration, and the status line says so.
+    w.ComClose_Timer();
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign on COM 1 answered, but did not send its configuration."));
 }
 
 } // namespace

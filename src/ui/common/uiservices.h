@@ -9,6 +9,10 @@ class QWidget;
 
 namespace ui {
 
+// The tool's name as a person reads it, for message boxes without a title of their own. Not set
+// as the application's display name: the desktop would append it to every window's title.
+QString applicationTitle();
+
 // Everything the windows ask of the desktop: message boxes, file dialogs, the web browser and
 // starting another program. Windows get it through their constructor, so a test can answer the
 // dialogs and see the messages instead of a person.
@@ -16,8 +20,17 @@ class UiServices {
 public:
     virtual ~UiServices() = default;
 
+    // The icon of a message box, as the desktop draws it.
+    enum class Icon { Information, Warning, Critical };
+
     // A message box with an OK button only. An empty title leaves the application's name.
-    virtual void message(QWidget *parent, const QString &title, const QString &text) = 0;
+    virtual void message(QWidget *parent, const QString &title, const QString &text,
+                         Icon icon = Icon::Information) = 0;
+
+    // What to do with changes the sign does not hold yet when a window closes: send them first
+    // (then close), close without them, or stay.
+    enum class UnsentChoice { Upload, Discard, Cancel };
+    virtual UnsentChoice askUnsentChanges(QWidget *parent, const QString &text) = 0;
 
     // File dialogs; an empty text when the operator cancels.
     virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
@@ -37,7 +50,8 @@ public:
 // The real desktop: QMessageBox, QFileDialog, QDesktopServices and QProcess.
 class DesktopUiServices final : public UiServices {
 public:
-    void message(QWidget *parent, const QString &title, const QString &text) override;
+    void message(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
+    UnsentChoice askUnsentChanges(QWidget *parent, const QString &text) override;
     QString openFileName(QWidget *parent, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &filter) override;
     bool openUrl(const QUrl &url) override;

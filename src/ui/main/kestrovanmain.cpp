@@ -15,19 +15,18 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QToolButton>
 #include <QUrl>
 
 namespace ui {
 
 namespace {
-
-constexpr int PanelShownTwips = 9700;
-constexpr int PanelHiddenTwips = 5750;
 
 // Every priority row gets the same lists; nothing is selected afterwards.
 void fillPriorityRows(const std::array<PriorityRowControls, config::PriorityCount> &rows,
@@ -55,6 +54,8 @@ KestrovanMain::KestrovanMain(PortFactory ports, UiServices &services, QWidget *p
     setupTimers();
     connectHandlers();
     Form_Load();
+    watchForEdits();
+    resize(fittingSize());
 }
 
 // The port object closes its device when it goes; nothing else is saved or sent on the way out.
@@ -194,19 +195,32 @@ void KestrovanMain::PauseP1_Change()
     m_config.flags.priorityChanged[1] = true;
 }
 
-void KestrovanMain::setWindowHeightTwips(int twips)
+QSize KestrovanMain::fittingSize() const
 {
-    const int pixels = twips * logicalDpiY() / 1440;
-    // The height is the whole window's; the title bar and frame are the desktop's part of it.
-    const int frame = frameGeometry().height() - geometry().height();
+    // What the controls need, plus the menu bar, but never more than the screen has room for:
+    // beyond that the controls scroll. The fixed heights of the sign's own software were made
+    // for one font; these follow the font and the scale in use, so that hiding the panel
+    // leaves no blank band and showing it cuts nothing.
+    m_content->layout()->activate();
+    QSize size = m_content->sizeHint() + QSize(0, menuBar()->sizeHint().height());
+    if (const QScreen *where = screen()) {
+        const int frame = std::max(0, frameGeometry().height() - geometry().height());
+        const QRect room = where->availableGeometry();
+        size = size.boundedTo(QSize(room.width(), room.height() - frame));
+    }
+    return size;
+}
+
+void KestrovanMain::fitHeight()
+{
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
-    resize(width(), std::max(pixels - frame, minimumSizeHint().height()));
+    resize(width(), fittingSize().height());
 }
 
 void KestrovanMain::ShowPriority_Click()
 {
     m_priorityPanel->setVisible(true);
-    setWindowHeightTwips(PanelShownTwips);
+    fitHeight();
     ShowPriority->setVisible(false);
     HidePriority->setVisible(true);
 }
@@ -214,7 +228,7 @@ void KestrovanMain::ShowPriority_Click()
 void KestrovanMain::HidePriority_Click()
 {
     m_priorityPanel->setVisible(false);
-    setWindowHeightTwips(PanelHiddenTwips);
+    fitHeight();
     ShowPriority->setVisible(true);
     HidePriority->setVisible(false);
 }
@@ -252,6 +266,7 @@ void KestrovanMain::SetupDefaultMsg_Click()
     }
     DownloadAll->setText(QStringLiteral("Download from Sign"));
     DownloadAll->setEnabled(true);
+    refreshPortActions();
 
     KestrovanDefaultMessage window(*this);
     m_services.execDialog(window);
@@ -284,10 +299,12 @@ void KestrovanMain::signUpgrade_Click()
             continue;
         if (m_services.startDetached(program, {}, QFileInfo(program).absolutePath()))
             return;
-        m_services.message(this, QString(), tr("The flashing program %1 could not be started.").arg(program));
+        m_services.message(this, QString(), tr("The flashing program %1 could not be started.").arg(program),
+                           UiServices::Icon::Warning);
         return;
     }
-    m_services.message(this, QString(), tr("The flashing program was not found: %1").arg(candidates.join(tr(" or "))));
+    m_services.message(this, QString(), tr("The flashing program was not found: %1").arg(candidates.join(tr(" or "))),
+                       UiServices::Icon::Warning);
 }
 
 void KestrovanMain::checkFirmwareCount()

@@ -11,6 +11,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QFile;
@@ -103,6 +104,13 @@ public:
     // "Yes" in the factory-defaults confirmation: sends "<FD>" and reads the result back.
     void FactoryDefaultsConfirmed();
 
+    // Whether a sequence holds the port now (a download, an upload, factory defaults, an ID
+    // switch): every other action that would open, close or write the port waits for it.
+    bool portBusy() const;
+    // The items the next upload would send: what differs from the sign (as getChangedRows
+    // compares, without touching the baseline) and what is still flagged from before.
+    config::ChangeFlags pendingItems() const;
+
     // --- controls (named as the other windows and the tests know them) ---
     QPushButton *TestBtn = nullptr;
     QCheckBox *ForceOnID0 = nullptr;
@@ -187,6 +195,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void Form_Load();
@@ -199,13 +209,20 @@ private:
     void setupTimers();
     void onConnectionLost(const QString &description);
     void interpretReply(const QString &line);
-    void setWindowHeightTwips(int twips);
+    QSize fittingSize() const;
+    void fitHeight();
     bool checkUploadInputs();
     bool sendUploadItem(const QString &command);
     void endUpload();
     bool workflowHoldsPort() const;
     void restoreAfterLostConnection();
     void checkFirmwareCount();
+    void finishUpload();
+    void refreshPortActions();
+    void updatePendingMarks();
+    void watchForEdits();
+    void reportFailedOpening(int position, const signlink::OpenResult &result);
+    void reportSilentSign();
 
     PortFactory m_ports;
     UiServices &m_services;
@@ -224,6 +241,18 @@ private:
     QString unlinkCommand;  // the removal it sends first; empty when none
     QElapsedTimer m_downloadClock;  // since the configuration request was written
 
+    // Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
+    std::optional<int> m_lastSentItem;  // what an "error" now refers to
+    QList<int> m_refusedItems;          // refused during this upload; flagged again at its end
+    bool m_closeAfterUpload = false;    // the close question was answered "Upload"
+
+    int m_switching = 0;             // ID switches holding the port in their pause
+    int m_requestPort = 0;           // the COM number the configuration request went to
+    int m_linesSinceRequest = 0;     // reply lines since then
+    bool m_dumpSinceRequest = false; // whether one of them was the configuration
+    bool m_focusGiven = false;
+
+    QWidget *m_content = nullptr;  // every control, inside the window's scroll area
     QWidget *m_priorityPanel = nullptr;
     SaveFileFactory m_saveFiles;
     ReadFileFactory m_readFiles;

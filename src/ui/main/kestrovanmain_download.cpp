@@ -2,6 +2,8 @@
 #include "ui/main/kestrovanmain.h"
 
 #include "config/attribute.h"
+#include "config/catalogue.h"
+#include "config/dumplists.h"
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/configdump.h"
@@ -35,8 +37,12 @@ void KestrovanMain::DownloadAll_Click()
         DownloadAll->setEnabled(false);
         DownloadAll->setText(QStringLiteral("Reading..."));
         m_downloadClock.start();
+        m_requestPort = position + 1;
+        m_linesSinceRequest = 0;
+        m_dumpSinceRequest = false;
         if (writeCommand(protocol::readConfigurationCommand())) {
             signlink::startTimer(ComClose);
+            refreshPortActions();
             return;
         }
         // The port took nothing: give the button back rather than waiting for an answer.
@@ -45,14 +51,27 @@ void KestrovanMain::DownloadAll_Click()
         DownloadAll->setEnabled(true);
         result = {signlink::OpenError::Other, tr("the request could not be written")};
     }
-    // The port list item itself shows why; choosing it still selects the same port number.
-    if (position >= 0)
-        ComportsList->setItemText(position, QString::number(position + 1) + QStringLiteral("-") + result.description);
+    reportFailedOpening(position, result);
+}
+
+void KestrovanMain::reportFailedOpening(int position, const signlink::OpenResult &result)
+{
+    // The port list item itself shows why; choosing it still selects the same port number. The
+    // item is too narrow for a whole sentence, so its tool tip and the status line carry it too.
+    if (position < 0)
+        return;
+    ComportsList->setItemText(position, QString::number(position + 1) + QStringLiteral("-") + result.description);
+    ComportsList->setItemData(position, result.description, Qt::ToolTipRole);
+    showStatus(tr("COM %1 could not be opened: %2").arg(position + 1).arg(result.description));
 }
 
 void KestrovanMain::applyConfigDump(const QString &line)
 {
-    const protocol::ConfigDump dump = protocol::readConfigDump(line);
+    protocol::ConfigDump dump = protocol::readConfigDump(line);
+    // A value no list of this model holds is left out rather than shown as "nothing selected",
+    // which the next upload would send.
+    const QStringList unreadable =
+        config::dropValuesOutsideLists(dump, config::SelectOptionSet(dump.model, config::OptionWindow::Main));
 
     LEDSignModel->setText(dump.model);
     const QString countBefore = FCount->text();
@@ -120,6 +139,10 @@ void KestrovanMain::applyConfigDump(const QString &line)
         usercmd1->setText(*dump.userCommand);
         m_config.baseline.userCommand = *dump.userCommand;
     }
+
+    if (!unreadable.isEmpty())
+        showStatus(tr("The sign reported values the lists of model \"%1\" do not hold (%2); those settings "
+                      "were left as they were.").arg(dump.model, unreadable.join(QStringLiteral(", "))));
 
     // A changed firmware count may call for the reminder; it comes once the whole
     // configuration is shown behind it.

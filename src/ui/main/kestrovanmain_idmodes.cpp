@@ -55,15 +55,21 @@ void KestrovanMain::AutoID_MouseDown()
     AutoID->setEnabled(false);
     DownloadAll->setEnabled(false);
     UploadAll->setEnabled(false);
+    ++m_switching;
+    refreshPortActions();
     if (!Sleep(20))
         return;
+    --m_switching;
     AutoID->setEnabled(true);
     // An upload or download that was already running keeps its port and its buttons.
-    if (workflowHoldsPort())
+    if (workflowHoldsPort()) {
+        refreshPortActions();
         return;
+    }
     closeSignPort();
     DownloadAll->setEnabled(true);
     UploadAll->setEnabled(true);
+    refreshPortActions();
 }
 
 void KestrovanMain::ForceOnID0_Click()
@@ -75,10 +81,14 @@ void KestrovanMain::ForceOnID0_Click()
     for (int i = 0; i < config::LinkCount; ++i)
         labels[i]->setText(QStringLiteral("ID   %1").arg(forced ? 0 : i));
     writeCommand(forced ? protocol::forceId0OnCommand() : protocol::forceIdOffCommand());
+    ++m_switching;
+    refreshPortActions();
     if (!Sleep(20))
         return;
+    --m_switching;
     if (!workflowHoldsPort())
         closeSignPort();
+    refreshPortActions();
 }
 
 void KestrovanMain::UploadFactoryDef_Click()
@@ -101,10 +111,12 @@ void KestrovanMain::FactoryDefaultsConfirmed()
         UploadFactoryDef->setEnabled(true);
         DownloadAll->setEnabled(true);
         UploadAll->setEnabled(true);
-        m_services.message(this, QString(), tr("The sign did not take the factory defaults command."));
+        m_services.message(this, QString(), tr("The sign did not take the factory defaults command."),
+                           UiServices::Icon::Critical);
         return;
     }
     signlink::startTimer(FactoryDef);
+    refreshPortActions();
 }
 
 void KestrovanMain::FactoryDef_Timer()
@@ -123,6 +135,7 @@ void KestrovanMain::FactoryDef_Timer()
         DownloadAll->setEnabled(true);
         UploadAll->setEnabled(true);
     }
+    refreshPortActions();
 }
 
 } // namespace ui

@@ -3,6 +3,7 @@
 #include "ui/main/kestrovanmain.h"
 
 #include "ui/common/accessibility.h"
+#include "ui/common/elidinglabel.h"
 #include "ui/common/logo.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -41,8 +43,8 @@ QComboBox *makeList(QWidget *parent, const QString &name, const QString &accessi
 {
     auto *list = new QComboBox(parent);
     list->setObjectName(name);
-    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    list->setMinimumContentsLength(4);
+    // As wide as the longest entry of the lists the model gets, so that nothing shows cut.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     nameCombo(list, accessibleName);
     return list;
 }
@@ -51,9 +53,17 @@ QComboBox *makeList(QWidget *parent, const QString &name, const QString &accessi
 
 void KestrovanMain::buildControls()
 {
-    auto *central = new QWidget(this);
+    // The controls scroll inside the window when the screen is smaller than they are (a large
+    // font, 2x scaling on a small screen), rather than being cut or pushing the window off it.
+    auto *scroller = new QScrollArea(this);
+    scroller->setObjectName(QStringLiteral("controlsScroller"));
+    scroller->setWidgetResizable(true);
+    scroller->setFrameShape(QFrame::NoFrame);
+    setCentralWidget(scroller);
+    auto *central = new QWidget(scroller);
     central->setObjectName(QStringLiteral("centralWidget"));
-    setCentralWidget(central);
+    scroller->setWidget(central);
+    m_content = central;
 
     auto *top = new QHBoxLayout;
     top->addWidget(buildStatusColumn(), 0);
@@ -69,6 +79,8 @@ void KestrovanMain::buildControls()
     outer->addStretch(1);
 
     buildMenu();
+    // The logo opens a browser: it comes last when tabbing, and the first focus is elsewhere.
+    QWidget::setTabOrder(TimeoutP4, Image1);
 }
 
 QWidget *KestrovanMain::buildStatusColumn()
@@ -93,10 +105,13 @@ QWidget *KestrovanMain::buildStatusColumn()
     identity->setHorizontalSpacing(4);
     identity->setVerticalSpacing(2);
     Label23 = makeLabel(column, QStringLiteral("Label23"), QStringLiteral("Type  : "));
-    LEDSignModel = makeLabel(column, QStringLiteral("LEDSignModel"), QString());
+    // What the sign reports may be any length; it must not widen the window for good.
+    LEDSignModel = new ElidingLabel(column);
+    LEDSignModel->setObjectName(QStringLiteral("LEDSignModel"));
     describeValueLabel(LEDSignModel, QStringLiteral("Type"));
     FCountLabel = makeLabel(column, QStringLiteral("FCountLabel"), QStringLiteral("Build No : "));
-    FCount = makeLabel(column, QStringLiteral("FCount"), QString());
+    FCount = new ElidingLabel(column);
+    FCount->setObjectName(QStringLiteral("FCount"));
     describeValueLabel(FCount, QStringLiteral("Build No"));
     identity->addWidget(Label23, 0, 0);
     identity->addWidget(LEDSignModel, 0, 1);
@@ -195,6 +210,8 @@ QWidget *KestrovanMain::buildLinkColumn()
         *idLabels[i] = makeLabel(column, QStringLiteral("LabelID%1").arg(i), QStringLiteral("ID   %1").arg(i));
         Capcode0[i] = new QLineEdit(column);
         Capcode0[i]->setObjectName(QStringLiteral("Capcode0[%1]").arg(i));
+        // Room for a few joined capcodes; a maximised window does not stretch them further.
+        Capcode0[i]->setMaximumWidth(Capcode0[i]->fontMetrics().horizontalAdvance(QStringLiteral("0000000,")) * 4);
         nameControl(Capcode0[i], QStringLiteral("ID %1 Capcode").arg(i));
         (*idLabels[i])->setBuddy(Capcode0[i]);
         Pri0[i] = makeList(column, QStringLiteral("Pri0[%1]").arg(i), QStringLiteral("ID %1 Priority").arg(i));
@@ -270,8 +287,6 @@ QWidget *KestrovanMain::buildPriorityPanel()
         const QString who = QStringLiteral("Priority %1 ").arg(n);
         *rowLabels[n] = makeLabel(panel, QStringLiteral("Label%1").arg(n), QStringLiteral("Priority %1").arg(n));
         *fonts[n] = makeList(panel, QStringLiteral("FontP") + row, who + QStringLiteral("Font"));
-        // Wide enough for most labels ("Seven Row Wide Shade"); the drop-down shows them whole.
-        (*fonts[n])->setMinimumContentsLength(16);
         *styles[n] = makeList(panel, QStringLiteral("StyleP") + row, who + QStringLiteral("Style"));
         *colors[n] = makeList(panel, QStringLiteral("ColorP") + row, who + QStringLiteral("Color"));
         *speeds[n] = makeList(panel, QStringLiteral("SpeedP") + row, who + QStringLiteral("Speed"));
@@ -304,16 +319,20 @@ void KestrovanMain::buildMenu()
 {
     signFile = menuBar()->addMenu(QStringLiteral("&File"));
     signFile->setObjectName(QStringLiteral("signFile"));
-    signOpenFile = signFile->addAction(QStringLiteral("&Open"));
+    // Both ask for a file before they act, hence the "...".
+    signOpenFile = signFile->addAction(QStringLiteral("&Open..."));
     signOpenFile->setObjectName(QStringLiteral("signOpenFile"));
+    signOpenFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     menuBar1 = signFile->addSeparator();
     menuBar1->setObjectName(QStringLiteral("menuBar1"));
-    signSaveAs = signFile->addAction(QStringLiteral("Save"));
+    signSaveAs = signFile->addAction(QStringLiteral("Save..."));
     signSaveAs->setObjectName(QStringLiteral("signSaveAs"));
+    signSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menuBar2 = signFile->addSeparator();
     menuBar2->setObjectName(QStringLiteral("menuBar2"));
     signExit = signFile->addAction(QStringLiteral("E&xit"));
     signExit->setObjectName(QStringLiteral("signExit"));
+    signExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     signTools = menuBar()->addMenu(QStringLiteral("&Tools"));
     signTools->setObjectName(QStringLiteral("signTools"));

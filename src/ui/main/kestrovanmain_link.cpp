@@ -30,7 +30,8 @@ bool KestrovanMain::openSignPortOrSay()
 {
     const signlink::OpenResult result = openSignPort();
     if (!result.ok())
-        m_services.message(this, QString(), signlink::cannotOpenPortMessage(selectedPortNumber(), result));
+        m_services.message(this, QString(), signlink::cannotOpenPortMessage(selectedPortNumber(), result),
+                           UiServices::Icon::Warning);
     return result.ok();
 }
 
@@ -96,6 +97,20 @@ void KestrovanMain::ComClose_Timer()
     DownloadAll->setEnabled(true);
     UploadAll->setEnabled(true);
     UploadFactoryDef->setEnabled(true);
+    refreshPortActions();
+    if (!m_dumpSinceRequest)
+        reportSilentSign();
+}
+
+void KestrovanMain::reportSilentSign()
+{
+    // Without this the button only flickers, and the operator cannot tell a silent sign from
+    // one that holds nothing.
+    if (m_linesSinceRequest == 0)
+        showStatus(tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
+                       .arg(m_requestPort));
+    else
+        showStatus(tr("The sign on COM %1 answered, but did not send its configuration.").arg(m_requestPort));
 }
 
 void KestrovanMain::TextClear_Timer()
@@ -114,9 +129,15 @@ void KestrovanMain::showStatus(const QString &text)
 
 void KestrovanMain::interpretReply(const QString &line)
 {
+    ++m_linesSinceRequest;
     const protocol::ReplyAction action = protocol::interpretReply(line, ProgressUploadAll->value());
     switch (action.kind) {
     case protocol::ReplyAction::Kind::Nothing:
+        break;
+    case protocol::ReplyAction::Kind::Refused:
+        // The answer belongs to the item sent last; it goes again with the next upload.
+        if (UploadTimer.isActive() && m_lastSentItem && !m_refusedItems.contains(*m_lastSentItem))
+            m_refusedItems.append(*m_lastSentItem);
         break;
     case protocol::ReplyAction::Kind::ShowStatus:
         showStatus(action.status);
@@ -125,6 +146,14 @@ void KestrovanMain::interpretReply(const QString &line)
         showStatus(Textout->text());
         break;
     case protocol::ReplyAction::Kind::ConfigDump:
+        // A dump the sign sends unasked during an upload would clear the flags of the items not
+        // yet sent and put the sign's old values over them.
+        if (UploadTimer.isActive()) {
+            showStatus(tr("The sign sent its configuration during the upload; it was not applied, "
+                          "and the items not yet sent still go."));
+            break;
+        }
+        m_dumpSinceRequest = true;
         applyConfigDump(line);
         break;
     }
@@ -138,12 +167,15 @@ void KestrovanMain::onConnectionLost(const QString &description)
     showStatus(text);
     // An upload that stops half way must say so: what was not sent stays pending.
     if (uploading)
-        m_services.message(this, QString(), text + tr("\r\nThe items not yet sent will go with the next upload."));
+        m_services.message(this, QString(), text + tr("\r\nThe items not yet sent will go with the next upload."),
+                           UiServices::Icon::Warning);
 }
 
 void KestrovanMain::restoreAfterLostConnection()
 {
     ComClose.stop();
+    if (UploadTimer.isActive())
+        endUpload();
     UploadTimer.stop();
     FactoryDef.stop();
     if (MSComm2->isOpen())
@@ -155,6 +187,7 @@ void KestrovanMain::restoreAfterLostConnection()
     UploadFactoryDef->setEnabled(true);
     AutoID->setEnabled(true);
     ProgressUploadAll->setVisible(false);
+    refreshPortActions();
 }
 
 } // namespace ui

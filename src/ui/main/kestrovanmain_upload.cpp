@@ -13,12 +13,24 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 
 namespace ui {
 
 namespace {
 
 constexpr int UnitsPerItem = 20;
+
+QString uploadItemName(int item)
+{
+    if (item < config::PriorityCount)
+        return KestrovanMain::tr("Priority %1").arg(item);
+    if (item == config::PriorityCount)
+        return KestrovanMain::tr("the ID mode");
+    if (item == config::PriorityCount + 1)
+        return KestrovanMain::tr("the user command");
+    return KestrovanMain::tr("ID %1").arg(item - config::UploadCommandCount);
+}
 
 QString unsendableText(const QString &field, const QString &character)
 {
@@ -38,13 +50,14 @@ bool KestrovanMain::checkUploadInputs()
         if (!protocol::strictInt16(text)) {
             m_services.message(this, QString(),
                                tr("The timeout of priority %1 is \"%2\".\r\n"
-                                  "It must be a whole number from -32768 to 32767.").arg(n).arg(text));
+                                  "It must be a whole number from -32768 to 32767.").arg(n).arg(text),
+                               UiServices::Icon::Warning);
             return false;
         }
     }
     const auto refuse = [this](const QString &field, const QString &text) {
         if (const std::optional<QString> bad = protocol::firstUnsendableChar(text)) {
-            m_services.message(this, QString(), unsendableText(field, *bad));
+            m_services.message(this, QString(), unsendableText(field, *bad), UiServices::Icon::Warning);
             return true;
         }
         return false;
@@ -80,12 +93,15 @@ void KestrovanMain::UploadAll_Click()
     if (!openSignPortOrSay())
         return;
 
+    m_lastSentItem.reset();
+    m_refusedItems.clear();
     signlink::startTimer(UploadTimer);
     DownloadAll->setEnabled(false);
     UploadAll->setEnabled(false);
     UploadAll->setText(QStringLiteral("Writing..."));
     ProgressUploadAll->setValue(0);
     ProgressUploadAll->setVisible(true);
+    refreshPortActions();
 }
 
 void KestrovanMain::ForceUpload_Click()
@@ -139,8 +155,10 @@ void KestrovanMain::UploadTimer_Timer()
     for (int k = 0; k < config::UploadCommandCount; ++k) {
         if (!*items[k])
             continue;
-        if (sendUploadItem(m_config.uploadCommands[k]))
+        if (sendUploadItem(m_config.uploadCommands[k])) {
             *items[k] = false;
+            m_lastSentItem = k;
+        }
         return;
     }
 
@@ -168,6 +186,7 @@ void KestrovanMain::UploadTimer_Timer()
             flags.linkChanged[i] = true;
             return;
         }
+        m_lastSentItem = config::UploadCommandCount + i;
         if (!Sleep(15))
             return;
         if (!sendUploadItem(link))
@@ -175,11 +194,46 @@ void KestrovanMain::UploadTimer_Timer()
         return;
     }
 
+    finishUpload();
+}
+
+void KestrovanMain::finishUpload()
+{
+    const QList<int> refused = m_refusedItems;
     endUpload();
+    if (!refused.isEmpty()) {
+        QStringList names;
+        for (const int item : refused)
+            names << uploadItemName(item);
+        // Shown for its full time, not cut short by the clearing of an earlier answer.
+        TextClear.stop();
+        const QString count = refused.size() == 1 ? tr("1 item") : tr("%1 items").arg(refused.size());
+        showStatus(tr("The sign refused %1: %2. They stay marked and go with the next upload.")
+                       .arg(count, names.join(QStringLiteral(", "))));
+        m_closeAfterUpload = false;
+        return;
+    }
+    if (m_closeAfterUpload) {
+        m_closeAfterUpload = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
 }
 
 void KestrovanMain::endUpload()
 {
+    // What the sign refused is not on it: the next upload sends it again.
+    for (const int item : std::as_const(m_refusedItems)) {
+        if (item < config::PriorityCount)
+            m_config.flags.priorityChanged[item] = true;
+        else if (item == config::PriorityCount)
+            m_config.flags.autoIdChanged = true;
+        else if (item == config::PriorityCount + 1)
+            m_config.flags.userCmdChanged = true;
+        else
+            m_config.flags.linkChanged[item - config::UploadCommandCount] = true;
+    }
+    m_refusedItems.clear();
+    m_lastSentItem.reset();
     if (MSComm2->isOpen())
         MSComm2->close();
     UploadTimer.stop();
@@ -188,6 +242,8 @@ void KestrovanMain::endUpload()
     UploadAll->setEnabled(true);
     UploadAll->setText(QStringLiteral("Upload to Sign"));
     ProgressUploadAll->setVisible(false);
+    refreshPortActions();
+    updatePendingMarks();
 }
 
 } // namespace ui

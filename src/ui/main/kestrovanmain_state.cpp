@@ -1,0 +1,136 @@
+// What the main window shows about itself: which actions may talk to the sign now, which items
+// the sign does not hold yet, and the question before changes the sign does not hold are lost.
+#include "ui/main/kestrovanmain.h"
+
+#include "ui/common/uiservices.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace ui {
+
+namespace {
+
+const QString BaseTitle = QStringLiteral("Sign Configuration Manager ver 4.8b");
+
+void markChanged(QLabel *caption, bool changed)
+{
+    if (caption->font().bold() == changed)
+        return;
+    QFont font = caption->font();
+    font.setBold(changed);
+    caption->setFont(font);
+    // Bold is not spoken; the description says it.
+    caption->setToolTip(changed ? KestrovanMain::tr("Changed; the sign does not hold this yet") : QString());
+    caption->setAccessibleDescription(caption->toolTip());
+}
+
+} // namespace
+
+bool KestrovanMain::portBusy() const
+{
+    return workflowHoldsPort() || m_switching > 0;
+}
+
+void KestrovanMain::refreshPortActions()
+{
+    // The buttons of the running sequence are switched by its own steps (captions included);
+    // these are the other ways to the same port.
+    const bool idle = !portBusy();
+    for (QWidget *control : std::initializer_list<QWidget *>{ForceUpload, SetupDefaultMsg, SendTestMsg, AutoID,
+                                                             ForceOnID0, UploadFactoryDef})
+        control->setEnabled(idle);
+    signOpenFile->setEnabled(idle);
+    if (idle) {
+        DownloadAll->setEnabled(true);
+        UploadAll->setEnabled(true);
+    }
+}
+
+config::ChangeFlags KestrovanMain::pendingItems() const
+{
+    config::Baseline baseline = m_config.baseline;
+    config::ChangeFlags flags = m_config.flags;
+    config::getChangedRows(currentValues(), baseline, flags);
+    return flags;
+}
+
+void KestrovanMain::updatePendingMarks()
+{
+    const config::ChangeFlags pending = pendingItems();
+    QLabel *const rows[] = {Label0, Label1, Label2, Label3, Label4};
+    for (int n = 0; n < config::PriorityCount; ++n)
+        markChanged(rows[n], pending.priorityChanged[n]);
+    QLabel *const links[] = {LabelID0, LabelID1, LabelID2, LabelID3, LabelID4, LabelID5, LabelID6, LabelID7};
+    for (int i = 0; i < config::LinkCount; ++i)
+        markChanged(links[i], pending.linkChanged[i]);
+    setWindowTitle(pending.any() ? u'*' + BaseTitle : BaseTitle);
+}
+
+void KestrovanMain::watchForEdits()
+{
+    // Every way a value changes (the operator, a download, a file, the test-message window
+    // writing into a priority row) goes through these signals.
+    const auto update = [this] { updatePendingMarks(); };
+    for (const PriorityRowControls &row : priorityRows()) {
+        for (QComboBox *list : {row.font, row.style, row.color, row.speed, row.alignment, row.pause, row.beep})
+            connect(list, &QComboBox::currentIndexChanged, this, update);
+        connect(row.timeout, &QLineEdit::textChanged, this, update);
+    }
+    for (int i = 0; i < config::LinkCount; ++i) {
+        connect(Capcode0[i], &QLineEdit::textChanged, this, update);
+        connect(Pri0[i], &QComboBox::currentIndexChanged, this, update);
+    }
+    connect(usercmd1, &QLineEdit::textChanged, this, update);
+    connect(AutoID, &QCheckBox::toggled, this, update);
+}
+
+void KestrovanMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The first key press goes to reading the sign, not to the logo (Space would open a browser).
+    if (!m_focusGiven) {
+        m_focusGiven = true;
+        DownloadAll->setFocus(Qt::ActiveWindowFocusReason);
+    }
+}
+
+void KestrovanMain::closeEvent(QCloseEvent *event)
+{
+    if (portBusy()) {
+        // Closing now would cut the sequence off half way; each of them ends within seconds.
+        event->ignore();
+        showStatus(tr("The sign is still being written or read; close again when it is done."));
+        return;
+    }
+    if (!pendingItems().any()) {
+        event->accept();
+        return;
+    }
+    switch (m_services.askUnsentChanges(
+        this, tr("The sign does not hold every change shown here yet.\r\nUpload them before closing?"))) {
+    case UiServices::UnsentChoice::Discard:
+        event->accept();
+        return;
+    case UiServices::UnsentChoice::Cancel:
+        event->ignore();
+        return;
+    case UiServices::UnsentChoice::Upload:
+        event->ignore();
+        m_closeAfterUpload = true;
+        UploadAll_Click();
+        // An upload that did not start (a refused input, a port that would not open) has said
+        // why; the window stays.
+        if (!UploadTimer.isActive())
+            m_closeAfterUpload = false;
+        return;
+    }
+}
+
+} // namespace ui

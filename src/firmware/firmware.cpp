@@ -31,7 +31,12 @@ QStringList flasherCandidates(const QString &programFolder)
     QString folder = QDir::fromNativeSeparators(programFolder);
     if (!folder.endsWith(u'/'))
         folder += u'/';
-    return {folder + QStringLiteral("romwrite_p"), folder + QStringLiteral("romwrite_p.exe")};
+#ifdef Q_OS_WIN
+    return {folder + QStringLiteral("romwrite_p.exe")};
+#else
+    // The Windows program cannot run here; looking for it would only put ".exe" in the message.
+    return {folder + QStringLiteral("romwrite_p")};
+#endif
 }
 
 } // namespace firmware

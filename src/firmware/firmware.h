@@ -15,8 +15,8 @@ bool needsReminder(const QString &firmwareCount);
 QString reminderTitle();  // "Upgrade Firmware"
 QString reminderText();
 
-// The flashing program in `programFolder`, in the order they are tried: the Linux build first,
-// then the one of the sign's own software distribution.
+// The flashing program in `programFolder`, in the order they are tried: on Linux its Linux
+// build, on Windows the one of the sign's own software distribution.
 QStringList flasherCandidates(const QString &programFolder);
 
 } // namespace firmware

@@ -32,7 +32,7 @@ TEST(FirmwareReminder, NamesTheImageAndTheMenu)
 
 TEST(FlasherCandidates, OneSeparatorWhetherOrNotTheFolderEndsInOne)
 {
-    const QStringList expected = {QStringLiteral("/opt/signconfig/romwrite_p"), QStringLiteral("/opt/signconfig/romwrite_p.exe")};
+    const QStringList expected = {QStringLiteral("/opt/signconfig/romwrite_p")};
     EXPECT_EQ(firmware::flasherCandidates(QStringLiteral("/opt/signconfig")), expected);
     EXPECT_EQ(firmware::flasherCandidates(QStringLiteral("/opt/signconfig/")), expected);
     EXPECT_EQ(firmware::flasherCandidates(QStringLiteral("/")).front(), QStringLiteral("/romwrite_p"));

@@ -111,6 +111,8 @@ TEST(Upgrade, StartsTheFlasherFromTheProgramFolderOrSaysWhereItLooked)
     h.window->signUpgrade->trigger();
     ASSERT_EQ(h.services.messages.size(), 1);
     EXPECT_TRUE(h.services.messages[0].text.contains(flasher));
+    EXPECT_FALSE(h.services.messages[0].text.contains(QStringLiteral(".exe")));
+    EXPECT_EQ(h.services.messages[0].icon, testsupport::FakeUiServices::Icon::Warning);
     EXPECT_TRUE(h.services.startedPrograms.isEmpty());
 
     QFile file(flasher);

@@ -244,6 +244,7 @@ private:
     // Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
     std::optional<int> m_lastSentItem;  // what an "error" now refers to
     QList<int> m_refusedItems;          // refused during this upload; flagged again at its end
+    QString m_refusalStatus;            // the status line that names them
     bool m_closeAfterUpload = false;    // the close question was answered "Upload"
 
     int m_switching = 0;             // ID switches holding the port in their pause

@@ -116,8 +116,12 @@ void KestrovanMain::applyConfigDump(const QString &line)
             continue;
         Capcode0[i]->clear();
         Pri0[i]->setCurrentIndex(-1);
-        if (!in.named)
+        if (!in.named) {
+            // A whole dump that names no link for this ID says the sign holds none: the baseline
+            // says so too, or the row would count as changed right after reading the sign.
+            m_config.baseline.links[i] = {};
             continue;
+        }
         Capcode0[i]->setText(in.capcode);
         m_config.baseline.links[i].capcode = in.capcode;
         if (in.priority) {
@@ -140,6 +144,8 @@ void KestrovanMain::applyConfigDump(const QString &line)
         m_config.baseline.userCommand = *dump.userCommand;
     }
 
+    // The controls changed one by one while the baseline caught up; compare once more, whole.
+    updatePendingMarks();
     if (!unreadable.isEmpty())
         showStatus(tr("The sign reported values the lists of model \"%1\" do not hold (%2); those settings "
                       "were left as they were.").arg(dump.model, unreadable.join(QStringLiteral(", "))));

@@ -219,7 +219,8 @@ QWidget *KestrovanMain::buildLinkColumn()
         grid->addWidget(Capcode0[i], i + 1, 1);
         grid->addWidget(Pri0[i], i + 1, 2);
     }
-    grid->setColumnStretch(1, 1);
+    // The capcodes have a width of their own; what a wide window adds goes beside the rows.
+    grid->setColumnStretch(3, 1);
     layout->addLayout(grid);
 
     auto *modes = new QGridLayout;

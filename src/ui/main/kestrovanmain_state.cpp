@@ -40,17 +40,12 @@ bool KestrovanMain::portBusy() const
 
 void KestrovanMain::refreshPortActions()
 {
-    // The buttons of the running sequence are switched by its own steps (captions included);
-    // these are the other ways to the same port.
+    // The running sequence sets its own button's caption; every way to the port waits for it.
     const bool idle = !portBusy();
-    for (QWidget *control : std::initializer_list<QWidget *>{ForceUpload, SetupDefaultMsg, SendTestMsg, AutoID,
-                                                             ForceOnID0, UploadFactoryDef})
+    for (QWidget *control : std::initializer_list<QWidget *>{DownloadAll, UploadAll, ForceUpload, UploadFactoryDef,
+                                                             SetupDefaultMsg, SendTestMsg, AutoID, ForceOnID0})
         control->setEnabled(idle);
     signOpenFile->setEnabled(idle);
-    if (idle) {
-        DownloadAll->setEnabled(true);
-        UploadAll->setEnabled(true);
-    }
 }
 
 config::ChangeFlags KestrovanMain::pendingItems() const

@@ -95,6 +95,10 @@ void KestrovanMain::UploadAll_Click()
 
     m_lastSentItem.reset();
     m_refusedItems.clear();
+    // What an earlier upload's refusals said is over once these items go again.
+    if (!m_refusalStatus.isEmpty() && Textout->text() == m_refusalStatus)
+        TextClear_Timer();
+    m_refusalStatus.clear();
     signlink::startTimer(UploadTimer);
     DownloadAll->setEnabled(false);
     UploadAll->setEnabled(false);
@@ -208,8 +212,9 @@ void KestrovanMain::finishUpload()
         // Shown for its full time, not cut short by the clearing of an earlier answer.
         TextClear.stop();
         const QString count = refused.size() == 1 ? tr("1 item") : tr("%1 items").arg(refused.size());
-        showStatus(tr("The sign refused %1: %2. They stay marked and go with the next upload.")
-                       .arg(count, names.join(QStringLiteral(", "))));
+        m_refusalStatus = tr("The sign refused %1: %2. They stay marked and go with the next upload.")
+                              .arg(count, names.join(QStringLiteral(", ")));
+        showStatus(m_refusalStatus);
         m_closeAfterUpload = false;
         return;
     }

@@ -1,0 +1,360 @@
+// What a new user and a hostile sign found in the main window: failures that must be told,
+// changes that must not be lost, and a port that nothing else may touch while a sequence runs.
+#include "dumps.h"
+#include "mainwindowfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+using testsupport::FakeUiServices;
+using testsupport::MainWindowHarness;
+using Choice = FakeUiServices::UnsentChoice;
+
+class MainWindowFindings : public ::testing::Test {
+protected:
+    void SetUp() override { w.UploadTimer.setInterval(3600 * 1000); }
+
+    // A download whose answer is `bytes` (as they arrive, line feeds included).
+    void download(const QByteArray &bytes)
+    {
+        w.DownloadAll_Click();
+        ASSERT_TRUE(w.signPort().isOpen());
+        h.mainPort().feedNow(bytes);
+        w.ComClose_Timer();
+        h.mainPort().writes.clear();
+    }
+    void downloadSample() { download(testdumps::sampleDump().toLatin1() + "\n"); }
+
+    int tickToEnd(int limit = 40)
+    {
+        int ticks = 0;
+        while (w.UploadTimer.isActive() && ticks++ < limit)
+            w.UploadTimer_Timer();
+        return ticks;
+    }
+
+    MainWindowHarness h;
+    ui::KestrovanMain &w = *h.window;
+};
+
+// ---- failures that are told ----
+
+struct Answer {
+    const char *name;
+    QByteArray bytes;
+    int com;
+    const char *status;  // empty: the status line does not claim a silent sign
+};
+
+class DownloadAnswer : public MainWindowFindings, public ::testing::WithParamInterface<Answer> {};
+
+TEST_P(DownloadAnswer, StatusSaysWhatCameBack)
+{
+    w.ComportsList->setCurrentIndex(GetParam().com - 1);
+    w.DownloadAll_Click();
+    h.mainPort().feedNow(GetParam().bytes);
+    // An unfinished line is dropped by the line time-out first; the request then ends.
+    for (int tick = 0; tick <= 10; ++tick)
+        w.DataTimeout_Timer();
+    w.ComClose_Timer();
+    EXPECT_EQ(w.DownloadAll->text(), QStringLiteral("Download from Sign"));
+    if (*GetParam().status)
+        EXPECT_EQ(w.Textout->text(), QString::fromLatin1(GetParam().status));
+    else
+        EXPECT_FALSE(w.Textout->text().contains(QStringLiteral("COM"))) << w.Textout->text().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DownloadAnswer,
+    ::testing::Values(
+        Answer{"Silent", "", 1, "No answer from the sign on COM 1. Check the cable, the power and the COM number."},
+        Answer{"SilentOnTwelve", "", 12,
+               "No answer from the sign on COM 12. Check the cable, the power and the COM number."},
+        Answer{"UnfinishedLine", "RW2290,41:64,65", 1,
+               "No answer from the sign on COM 1. Check the cable, the power and the COM number."},
+        Answer{"ErrorOnly", "error\n", 3, "The sign on COM 3 answered, but did not send its configuration."},
+        Answer{"Dump", testdumps::sampleDump().toLatin1() + "\n", 1, ""}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowFindings, ItemsTheSignRefusesAreNamedAndStayForTheNextUpload)
+{
+    downloadSample();
+    w.ColorP2->setCurrentIndex(7);
+    w.Capcode0[6]->setText(QStringLiteral("4711"));
+    w.usercmd1->setText(QStringLiteral("REBOOT"));
+    w.UploadAll_Click();
+    w.UploadTimer_Timer();  // priority 2
+    h.mainPort().feedNow("error\n");
+    w.UploadTimer_Timer();  // user command
+    h.mainPort().feedNow("done\n");
+    w.UploadTimer_Timer();  // ID 6
+    h.mainPort().feedNow("ERROR\n");
+    w.UploadTimer_Timer();
+    ASSERT_FALSE(w.UploadTimer.isActive());
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign refused 2 items: Priority 2, ID 6. They stay marked and go "
+                                                "with the next upload."));
+    EXPECT_TRUE(w.Label2->font().bold());
+    EXPECT_TRUE(w.LabelID6->font().bold());
+    EXPECT_FALSE(w.Label24->font().bold());
+
+    h.mainPort().writes.clear();
+    w.UploadAll_Click();
+    EXPECT_EQ(tickToEnd(), 3);
+    EXPECT_EQ(h.commandsSent(), (QStringList{QStringLiteral("<DF pr=2 f=6 c=7 s=2 a=2 sp=4 p=5 b=2 t=15>"),
+                                             QStringLiteral("<link id=6 cap=0>"),
+                                             QStringLiteral("<link id=6 cap=4711 pr=0>")}));
+    EXPECT_FALSE(w.Textout->text().contains(QStringLiteral("refused")));
+}
+
+struct OpenFailure {
+    const char *name;
+    signlink::OpenError error;
+    const char *description;
+};
+
+class PortFailure : public MainWindowFindings, public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(PortFailure, ItemKeepsItsShortTextAndTheReasonIsShownWhole)
+{
+    const QString reason = QString::fromLatin1(GetParam().description);
+    w.ComportsList->setCurrentIndex(4);
+    h.mainPort().failNextOpens({GetParam().error, reason});
+    w.DownloadAll_Click();
+    EXPECT_EQ(w.ComportsList->itemText(4), QStringLiteral("5-") + reason);
+    EXPECT_EQ(w.ComportsList->itemData(4, Qt::ToolTipRole).toString(), reason);
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("COM 5 could not be opened: ") + reason);
+    EXPECT_TRUE(w.DownloadAll->isEnabled());
+    EXPECT_FALSE(w.ComClose.isActive());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, PortFailure,
+    ::testing::Values(OpenFailure{"Missing", signlink::OpenError::NoSuchPort, "/dev/ttyUSB0 does not exist."},
+                      OpenFailure{"Busy", signlink::OpenError::Busy, "/dev/ttyUSB0 is in use by another program."},
+                      OpenFailure{"Permission", signlink::OpenError::PermissionDenied,
+                                  "Permission denied on /dev/ttyUSB0. Add your user to the group \"dialout\"."},
+                      OpenFailure{"Other", signlink::OpenError::Other, "/dev/ttyUSB0: Input/output error"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- what a hostile sign sends ----
+
+class NoisyDump : public MainWindowFindings, public ::testing::WithParamInterface<QByteArray> {};
+
+TEST_P(NoisyDump, ModelIsFoundAndTheNextUploadSendsNothing)
+{
+    download(GetParam() + testdumps::sampleDump().toLatin1() + "\n");
+    EXPECT_EQ(w.LEDSignModel->text(), QStringLiteral("RW2290"));
+    EXPECT_EQ(w.FontP1->currentIndex(), 5);
+    EXPECT_EQ(w.Capcode0[2]->text(), QStringLiteral("1234567,890"));
+    w.UploadAll_Click();
+    EXPECT_EQ(tickToEnd(), 1);
+    EXPECT_TRUE(h.mainPort().writes.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Fronts, NoisyDump,
+                         ::testing::Values(QByteArray("DOWNLOAD_ALL\r"), QByteArray("\x00\xff\xff", 3),
+                                           QByteArray("\r"), QByteArray("xyz")));
+
+TEST_F(MainWindowFindings, ValuesNoListHoldsAreNotUploadedAsNothingSelected)
+{
+    downloadSample();
+    // A sign whose header names no known model, answering in the RW2290 value form.
+    const QString line = testdumps::rw2290Dump(testdumps::sampleRows(), {QStringLiteral("0,1000,0")},
+                                               QStringLiteral("1"), QStringLiteral("RESET"),
+                                               QStringLiteral("\x1b[0m"));
+    download(line.toLatin1() + "\n");
+    EXPECT_EQ(w.FontP1->currentIndex(), 5);  // the value from before stays
+    EXPECT_TRUE(w.Textout->text().contains(QStringLiteral("Priority 0 Font 64"))) << w.Textout->text().toStdString();
+    w.UploadAll_Click();
+    tickToEnd();
+    for (const QString &sent : h.commandsSent())
+        EXPECT_FALSE(sent.contains(QStringLiteral("=-1"))) << sent.toStdString();
+}
+
+TEST_F(MainWindowFindings, DumpSentUnaskedDuringAnUploadKeepsTheItemsNotYetSent)
+{
+    downloadSample();
+    w.SpeedP2->setCurrentIndex(0);
+    w.Capcode0[6]->setText(QStringLiteral("4711"));
+    w.UploadAll_Click();
+    w.UploadTimer_Timer();
+    h.mainPort().feedNow(testdumps::sampleDump().toLatin1() + "\n");
+    EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("4711"));
+    EXPECT_TRUE(w.signConfig().flags.linkChanged[6]);
+    tickToEnd();
+    EXPECT_EQ(h.commandsSent().mid(1),
+              (QStringList{QStringLiteral("<link id=6 cap=0>"), QStringLiteral("<link id=6 cap=4711 pr=0>")}));
+}
+
+// ---- nothing thrown away without a question ----
+
+TEST_F(MainWindowFindings, ClosingWithoutChangesAsksNothing)
+{
+    downloadSample();
+    w.show();
+    EXPECT_TRUE(w.close());
+    EXPECT_TRUE(h.services.unsentQuestions.isEmpty());
+}
+
+TEST_F(MainWindowFindings, ClosingWithChangesAsksAndDoesWhatIsAnswered)
+{
+    downloadSample();
+    w.show();
+    w.TimeoutP4->setText(QStringLiteral("40"));
+
+    h.services.unsentAnswers = {Choice::Cancel};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(h.services.unsentQuestions.size(), 1);
+
+    // Upload, then close once the sign holds it.
+    h.services.unsentAnswers = {Choice::Upload};
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.UploadTimer.isActive());
+    tickToEnd();
+    EXPECT_EQ(h.commandsSent(), QStringList{QStringLiteral("<DF pr=4 f=8 c=5 s=4 a=1 sp=1 p=7 b=0 t=40>")});
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 2000);
+    EXPECT_EQ(h.services.unsentQuestions.size(), 2);
+
+    w.show();
+    w.TimeoutP4->setText(QStringLiteral("45"));
+    h.services.unsentAnswers = {Choice::Discard};
+    EXPECT_TRUE(w.close());
+}
+
+TEST_F(MainWindowFindings, ClosingWhileASequenceRunsWaitsForIt)
+{
+    downloadSample();
+    w.show();
+    w.ForceUpload_Click();
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.signPort().isOpen());
+    EXPECT_TRUE(h.services.unsentQuestions.isEmpty());
+}
+
+TEST_F(MainWindowFindings, PendingChangesAreMarkedUntilTheSignHoldsThem)
+{
+    const QString title = QStringLiteral("Sign Configuration Manager ver 4.8b");
+    downloadSample();
+    EXPECT_EQ(w.windowTitle(), title);
+    w.ColorP3->setCurrentIndex(0);
+    w.Capcode0[5]->setText(QStringLiteral("5550001"));
+    EXPECT_TRUE(w.Label3->font().bold());
+    EXPECT_FALSE(w.Label2->font().bold());
+    EXPECT_TRUE(w.LabelID5->font().bold());
+    EXPECT_FALSE(w.LabelID4->font().bold());
+    EXPECT_EQ(w.windowTitle(), u'*' + title);
+    EXPECT_FALSE(w.Label3->accessibleDescription().isEmpty());
+
+    w.UploadAll_Click();
+    tickToEnd();
+    EXPECT_FALSE(w.Label3->font().bold());
+    EXPECT_FALSE(w.LabelID5->font().bold());
+    EXPECT_EQ(w.windowTitle(), title);
+
+    w.ColorP3->setCurrentIndex(2);
+    downloadSample();
+    EXPECT_FALSE(w.Label3->font().bold());
+    EXPECT_EQ(w.windowTitle(), title);
+}
+
+// ---- busy means busy ----
+
+struct Sequence {
+    const char *name;
+    std::function<void(MainWindowFindings &, ui::KestrovanMain &)> start;
+};
+
+class BusyPort : public MainWindowFindings, public ::testing::WithParamInterface<Sequence> {};
+
+TEST_P(BusyPort, EveryOtherWayToThePortWaits)
+{
+    downloadSample();
+    bool checked = false;
+    const auto expectAll = [this](bool enabled) {
+        for (QWidget *control : std::initializer_list<QWidget *>{
+                 w.DownloadAll, w.UploadAll, w.ForceUpload, w.UploadFactoryDef, w.SetupDefaultMsg, w.SendTestMsg,
+                 w.AutoID, w.ForceOnID0})
+            EXPECT_EQ(control->isEnabled(), enabled) << control->objectName().toStdString();
+        EXPECT_EQ(w.signOpenFile->isEnabled(), enabled);
+    };
+    // The ID switches pause with events going on; the check runs inside that pause.
+    QTimer probe;
+    probe.setInterval(30);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!checked && w.portBusy()) {
+            checked = true;
+            expectAll(false);
+        }
+    });
+    probe.start();
+    GetParam().start(*this, w);
+    if (!checked && w.portBusy()) {
+        checked = true;
+        expectAll(false);
+    }
+    EXPECT_TRUE(checked);
+    QTRY_VERIFY_WITH_TIMEOUT(!w.portBusy(), 3000);
+    expectAll(true);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, BusyPort,
+    ::testing::Values(
+        Sequence{"Download", [](MainWindowFindings &, ui::KestrovanMain &w) {
+                     w.DownloadAll_Click();
+                     w.ComClose.setInterval(50);
+                 }},
+        Sequence{"Upload", [](MainWindowFindings &, ui::KestrovanMain &w) {
+                     w.UploadTimer.setInterval(20);
+                     w.ForceUpload_Click();
+                 }},
+        Sequence{"FactoryDefaults", [](MainWindowFindings &, ui::KestrovanMain &w) {
+                     w.ComClose.setInterval(50);
+                     w.FactoryDefaultsConfirmed();
+                 }},
+        Sequence{"IdSwitch", [](MainWindowFindings &, ui::KestrovanMain &w) { QTest::mouseClick(w.AutoID, Qt::LeftButton); }},
+        Sequence{"ForcedId", [](MainWindowFindings &, ui::KestrovanMain &w) { w.ForceOnID0->click(); }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- conventions ----
+
+TEST_F(MainWindowFindings, TitleShortcutsAndFirstFocus)
+{
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Sign Configuration Manager ver 4.8b"));
+    EXPECT_EQ(w.signOpenFile->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    EXPECT_EQ(w.signSaveAs->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    EXPECT_EQ(w.signExit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
+    w.show();
+    w.activateWindow();
+    QTRY_COMPARE_WITH_TIMEOUT(QApplication::focusWidget(), static_cast<QWidget *>(w.DownloadAll), 2000);
+}
+
+TEST_F(MainWindowFindings, LongModelIsElidedAndDoesNotWidenTheWindow)
+{
+    w.show();
+    downloadSample();
+    const int width = w.sizeHint().width();
+    const QString model(300, u'M');
+    const QString line = testdumps::rw2290Dump(testdumps::sampleRows(), {}, QStringLiteral("1"), QStringLiteral("R"),
+                                               model + QStringLiteral(",41"));
+    download(line.toLatin1() + "\n");
+    EXPECT_EQ(w.LEDSignModel->text(), model);  // the whole text for whoever reads it
+    EXPECT_LE(w.LEDSignModel->sizeHint().width(), width / 4);
+    EXPECT_LE(w.sizeHint().width(), width);
+}
+
+} // namespace

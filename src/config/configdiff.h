@@ -101,7 +101,7 @@ ComparisonLists comparisonLists(const QString &model);
 // - a capcode whose numeric value is 0 (empty, "0") is no link, shown "none"; other capcodes
 //   compare as exact text, so "0123" differs from "123";
 // - a link's priority only when both sides have the link and "here" has a priority selected
-//   (the upload sends nothing else for it);
+//   (with nothing selected, the upload does not send the link for its priority either);
 // - the ID mode as auto or user; the user command as exact text, shown quoted;
 // - the default message only when both sides have it; its text in the form it goes to the
 //   sign (line breaks "$L", time fields "$T0".."$T7"), shown quoted in that form.

@@ -3,6 +3,7 @@
 #include "bytes.h"
 #include "dump.h"
 #include "handlers.h"
+#include "misbehaviour.h"
 #include "tag.h"
 
 namespace signsim {
@@ -95,19 +96,19 @@ std::optional<Outcome> handleConfigCommand(SignState& s, std::string_view comman
     const auto tag = parseTag(command);
     if (!tag)
         return std::nullopt;
-    if (tag->name == "DF" && !tag->attrs.empty() && tag->attrs.front().first == "pr")
-        return priorityRow(s, *tag);
-    if (tag->name == "link")
-        return link(s, *tag);
-    if (tag->name == "UC" && tag->attrs.empty()) {
-        s.userCommand = std::string(tag->rest);
-        return answer("user cmd");
-    }
-    if (tag->name.empty() && tag->attrs.size() == 1 && tag->attrs.front().first == "id"
-        && tag->rest.empty()) {
-        const std::string_view mode = tag->attrs.front().second;
-        if (mode == "auto" || mode == "user") {
-            s.autoId = mode == "auto";
+    // The commands that change what the dump reports; the kind is shared with the faults the
+    // sign can be told to commit, so that they count exactly these.
+    if (const auto kind = storedKind(*tag)) {
+        switch (*kind) {
+        case StoredKind::PriorityRow:
+            return priorityRow(s, *tag);
+        case StoredKind::Link:
+            return link(s, *tag);
+        case StoredKind::UserCommand:
+            s.userCommand = std::string(tag->rest);
+            return answer("user cmd");
+        case StoredKind::IdMode:
+            s.autoId = tag->attrs.front().second == "auto";
             return answer(s.autoId ? "Auto ID" : "User ID");
         }
     }

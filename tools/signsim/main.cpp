@@ -64,6 +64,8 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.silent = o.silent;
     so.paced = o.paced;
     so.hangupAfter = o.hangupAfter;
+    so.dropItem = o.dropItem;
+    so.corruptItem = o.corruptItem;
     so.statePath = o.statePath;
     const std::string summary = "model " + state->model
         + (state->build ? ", build " + *state->build : ", no build number")

@@ -66,16 +66,19 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.build = *v;
             o.buildGiven = true;
-        } else if (name == "--hangup-after") {
+        } else if (name == "--hangup-after" || name == "--drop-item" || name == "--corrupt-item") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
             const auto n = parseIntIn(*v, 1, std::numeric_limits<int>::max());
             if (!n) {
-                error = "--hangup-after needs a count of 1 or more";
+                error = name + " needs a count of 1 or more";
                 return std::nullopt;
             }
-            o.hangupAfter = *n;
+            (name == "--hangup-after" ? o.hangupAfter
+                    : name == "--drop-item" ? o.dropItem
+                                            : o.corruptItem)
+                = *n;
         } else if (name == "--link" || name == "--config" || name == "--state") {
             const auto v = value();
             if (!v)
@@ -89,6 +92,11 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             error = "unknown option " + args[i];
             return std::nullopt;
         }
+    }
+    // A dropped command is never carried out, so there would be nothing to alter.
+    if (o.dropItem > 0 && o.dropItem == o.corruptItem) {
+        error = "--drop-item and --corrupt-item name the same command";
+        return std::nullopt;
     }
     return o;
 }
@@ -119,6 +127,10 @@ Options:
   --hangup-after N   after the Nth command is received and shown, and before it is
                      carried out or answered, close the line like an unplugged cable
                      and exit with status 0
+  --drop-item N      ignore the Nth configuration command (below) as if it never came:
+                     nothing stored, no answer
+  --corrupt-item N   carry out the Nth configuration command and answer as usual, but
+                     store another value for it (below); not the same N as --drop-item
   --help             this text
 
 Commands are ended by CR; a LF is ignored, and so is an empty command. Replies that
@@ -137,6 +149,12 @@ change nothing. Attributes must come in the order shown:
   RESET                     done                      DOWNLOAD_DEFAULT_MSG  its dump
   <Time time=HH:MM:SS date=YYYY/MM/DD-W>SET TIME      done (sets the sign's clock)
   <id=I f= s= c= a= b= p= sp= t=>TEXT                 done (test message, shown decoded)
+Configuration commands are <DF pr=..>, <id=auto>, <id=user>, <UC>.. and <link ..> (a
+removal and the link after it are two), refused ones included, counted from 1 over the
+whole run. --corrupt-item stores instead: for a priority row its colour moved to the next
+entry of the model's list (the last to the first); the other ID mode; the user command
+with X appended; for a link the last digit of its last capcode one up (9 down to 8); for
+a removal the link as it was. A refused command is still refused.
 Timeouts are 0 to 9999 seconds; capcodes 1 to 10 digits, not 0. Default-message, time
 and test-message attributes may be -1 (unset).
 

@@ -19,6 +19,8 @@ struct Options {
     bool crlf = false;
     bool silent = false;
     int hangupAfter = 0;  // 0: never
+    int dropItem = 0;     // the configuration command to ignore, counted from 1; 0: none
+    int corruptItem = 0;  // the configuration command to store altered; 0: none
     bool help = false;
 };
 

@@ -1,6 +1,7 @@
 #include "session.h"
 
 #include "commands.h"
+#include "misbehaviour.h"
 #include "statefile.h"
 
 #include <poll.h>
@@ -74,6 +75,16 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_pty.hangUp();
         return Step::Unplugged;
     }
+    const int item = storedKind(command.text) ? ++m_configCommands : 0;
+    if (item > 0 && item == m_options.dropItem) {
+        m_log.note("configuration command " + std::to_string(item)
+            + " dropped: not carried out, not answered");
+        return Step::Go;
+    }
+    const bool corrupt = item > 0 && item == m_options.corruptItem;
+    std::optional<SignState> before;
+    if (corrupt)
+        before = m_state;
     Outcome out;
     if (command.tooLong) {
         out.reply = "error";
@@ -81,6 +92,12 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
             "refused: longer than " + std::to_string(LineAssembler::kMaxCommand) + " bytes");
     } else {
         out = handleCommand(m_state, command.text, std::time(nullptr));
+    }
+    if (corrupt && out.reply != "error") {
+        const auto altered = corruptStored(*before, m_state, command.text);
+        out.notes.push_back("configuration command " + std::to_string(item)
+            + (altered ? " stored altered: " + *altered : " left nothing to alter"));
+        out.changed = m_state != *before;
     }
     for (const std::string& note : out.notes)
         m_log.note(note);

@@ -18,6 +18,8 @@ struct SessionOptions {
     bool silent = false;
     bool paced = false;
     int hangupAfter = 0;  // 0: never
+    int dropItem = 0;     // configuration command to ignore, counted from 1; 0: none
+    int corruptItem = 0;  // configuration command to store altered; 0: none
     std::optional<std::string> statePath;
 };
 
@@ -48,6 +50,7 @@ private:
     LineAssembler m_lines;
     Transmitter m_tx;
     int m_commands = 0;
+    int m_configCommands = 0;  // over the whole run, one connection after another
 };
 
 }  // namespace signsim

@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QScopedValueRollback>
+#include <QSignalBlocker>
 #include <QThread>
 
 #include <grp.h>
@@ -98,6 +99,8 @@ SerialSignPort::SerialSignPort(PortMap map, QObject *parent)
 SerialSignPort::~SerialSignPort()
 {
     if (m_port.isOpen()) {
+        // The window that owns the port is being destroyed: nothing may call back into it.
+        const QSignalBlocker quiet(this);
         drain();
         m_port.close();
     }

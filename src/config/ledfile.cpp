@@ -1,6 +1,7 @@
 #include "config/ledfile.h"
 
 #include "protocol/commands.h"
+#include "protocol/defaultmessage.h"
 #include "protocol/numbers.h"
 
 using namespace Qt::Literals::StringLiterals;
@@ -270,6 +271,21 @@ QString ledFileText(const LedFileRecord &r)
         lines << defaultKeys()[k].key + QString::number(defs[k]);
     lines << u"AutoID:"_s + QString::number(r.autoId);
     return lines.join(crlf) + crlf;
+}
+
+std::optional<QString> whyUnstorable(const LedFileRecord &record)
+{
+    if (const std::optional<QString> bad = protocol::firstUnsendableChar(ledFileText(record)))
+        return u"The character \"%1\" cannot be stored in a .led file."_s.arg(*bad);
+    // The sign's stored form: date/time field n is the byte 171 + n.
+    constexpr char16_t firstField = 171;
+    constexpr char16_t lastField = firstField + protocol::TimeTokenCount - 1;
+    for (const QChar c : record.DefMsg) {
+        if (c.unicode() >= firstField && c.unicode() <= lastField)
+            return u"The default message cannot hold the character \"%1\" (code %2) in a .led file: it would "
+                   u"read back as a date or time field."_s.arg(c).arg(c.unicode());
+    }
+    return std::nullopt;
 }
 
 SaveBytes saveTextBytes(const QString &sText)

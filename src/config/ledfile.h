@@ -42,6 +42,13 @@ inline constexpr QChar StoredLineBreak{u'\u00AA'};
 // can spill onto a line of its own and be lost on reading, a lone LF as well.
 QString ledFileText(const LedFileRecord &record);
 
+// Why `record` cannot be saved so that it reads back as it was, as a line to add to "Error
+// Saving File"; nothing when it can. A character beyond Latin-1 anywhere cannot be stored, and
+// in the default message neither can one of 171 .. 178 (« ¬ soft hyphen ® ¯ ° ± ²): the
+// sign's codes of the date and time fields, which is what they become when the message is read
+// back. 170 (ª), the stored line break, is what a message opened from a file holds, and stays.
+std::optional<QString> whyUnstorable(const LedFileRecord &record);
+
 // What SaveTextToFile writes for `sText`: its Latin-1 bytes followed by CR LF, so a file saved
 // from ledFileText() ends with an empty line.
 struct SaveBytes {

@@ -1,6 +1,23 @@
 #include "link/signport.h"
 
+#include "protocol/commands.h"
+
 namespace signlink {
+
+bool SignPort::output(const QByteArray &bytes)
+{
+    // The sign would keep only the first part of a longer command and act on it, or drop the
+    // whole; neither is what the operator sent.
+    if (protocol::longestCommandLength(bytes) > protocol::MaxCommandLength)
+        return false;
+    return writeBytes(bytes);
+}
+
+QString unsentOutputText(qint64 unsent)
+{
+    return QStringLiteral("The sign did not take everything in time: %1 bytes were not sent before the "
+                          "port was closed. Check the connection and send again.").arg(unsent);
+}
 
 QString cannotOpenPortMessage(int comNumber, const OpenResult &result)
 {

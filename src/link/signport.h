@@ -38,12 +38,17 @@ public:
     int commPort() const { return m_commPort; }
 
     virtual OpenResult open() = 0;
+    // Closes the port once everything written has gone out, waiting no longer than the pending
+    // bytes take at 9600 baud and a little more. What is still unsent then is dropped, and
+    // outputUnsent() says so.
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Queues the whole text for sending in one write. False when the port is not open or the
-    // write was refused; nothing is sent then.
-    virtual bool output(const QByteArray &bytes) = 0;
+    // Queues the whole text for sending in one write. False when the port is not open, when a
+    // command in it is longer than the sign's input buffer takes (the windows refuse those
+    // earlier, with protocol::whyUnsendable), or when the write was refused; nothing is sent
+    // then. Anything that fits goes out byte for byte.
+    bool output(const QByteArray &bytes);
 
     // Characters received and not yet read, and the next of them.
     virtual qint64 inBufferCount() const = 0;
@@ -55,6 +60,13 @@ signals:
     // The open port failed (adapter unplugged, line hung up). The port is already closed when
     // this is emitted, and it is emitted once per failure.
     void connectionLost(const QString &description);
+    // close() gave up waiting for the line: part of what was written never left. The port is
+    // closed when this is emitted; `description` is a sentence for the operator.
+    void outputUnsent(const QString &description);
+
+protected:
+    // The write itself, once output() has checked the length.
+    virtual bool writeBytes(const QByteArray &bytes) = 0;
 
 private:
     int m_commPort = 1;
@@ -63,6 +75,9 @@ private:
 } // namespace signlink
 
 namespace signlink {
+
+// What outputUnsent() says when `unsent` bytes were dropped at closing.
+QString unsentOutputText(qint64 unsent);
 
 // The text of the "Cannot Open Port:" message for COM `comNumber`: the number, a line break, and
 // "Please Change Comport" when the port does not exist, the failure's own description otherwise.

@@ -1,5 +1,7 @@
 #include "protocol/commands.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace protocol {
@@ -55,6 +57,34 @@ std::optional<QString> firstUnsendableChar(const QString &text)
             return text.mid(i, 2);
         return QString(c);
     }
+    return std::nullopt;
+}
+
+namespace {
+
+template <typename View, typename Char>
+qsizetype longestRun(View text, Char cr)
+{
+    qsizetype longest = 0;
+    qsizetype run = 0;
+    for (const auto c : text) {
+        run = c == cr ? 0 : run + 1;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+} // namespace
+
+qsizetype longestCommandLength(QStringView text) { return longestRun(text, u'\r'); }
+qsizetype longestCommandLength(QByteArrayView bytes) { return longestRun(bytes, '\r'); }
+
+std::optional<QString> whyUnsendable(const QString &command)
+{
+    if (const std::optional<QString> bad = firstUnsendableChar(command))
+        return u"The sign cannot show the character \"%1\"; remove it and try again."_s.arg(*bad);
+    if (const qsizetype length = longestCommandLength(command); length > MaxCommandLength)
+        return u"The command is %1 characters long; the sign takes at most %2."_s.arg(length).arg(MaxCommandLength);
     return std::nullopt;
 }
 

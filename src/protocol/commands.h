@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -34,5 +35,20 @@ std::optional<QByteArray> wireBytes(const QString &command);
 // The first character of `text` beyond Latin-1, if any, as a whole character (a surrogate pair
 // stays together), for telling the operator which one the sign cannot take.
 std::optional<QString> firstUnsendableChar(const QString &text);
+
+// The longest command the sign takes: its input buffer holds 1024 bytes, the command's
+// characters and the CR that ends it. A longer one reaches the sign cut short, or not at all.
+inline constexpr qsizetype MaxCommandLength = 1023;
+
+// The length of the longest command in `text`: the longest run of characters between carriage
+// returns (a command edited by hand may hold several). Every other character counts, a line feed
+// included, since it takes room in the sign's buffer too.
+qsizetype longestCommandLength(QStringView text);
+qsizetype longestCommandLength(QByteArrayView bytes);
+
+// Why `command` (without its closing CR) cannot go to the sign, as a sentence to show the
+// operator: it holds a character beyond Latin-1, or it is longer than MaxCommandLength. Nothing
+// when it can be sent. Every window refuses a command through this, before opening the port.
+std::optional<QString> whyUnsendable(const QString &command);
 
 } // namespace protocol

@@ -106,6 +106,44 @@ TEST(LedFileWriteTest, ACharacterBeyondLatin1IsNamedAndNothingIsWritten)
     EXPECT_EQ(out.unstorable, u"\u20ac"_s);
 }
 
+struct StorableCase {
+    const char *name;
+    QString DefMsg;
+    QString model;
+    std::optional<QString> why;
+};
+
+class LedFileStorableTest : public ::testing::TestWithParam<StorableCase> {};
+
+TEST_P(LedFileStorableTest, RefusesWhatWouldNotReadBackAsItWas)
+{
+    LedFileRecord r = fullRecord();
+    r.DefMsg = GetParam().DefMsg;
+    r.model = GetParam().model;
+    EXPECT_EQ(whyUnstorable(r), GetParam().why);
+}
+
+QString fieldRefusal(char16_t c)
+{
+    return u"The default message cannot hold the character \"%1\" (code %2) in a .led file: it would read back "
+           u"as a date or time field."_s.arg(QChar(c)).arg(int(c));
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, LedFileStorableTest, ::testing::Values(
+    StorableCase{"Plain", u"Temp 20 C"_s, u"RW2290"_s, std::nullopt},
+    // The stored line break, as a message opened from a file holds it.
+    StorableCase{"StoredLineBreak", u"Open"_s + AA + u"9-5"_s, u"RW2290"_s, std::nullopt},
+    StorableCase{"Degree", u"Temp 20\u00b0C"_s, u"RW2290"_s, fieldRefusal(0xB0)},
+    StorableCase{"FirstField", u"\u00ab quoted"_s, u"RW2290"_s, fieldRefusal(0xAB)},
+    StorableCase{"SoftHyphen", u"ab\u00adcd"_s, u"RW2290"_s, fieldRefusal(0xAD)},
+    StorableCase{"LastField", u"x\u00b2"_s, u"RW2290"_s, fieldRefusal(0xB2)},
+    StorableCase{"PastTheFields", u"\u00b3 \u00a9 \u00ff"_s, u"RW2290"_s, std::nullopt},
+    // Only the default message is read as the sign's stored form.
+    StorableCase{"FieldByteElsewhere", u"x"_s, u"RW\u00b0"_s, std::nullopt},
+    StorableCase{"BeyondLatin1", u"x"_s, u"RW\u20ac"_s,
+                 u"The character \"\u20ac\" cannot be stored in a .led file."_s}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // ---- Reading one line ----
 
 struct LineCase {

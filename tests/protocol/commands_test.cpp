@@ -93,4 +93,36 @@ INSTANTIATE_TEST_SUITE_P(Texts, UnsendableTest, ::testing::Values(
     UnsendableCase{QChar(0xD83D) + u"x"_s, QString(QChar(0xD83D))},
     UnsendableCase{QString(QChar(0xDE00)) + u"\U0001F600"_s, QString(QChar(0xDE00))}));
 
+struct RefusalCase {
+    const char *name;
+    QString command;
+    std::optional<QString> why;
+};
+
+class WhyUnsendableTest : public ::testing::TestWithParam<RefusalCase> {};
+
+TEST_P(WhyUnsendableTest, RefusesWhatTheSignCannotTakeAndSaysWhy)
+{
+    EXPECT_EQ(whyUnsendable(GetParam().command), GetParam().why);
+    // What the port itself would refuse: one byte a character, the CR added.
+    if (!firstUnsendableChar(GetParam().command)) {
+        EXPECT_EQ(longestCommandLength(*wireBytes(GetParam().command)) <= MaxCommandLength, !GetParam().why);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Commands, WhyUnsendableTest, ::testing::Values(
+    RefusalCase{"Short", u"<UC>RESET"_s, std::nullopt},
+    RefusalCase{"Empty", QString(), std::nullopt},
+    RefusalCase{"AtTheLimit", QString(1023, u'9'), std::nullopt},
+    RefusalCase{"OnePast", QString(1024, u'9'), u"The command is 1024 characters long; the sign takes at most 1023."_s},
+    RefusalCase{"TestMessage", u"<id=0 f=0 s=0 c=0 a=0 b=0 p=0 sp=0 t=0>"_s + QString(100000, u'x'),
+                u"The command is 100039 characters long; the sign takes at most 1023."_s},
+    RefusalCase{"LineFeedsTakeRoom", QString(1023, u'\n') + u'x', u"The command is 1024 characters long; the sign takes at most 1023."_s},
+    // A command edited by hand with its own CR: each part is a command of its own to the sign.
+    RefusalCase{"TwoThatFit", QString(1023, u'a') + u'\r' + QString(1023, u'b'), std::nullopt},
+    RefusalCase{"SecondTooLong", u"a\r"_s + QString(1024, u'b'), u"The command is 1024 characters long; the sign takes at most 1023."_s},
+    RefusalCase{"BeyondLatin1", u"<UC>12\u20ac"_s, u"The sign cannot show the character \"\u20ac\"; remove it and try again."_s},
+    RefusalCase{"StoredCodesAreSent", u"<UC>\u00aa\u00b0\u00ff"_s, std::nullopt}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 } // namespace

@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFile>
 #include <QSaveFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -26,6 +30,33 @@ protected:
 
 private:
     qint64 m_left;
+};
+
+// A file being saved whose every write() is taken into Qt's buffer, but whose device refuses
+// the bytes when they reach it, at the flush before commit: a full disk as a small file meets
+// it. The temporary file stays the one QSaveFile made (so its commit can still put it in
+// place); only its descriptor is swapped for a read-only one of the same file.
+class FailingAtFlushSaveFile final : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        if (!m_swapped && handle() >= 0) {
+            m_swapped = true;
+            const QByteArray self = "/proc/self/fd/" + QByteArray::number(handle());
+            const int readOnly = ::open(self.constData(), O_RDONLY | O_CLOEXEC);
+            if (readOnly >= 0) {
+                ::dup2(readOnly, handle());
+                ::close(readOnly);
+            }
+        }
+        return QSaveFile::writeData(data, length);
+    }
+
+private:
+    bool m_swapped = false;
 };
 
 // A file being read whose device fails once `limit` bytes have come out of it.

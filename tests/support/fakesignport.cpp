@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include <utility>
+
 namespace testsupport {
 
 void FakeSignPort::feed(const QByteArray &bytes)
@@ -48,9 +50,11 @@ void FakeSignPort::close()
         return;
     m_open = false;
     ++closeCount;
+    if (const qint64 unsent = std::exchange(m_unsentAtClose, 0); unsent > 0)
+        emit outputUnsent(signlink::unsentOutputText(unsent));
 }
 
-bool FakeSignPort::output(const QByteArray &bytes)
+bool FakeSignPort::writeBytes(const QByteArray &bytes)
 {
     if (!m_open || m_refuseWrites)
         return false;

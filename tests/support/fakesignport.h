@@ -28,6 +28,9 @@ public:
     void failWhileOpen(const QString &description);
     // Writes are refused from now on (false from output()).
     void refuseWrites(bool refuse) { m_refuseWrites = refuse; }
+    // The next close() finds `bytes` not yet sent, as on a line that did not drain in time, and
+    // says so with outputUnsent().
+    void leaveUnsentAtNextClose(qint64 bytes) { m_unsentAtClose = bytes; }
 
     // --- what happened ---
     QList<QByteArray> writes;   // every accepted write, in order
@@ -39,14 +42,17 @@ public:
     signlink::OpenResult open() override;
     void close() override;
     bool isOpen() const override { return m_open; }
-    bool output(const QByteArray &bytes) override;
     qint64 inBufferCount() const override { return qint64(m_incoming.size()); }
     char input() override;
+
+protected:
+    bool writeBytes(const QByteArray &bytes) override;
 
 private:
     signlink::OpenResult m_openFailure;
     bool m_open = false;
     bool m_refuseWrites = false;
+    qint64 m_unsentAtClose = 0;
     std::deque<char> m_incoming;
 };
 

@@ -69,6 +69,77 @@ TEST_F(MainWindowFaults, SaveFailingAfterAnyNumberOfBytesLeavesTheOldFileWhole)
     EXPECT_TRUE(readBytes(path).contains("Pri0:0,0,1,2,0,3,1,123\r\n"));
 }
 
+// write() takes the bytes into Qt's buffer; the full disk shows only when they reach it. The
+// save must still fail, the old file stay whole, and no file be left where there was none.
+class SaveFailingAtTheFlush : public MainWindowFaults, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(SaveFailingAtTheFlush, SaysSoAndLeavesTheFolderAsItWas)
+{
+    const bool replacing = GetParam();
+    const QString path = dir.filePath(QStringLiteral("keep.led"));
+    if (replacing) {
+        h.services.nextFileNames.push_back(path);
+        w.signSaveAs->trigger();
+        ASSERT_TRUE(h.services.messages.isEmpty());
+    }
+    const QByteArray old = readBytes(path);
+    const QStringList filesBefore = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+
+    w.TimeoutP0->setText(QStringLiteral("123"));
+    w.setFileFactories([](const QString &p) { return std::make_unique<testsupport::FailingAtFlushSaveFile>(p); },
+                       {});
+    h.services.nextFileNames.push_back(path);
+    w.signSaveAs->trigger();
+    ASSERT_EQ(h.services.messages.size(), 1);
+    EXPECT_EQ(h.services.messages[0].text, QStringLiteral("Error Saving File"));
+    EXPECT_EQ(QFile::exists(path), replacing);
+    EXPECT_EQ(readBytes(path), old);
+    // The temporary file went too.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, SaveFailingAtTheFlush, ::testing::Values(true, false),
+                         [](const auto &info) { return std::string(info.param ? "OverAnOldFile" : "UnderANewName"); });
+
+// A save file that notes, as the bytes go in, whether it would write straight into the old file
+// when no temporary one can be made.
+class WatchedSaveFile final : public QSaveFile {
+public:
+    WatchedSaveFile(const QString &path, bool &directWrite) : QSaveFile(path), m_directWrite(directWrite)
+    {
+        setDirectWriteFallback(true);
+    }
+
+protected:
+    qint64 writeData(const char *data, qint64 length) override
+    {
+        m_directWrite = directWriteFallback();
+        return QSaveFile::writeData(data, length);
+    }
+
+private:
+    bool &m_directWrite;
+};
+
+TEST_F(MainWindowFaults, SaveNeverWritesStraightIntoTheOldFile)
+{
+    bool directWrite = true;
+    w.setFileFactories([&](const QString &p) { return std::make_unique<WatchedSaveFile>(p, directWrite); }, {});
+    h.services.nextFileNames.push_back(dir.filePath(QStringLiteral("sign.led")));
+    w.signSaveAs->trigger();
+    EXPECT_TRUE(h.services.messages.isEmpty());
+    EXPECT_FALSE(directWrite);
+}
+
+TEST_F(MainWindowFaults, AppendingToAFullDeviceFails)
+{
+    const QString path = dir.filePath(QStringLiteral("log.txt"));
+    EXPECT_TRUE(w.SaveTextToFile(path, QStringLiteral("one"), false));
+    EXPECT_TRUE(w.SaveTextToFile(path, QStringLiteral("two"), false));
+    EXPECT_EQ(readBytes(path), QByteArray("one\r\ntwo\r\n"));
+    EXPECT_FALSE(w.SaveTextToFile(QStringLiteral("/dev/full"), QStringLiteral("one"), false));
+}
+
 TEST_F(MainWindowFaults, ReadFailingInTheMiddleKeepsTheWholeLinesBeforeItAndSaysSo)
 {
     const QString path = dir.filePath(QStringLiteral("sign.led"));

@@ -141,6 +141,38 @@ TEST_F(MainWindowFiles, FailedSaveSaysSoAndLeavesTheOldFileWhole)
     EXPECT_EQ(h.services.messages[0].text, QStringLiteral("Error Saving File"));
 }
 
+class MainWindowFieldByte : public MainWindowFiles, public ::testing::WithParamInterface<char16_t> {};
+
+// Saved, such a character would come back as a date or time field of the default message.
+TEST_P(MainWindowFieldByte, InTheDefaultMessageRefusesTheSaveAndLeavesTheOldFileWhole)
+{
+    const QByteArray old = "Model:OLD\r\n";
+    writeBytes(path("keep.led"), old);
+    const QString character{QChar(GetParam())};
+    w.SaveDefaultMsg(QStringLiteral("Temp 20") + character + QStringLiteral("C"), 0, 0, 0, 0, 0, 0);
+    save(path("keep.led"));
+    save(path("new.led"));
+    ASSERT_EQ(h.services.messages.size(), 2);
+    for (const auto &message : h.services.messages) {
+        EXPECT_TRUE(message.text.startsWith(QStringLiteral("Error Saving File\r\n"))) << message.text.toStdString();
+        EXPECT_TRUE(message.text.contains(QStringLiteral("\"%1\" (code %2)").arg(character).arg(int(GetParam()))));
+    }
+    EXPECT_EQ(readBytes(path("keep.led")), old);
+    EXPECT_FALSE(QFile::exists(path("new.led")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Characters, MainWindowFieldByte, ::testing::Range(char16_t(171), char16_t(179)),
+                         [](const auto &info) { return std::to_string(int(info.param)); });
+
+TEST_F(MainWindowFiles, AStoredLineBreakFromAnOpenedFileIsSavedAgain)
+{
+    writeBytes(path("opened.led"), "DefaultMsg:Open\xaa" "9-5\r\n");
+    open(path("opened.led"));
+    save(path("again.led"));
+    ASSERT_EQ(h.services.messages.size(), 1);  // the "Suggestion" after opening
+    EXPECT_TRUE(readBytes(path("again.led")).contains("\r\nDefaultMsg:Open\xaa" "9-5\r\n"));
+}
+
 TEST_F(MainWindowFiles, OpeningAFileWithOnlyAPortLineChangesNothingElse)
 {
     writeBytes(path("com.led"), "Com:3\r\n");

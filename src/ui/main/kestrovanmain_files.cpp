@@ -17,6 +17,9 @@
 
 #include <type_traits>
 
+#include <cerrno>
+#include <unistd.h>
+
 namespace ui {
 
 namespace {
@@ -36,15 +39,26 @@ bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &s
     const config::SaveBytes bytes = config::saveTextBytes(sText);
     if (!bytes.bytes)
         return false;
+    // write() only fills Qt's buffer: a full disk shows when the bytes reach the device, at the
+    // flush, or at the sync for a file system that reports it late. QSaveFile::commit() checks
+    // neither, and would put an empty or cut file in place of the old one.
+    const auto writeWhole = [&bytes](QFileDevice &file) {
+        return file.write(*bytes.bytes) == bytes.bytes->size() && file.flush()
+            && (::fsync(file.handle()) == 0 || errno == EINVAL);
+    };
     if (Overwrite) {
-        // The old file is replaced only by a complete new one: a failed write leaves it whole.
+        // The old file is replaced only by a complete new one: a failed write leaves it whole,
+        // and no new file is left behind.
         const std::unique_ptr<QSaveFile> file =
             m_saveFiles ? m_saveFiles(FileFullPath) : std::make_unique<QSaveFile>(FileFullPath);
+        // Writing straight into the old file, when no temporary one can be made beside it, would
+        // lose it on a failure.
+        file->setDirectWriteFallback(false);
         if (!file->open(QIODevice::WriteOnly))
             return false;
-        if (file->write(*bytes.bytes) != bytes.bytes->size()) {
+        if (!writeWhole(*file)) {
             file->cancelWriting();
-            file->commit();
+            file->commit();  // drops the temporary file
             return false;
         }
         return file->commit();
@@ -52,8 +66,9 @@ bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &s
     QFile file(FileFullPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const bool written = file.write(*bytes.bytes) == bytes.bytes->size();
-    return file.flush() && written;
+    const bool written = writeWhole(file);
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
 }
 
 void KestrovanMain::signSaveAs_Click()
@@ -79,13 +94,13 @@ void KestrovanMain::signSaveAs_Click()
     record.DefPause = m_config.DefPause;
     record.autoId = values.autoId;
 
-    const QString text = config::ledFileText(record);
-    if (!SaveTextToFile(name, text, true)) {
-        QString message = QStringLiteral("Error Saving File");
-        if (const std::optional<QString> bad = config::saveTextBytes(text).unstorable)
-            message += tr("\r\nThe character \"%1\" cannot be stored in a .led file.").arg(*bad);
-        m_services.message(this, QString(), message);
+    // What would not read back as it was is refused before the old file is touched.
+    if (const std::optional<QString> why = config::whyUnstorable(record)) {
+        m_services.message(this, QString(), QStringLiteral("Error Saving File\r\n") + *why);
+        return;
     }
+    if (!SaveTextToFile(name, config::ledFileText(record), true))
+        m_services.message(this, QString(), QStringLiteral("Error Saving File"));
 }
 
 void KestrovanMain::signOpenFile_Click()

@@ -119,6 +119,18 @@ TEST_F(MainWindowFindings, ItemsTheSignRefusesAreNamedAndStayForTheNextUpload)
     EXPECT_FALSE(w.Textout->text().contains(QStringLiteral("refused")));
 }
 
+TEST_F(MainWindowFindings, CommandLongerThanTheSignTakesIsRefusedBeforeAnythingGoes)
+{
+    downloadSample();
+    w.Capcode0[3]->setText(QString(32767, u'7'));
+    w.UploadAll_Click();
+    ASSERT_EQ(h.services.messages.size(), 1);
+    EXPECT_TRUE(h.services.messages[0].text.startsWith(QStringLiteral("The capcode of ID 3:")));
+    EXPECT_TRUE(h.services.messages[0].text.contains(QStringLiteral("at most 1023")));
+    EXPECT_FALSE(w.UploadTimer.isActive());
+    EXPECT_TRUE(h.mainPort().writes.isEmpty());
+}
+
 struct OpenFailure {
     const char *name;
     signlink::OpenError error;

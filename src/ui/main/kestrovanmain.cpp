@@ -85,6 +85,9 @@ void KestrovanMain::connectHandlers()
 {
     connect(MSComm2.get(), &signlink::SignPort::received, this, &KestrovanMain::MSComm2_OnComm);
     connect(MSComm2.get(), &signlink::SignPort::connectionLost, this, &KestrovanMain::onConnectionLost);
+    // A port closed before the line drained has cut the last command short.
+    connect(MSComm2.get(), &signlink::SignPort::outputUnsent, this,
+            [this](const QString &description) { showStatus(description); });
 
     connect(&DataTimeout, &QTimer::timeout, this, &KestrovanMain::DataTimeout_Timer);
     connect(&SleepTimer, &QTimer::timeout, this, &KestrovanMain::SleepTimer_Timer);

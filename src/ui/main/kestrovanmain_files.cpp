@@ -96,11 +96,11 @@ void KestrovanMain::signSaveAs_Click()
 
     // What would not read back as it was is refused before the old file is touched.
     if (const std::optional<QString> why = config::whyUnstorable(record)) {
-        m_services.message(this, QString(), QStringLiteral("Error Saving File\r\n") + *why);
+        m_services.message(this, QString(), QStringLiteral("Error Saving File\r\n") + *why, UiServices::Icon::Critical);
         return;
     }
     if (!SaveTextToFile(name, config::ledFileText(record), true))
-        m_services.message(this, QString(), QStringLiteral("Error Saving File"));
+        m_services.message(this, QString(), QStringLiteral("Error Saving File"), UiServices::Icon::Critical);
 }
 
 void KestrovanMain::signOpenFile_Click()
@@ -191,7 +191,7 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
     }
 
     if (error) {
-        m_services.message(this, QString(), error->message());
+        m_services.message(this, QString(), error->message(), UiServices::Icon::Critical);
         return false;
     }
     SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_config));

@@ -55,17 +55,25 @@ bool KestrovanMain::checkUploadInputs()
             return false;
         }
     }
-    const auto refuse = [this](const QString &field, const QString &text) {
+    // Checked as the commands they go out in, so that one longer than the sign takes is refused
+    // before anything is sent rather than cut off on the wire.
+    const auto refuse = [this](const QString &field, const QString &text, const QString &command) {
         if (const std::optional<QString> bad = protocol::firstUnsendableChar(text)) {
             m_services.message(this, QString(), unsendableText(field, *bad), UiServices::Icon::Warning);
             return true;
         }
+        if (const std::optional<QString> why = protocol::whyUnsendable(command)) {
+            m_services.message(this, QString(), field + QStringLiteral(":\r\n") + *why, UiServices::Icon::Warning);
+            return true;
+        }
         return false;
     };
-    if (refuse(tr("The user defined reset command"), usercmd1->text()))
+    const QString user = usercmd1->text();
+    if (refuse(tr("The user defined reset command"), user, protocol::userCommand(user)))
         return false;
     for (int i = 0; i < config::LinkCount; ++i) {
-        if (refuse(tr("The capcode of ID %1").arg(i), Capcode0[i]->text()))
+        const QString capcode = Capcode0[i]->text();
+        if (refuse(tr("The capcode of ID %1").arg(i), capcode, protocol::linkCommand(i, capcode, 4)))
             return false;
     }
     return true;

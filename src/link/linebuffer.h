@@ -22,6 +22,8 @@ public:
     void clear();
 
     bool isEmpty() const { return m_line.isEmpty() && !m_discarding; }
+    // Whether the characters up to the next line feed are being thrown away (after the cap).
+    bool isDiscarding() const { return m_discarding; }
     const QByteArray &text() const { return m_line; }
 
 private:

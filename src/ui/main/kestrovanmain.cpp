@@ -46,12 +46,22 @@ qint16 positionOf(const QComboBox *list)
 } // namespace
 
 KestrovanMain::KestrovanMain(PortFactory ports, UiServices &services, QWidget *parent)
-    : QMainWindow(parent), m_ports(std::move(ports)), m_services(services), MSComm2(m_ports())
+    : QMainWindow(parent),
+      m_ports(std::move(ports)),
+      m_services(services),
+      MSComm2(m_ports(), this),
+      m_session(MSComm2, m_config, [this] { return currentValues(); }, this),
+      DataTimeout(MSComm2.lineTimer()),
+      SleepTimer(m_session.SleepTimer),
+      FactoryDef(m_session.FactoryDef),
+      UploadTimer(m_session.UploadTimer),
+      ComClose(m_session.ComClose)
 {
     setObjectName(QStringLiteral("KestrovanMain"));
     setWindowTitle(QStringLiteral("Sign Configuration Manager ver 4.8b"));
     buildControls();
     setupTimers();
+    connectSession();
     connectHandlers();
     Form_Load();
     watchForEdits();
@@ -63,38 +73,16 @@ KestrovanMain::~KestrovanMain() = default;
 
 void KestrovanMain::setupTimers()
 {
-    struct TimerSetup {
-        QTimer *timer;
-        const char *name;
-        int interval;
-    };
-    const TimerSetup timers[] = {
-        {&DataTimeout, "DataTimeout", 10}, {&SleepTimer, "SleepTimer", 10},
-        {&FactoryDef, "FactoryDef", 500},  {&TextClear, "TextClear", 5000},
-        {&UploadTimer, "UploadTimer", 500}, {&ComClose, "ComClose", 400},
-    };
-    for (const TimerSetup &setup : timers) {
-        setup.timer->setParent(this);
-        setup.timer->setObjectName(QString::fromLatin1(setup.name));
-        setup.timer->setInterval(setup.interval);
-        setup.timer->setTimerType(Qt::PreciseTimer);
-    }
+    // The sequence timers are the session's; this one clears the window's own status line.
+    TextClear.setParent(this);
+    TextClear.setObjectName(QStringLiteral("TextClear"));
+    TextClear.setInterval(5000);
+    TextClear.setTimerType(Qt::PreciseTimer);
 }
 
 void KestrovanMain::connectHandlers()
 {
-    connect(MSComm2.get(), &signlink::SignPort::received, this, &KestrovanMain::MSComm2_OnComm);
-    connect(MSComm2.get(), &signlink::SignPort::connectionLost, this, &KestrovanMain::onConnectionLost);
-    // A port closed before the line drained has cut the last command short.
-    connect(MSComm2.get(), &signlink::SignPort::outputUnsent, this,
-            [this](const QString &description) { showStatus(description); });
-
-    connect(&DataTimeout, &QTimer::timeout, this, &KestrovanMain::DataTimeout_Timer);
-    connect(&SleepTimer, &QTimer::timeout, this, &KestrovanMain::SleepTimer_Timer);
-    connect(&ComClose, &QTimer::timeout, this, &KestrovanMain::ComClose_Timer);
     connect(&TextClear, &QTimer::timeout, this, &KestrovanMain::TextClear_Timer);
-    connect(&UploadTimer, &QTimer::timeout, this, &KestrovanMain::UploadTimer_Timer);
-    connect(&FactoryDef, &QTimer::timeout, this, &KestrovanMain::FactoryDef_Timer);
 
     connect(DownloadAll, &QPushButton::clicked, this, &KestrovanMain::DownloadAll_Click);
     connect(UploadAll, &QPushButton::clicked, this, &KestrovanMain::UploadAll_Click);
@@ -257,18 +245,9 @@ void KestrovanMain::C_Click()
 
 void KestrovanMain::SetupDefaultMsg_Click()
 {
-    // That window opens the same COM number with a connection of its own.
-    if (MSComm2->isOpen())
-        MSComm2->close();
-    // A download still waiting for its answer is over now; its closing tick would find the port
-    // closed and leave the buttons it disabled switched off for good.
-    if (ComClose.isActive()) {
-        ComClose.stop();
-        UploadAll->setEnabled(true);
-        UploadFactoryDef->setEnabled(true);
-    }
-    DownloadAll->setText(QStringLiteral("Download from Sign"));
-    DownloadAll->setEnabled(true);
+    // That window opens the same COM number with a connection of its own; a download still
+    // waiting for its answer is over now.
+    m_session.abandonRead();
     refreshPortActions();
 
     KestrovanDefaultMessage window(*this);

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "config/signconfig.h"
-#include "link/linebuffer.h"
+#include "link/signlink.h"
 #include "link/signport.h"
+#include "session/configsession.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -40,9 +41,18 @@ struct PriorityRowControls {
 };
 
 // The main window: the sign's configuration, the status line, and the buttons of every workflow.
-// It lives for the whole run. Its port is opened by each action and closed again after it.
+// It lives for the whole run. Its port is opened by each action and closed again after it. What
+// goes to the sign, in which order and when, is the session's; the window shows it.
 class KestrovanMain : public QMainWindow {
     Q_OBJECT
+
+    // First, so that the timers below can name the session's.
+    PortFactory m_ports;
+    UiServices &m_services;
+    signlink::SignLink MSComm2;
+    config::SignConfig m_config;
+    session::ConfigSession m_session;
+
 public:
     KestrovanMain(PortFactory ports, UiServices &services, QWidget *parent = nullptr);
     ~KestrovanMain() override;
@@ -67,8 +77,9 @@ public:
     bool writeCommand(const QString &command);  // one write of the text and a single CR
     void closeSignPort();
     int selectedPortNumber() const;
-    signlink::SignPort &signPort() { return *MSComm2; }
-    const signlink::SignPort &signPort() const { return *MSComm2; }
+    signlink::SignPort &signPort() { return MSComm2.port(); }
+    const signlink::SignPort &signPort() const { return MSComm2.port(); }
+    session::ConfigSession &configSession() { return m_session; }
 
     const config::SignConfig &signConfig() const { return m_config; }
 
@@ -159,12 +170,13 @@ public:
     QAction *signOpenFile = nullptr, *menuBar1 = nullptr, *signSaveAs = nullptr, *menuBar2 = nullptr,
             *signExit = nullptr, *signUpgrade = nullptr, *signAbout = nullptr;
 
-    QTimer DataTimeout, SleepTimer, FactoryDef, TextClear, UploadTimer, ComClose;
+    // DataTimeout belongs to the connection, the sequence timers to the session.
+    QTimer &DataTimeout, &SleepTimer, &FactoryDef, &UploadTimer, &ComClose;
+    QTimer TextClear;
 
 public slots:
     void MSComm2_OnComm();
     void DataTimeout_Timer();
-    void SleepTimer_Timer();
     void ComClose_Timer();
     void TextClear_Timer();
 
@@ -207,50 +219,27 @@ private:
     void buildMenu();
     void connectHandlers();
     void setupTimers();
-    void onConnectionLost(const QString &description);
-    void interpretReply(const QString &line);
+    void connectSession();
+    void onConnectionLost(const QString &description, bool duringUpload);
+    void onUploadEnded(const session::UploadOutcome &outcome);
+    void applyConfiguration(const session::ReadConfiguration &read);
+    void showProgress(const session::UploadProgress &progress);
+    void beginUpload(bool force);
     QSize fittingSize() const;
     void fitHeight();
-    bool checkUploadInputs();
-    bool sendUploadItem(const QString &command);
-    void endUpload();
-    bool workflowHoldsPort() const;
-    void restoreAfterLostConnection();
     void checkFirmwareCount();
-    void finishUpload();
     void refreshPortActions();
     void updatePendingMarks();
     void watchForEdits();
     void reportFailedOpening(int position, const signlink::OpenResult &result);
     void reportSilentSign();
 
-    PortFactory m_ports;
-    UiServices &m_services;
-    std::unique_ptr<signlink::SignPort> MSComm2;
-
-    signlink::LineBuffer rxLine;
-    qint16 rxCountdown = 0;
-    qint16 sleepTicks = 0;
-
-    config::SignConfig m_config;
     QString m_modelNumber;
     QString m_buildNumber;
     qint16 m_saveSettingsTick = 1;
 
-    QString linkCommand;    // the link command the current upload tick sends last
-    QString unlinkCommand;  // the removal it sends first; empty when none
-    QElapsedTimer m_downloadClock;  // since the configuration request was written
-
-    // Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
-    std::optional<int> m_lastSentItem;  // what an "error" now refers to
-    QList<int> m_refusedItems;          // refused during this upload; flagged again at its end
-    QString m_refusalStatus;            // the status line that names them
-    bool m_closeAfterUpload = false;    // the close question was answered "Upload"
-
-    int m_switching = 0;             // ID switches holding the port in their pause
-    int m_requestPort = 0;           // the COM number the configuration request went to
-    int m_linesSinceRequest = 0;     // reply lines since then
-    bool m_dumpSinceRequest = false; // whether one of them was the configuration
+    QString m_refusalStatus;          // the status line that names the items the sign refused
+    bool m_closeAfterUpload = false;  // the close question was answered "Upload"
     bool m_focusGiven = false;
 
     QWidget *m_content = nullptr;  // every control, inside the window's scroll area

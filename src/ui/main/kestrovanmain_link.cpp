@@ -1,19 +1,44 @@
-// The main window's side of the sign link: opening and closing the port, writing commands,
-// assembling reply lines, the line time-out, the pause routine and the status line.
+// The main window's side of the sign link: its connection, what the session reports, the pause
+// routine and the status line.
 #include "ui/main/kestrovanmain.h"
 
 #include "link/timers.h"
-#include "protocol/commands.h"
-#include "protocol/replyinterpreter.h"
 #include "ui/common/uiservices.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
-#include <QPushButton>
 
 namespace ui {
+
+void KestrovanMain::connectSession()
+{
+    // The main window drops an unfinished line after ten quiet ticks of DataTimeout.
+    MSComm2.setLineTimeout(10);
+    connect(&m_session, &session::ConfigSession::activityChanged, this, &KestrovanMain::refreshPortActions);
+    connect(&m_session, &session::ConfigSession::status, this, &KestrovanMain::showStatus);
+    connect(&m_session, &session::ConfigSession::keptStatus, this, [this] { showStatus(Textout->text()); });
+    connect(&m_session, &session::ConfigSession::configurationRead, this, &KestrovanMain::applyConfiguration);
+    connect(&m_session, &session::ConfigSession::readEnded, this, [this](const session::ReadOutcome &outcome) {
+        // Without this the button only flickers, and the operator cannot tell a silent sign
+        // from one that holds nothing.
+        if (const QString text = outcome.failureText(); !text.isEmpty())
+            showStatus(text);
+    });
+    connect(&m_session, &session::ConfigSession::readNotStarted, this,
+            [this](int comNumber, const signlink::OpenResult &result) { reportFailedOpening(comNumber - 1, result); });
+    connect(&m_session, &session::ConfigSession::linkAdjusted, this,
+            [this](int id, const QString &capcode, int priority) {
+                Capcode0[id]->setText(capcode);
+                Pri0[id]->setCurrentIndex(priority);
+            });
+    connect(&m_session, &session::ConfigSession::progressChanged, this, &KestrovanMain::showProgress);
+    connect(&m_session, &session::ConfigSession::uploadEnded, this, &KestrovanMain::onUploadEnded);
+    connect(&m_session, &session::ConfigSession::connectionLost, this, &KestrovanMain::onConnectionLost);
+    // A port closed before the line drained has cut the last command short.
+    connect(&MSComm2, &signlink::SignLink::outputUnsent, this, &KestrovanMain::showStatus);
+}
 
 int KestrovanMain::selectedPortNumber() const
 {
@@ -22,8 +47,7 @@ int KestrovanMain::selectedPortNumber() const
 
 signlink::OpenResult KestrovanMain::openSignPort()
 {
-    MSComm2->setCommPort(selectedPortNumber());
-    return MSComm2->open();
+    return MSComm2.open(selectedPortNumber());
 }
 
 bool KestrovanMain::openSignPortOrSay()
@@ -37,80 +61,32 @@ bool KestrovanMain::openSignPortOrSay()
 
 bool KestrovanMain::writeCommand(const QString &command)
 {
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
-    if (!bytes)
-        return false;
-    return MSComm2->output(*bytes);
+    return MSComm2.send(command);
 }
 
 void KestrovanMain::closeSignPort()
 {
-    MSComm2->close();
+    MSComm2.close();
 }
 
 void KestrovanMain::MSComm2_OnComm()
 {
-    while (MSComm2->inBufferCount() >= 1) {
-        const char c = MSComm2->input();
-        rxCountdown = 10;
-        signlink::startTimer(DataTimeout);
-        if (std::optional<QByteArray> line = rxLine.append(c)) {
-            DataTimeout.stop();
-            interpretReply(QString::fromLatin1(*line));
-        }
-    }
+    MSComm2.readWaiting();
 }
 
 void KestrovanMain::DataTimeout_Timer()
 {
-    if (rxCountdown > 0) {
-        --rxCountdown;
-        return;
-    }
-    DataTimeout.stop();
-    rxLine.clear();
-}
-
-void KestrovanMain::SleepTimer_Timer()
-{
-    ++sleepTicks;
+    MSComm2.lineTimeoutTick();
 }
 
 bool KestrovanMain::Sleep(qint16 count)
 {
-    return signlink::sleepTicks(this, SleepTimer, sleepTicks, count);
+    return m_session.pause(count);
 }
 
 void KestrovanMain::ComClose_Timer()
 {
-    // A dump still coming in is not cut off: while the characters of an unfinished line keep
-    // arriving, wait another tick, up to 2 s after the request.
-    constexpr qint64 LongestDump = 2000;
-    if (MSComm2->isOpen() && !rxLine.isEmpty() && DataTimeout.isActive()
-        && m_downloadClock.isValid() && m_downloadClock.elapsed() < LongestDump)
-        return;
-    ComClose.stop();
-    if (!MSComm2->isOpen())
-        return;
-    MSComm2->close();
-    DownloadAll->setText(QStringLiteral("Download from Sign"));
-    DownloadAll->setEnabled(true);
-    UploadAll->setEnabled(true);
-    UploadFactoryDef->setEnabled(true);
-    refreshPortActions();
-    if (!m_dumpSinceRequest)
-        reportSilentSign();
-}
-
-void KestrovanMain::reportSilentSign()
-{
-    // Without this the button only flickers, and the operator cannot tell a silent sign from
-    // one that holds nothing.
-    if (m_linesSinceRequest == 0)
-        showStatus(tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
-                       .arg(m_requestPort));
-    else
-        showStatus(tr("The sign on COM %1 answered, but did not send its configuration.").arg(m_requestPort));
+    m_session.closeTick();
 }
 
 void KestrovanMain::TextClear_Timer()
@@ -127,67 +103,25 @@ void KestrovanMain::showStatus(const QString &text)
     signlink::startTimer(TextClear);
 }
 
-void KestrovanMain::interpretReply(const QString &line)
+void KestrovanMain::showProgress(const session::UploadProgress &progress)
 {
-    ++m_linesSinceRequest;
-    const protocol::ReplyAction action = protocol::interpretReply(line, ProgressUploadAll->value());
-    switch (action.kind) {
-    case protocol::ReplyAction::Kind::Nothing:
-        break;
-    case protocol::ReplyAction::Kind::Refused:
-        // The answer belongs to the item sent last; it goes again with the next upload.
-        if (UploadTimer.isActive() && m_lastSentItem && !m_refusedItems.contains(*m_lastSentItem))
-            m_refusedItems.append(*m_lastSentItem);
-        break;
-    case protocol::ReplyAction::Kind::ShowStatus:
-        showStatus(action.status);
-        break;
-    case protocol::ReplyAction::Kind::ShowKeptStatus:
-        showStatus(Textout->text());
-        break;
-    case protocol::ReplyAction::Kind::ConfigDump:
-        // A dump the sign sends unasked during an upload would clear the flags of the items not
-        // yet sent and put the sign's old values over them.
-        if (UploadTimer.isActive()) {
-            showStatus(tr("The sign sent its configuration during the upload; it was not applied, "
-                          "and the items not yet sent still go."));
-            break;
-        }
-        m_dumpSinceRequest = true;
-        applyConfigDump(line);
-        break;
-    }
+    ProgressUploadAll->setMaximum(progress.maximum);
+    // A value outside the new range leaves the bar reset, as the bar itself does.
+    if (progress.value < ProgressUploadAll->minimum() || progress.value > progress.maximum)
+        ProgressUploadAll->reset();
+    else
+        ProgressUploadAll->setValue(progress.value);
+    ProgressUploadAll->setVisible(progress.visible);
 }
 
-void KestrovanMain::onConnectionLost(const QString &description)
+void KestrovanMain::onConnectionLost(const QString &description, bool duringUpload)
 {
-    const bool uploading = UploadTimer.isActive();
-    restoreAfterLostConnection();
     const QString text = tr("The connection to the sign was lost: %1").arg(description);
     showStatus(text);
     // An upload that stops half way must say so: what was not sent stays pending.
-    if (uploading)
+    if (duringUpload)
         m_services.message(this, QString(), text + tr("\r\nThe items not yet sent will go with the next upload."),
                            UiServices::Icon::Warning);
-}
-
-void KestrovanMain::restoreAfterLostConnection()
-{
-    ComClose.stop();
-    if (UploadTimer.isActive())
-        endUpload();
-    UploadTimer.stop();
-    FactoryDef.stop();
-    if (MSComm2->isOpen())
-        MSComm2->close();
-    DownloadAll->setText(QStringLiteral("Download from Sign"));
-    UploadAll->setText(QStringLiteral("Upload to Sign"));
-    DownloadAll->setEnabled(true);
-    UploadAll->setEnabled(true);
-    UploadFactoryDef->setEnabled(true);
-    AutoID->setEnabled(true);
-    ProgressUploadAll->setVisible(false);
-    refreshPortActions();
 }
 
 } // namespace ui

@@ -35,13 +35,19 @@ void markChanged(QLabel *caption, bool changed)
 
 bool KestrovanMain::portBusy() const
 {
-    return workflowHoldsPort() || m_switching > 0;
+    return m_session.busy();
 }
 
 void KestrovanMain::refreshPortActions()
 {
-    // The running sequence sets its own button's caption; every way to the port waits for it.
-    const bool idle = !portBusy();
+    // Every way to the port waits while a sequence holds it; its own button says which.
+    using Activity = session::ConfigSession::Activity;
+    const Activity activity = m_session.activity();
+    DownloadAll->setText(activity == Activity::Reading ? QStringLiteral("Reading...")
+                                                       : QStringLiteral("Download from Sign"));
+    UploadAll->setText(activity == Activity::Uploading ? QStringLiteral("Writing...")
+                                                       : QStringLiteral("Upload to Sign"));
+    const bool idle = activity == Activity::Idle;
     for (QWidget *control : std::initializer_list<QWidget *>{DownloadAll, UploadAll, ForceUpload, UploadFactoryDef,
                                                              SetupDefaultMsg, SendTestMsg, AutoID, ForceOnID0})
         control->setEnabled(idle);

@@ -1,0 +1,485 @@
+#include "session/configsession.h"
+
+#include "config/catalogue.h"
+#include "link/timers.h"
+#include "protocol/commands.h"
+#include "protocol/numbers.h"
+
+namespace session {
+
+namespace {
+
+constexpr int UnitsPerItem = 20;
+// A dump still coming in when ComClose ticks is not cut off, up to this long after the request.
+constexpr qint64 LongestDump = 2000;
+
+QString unsendableText(const QString &field, const QString &character)
+{
+    return ConfigSession::tr("%1 holds the character \"%2\", which the sign cannot show.\r\n"
+                             "Remove it and upload again.")
+        .arg(field, character);
+}
+
+// Why a text the operator typed cannot go out in `command`: a character the sign cannot show, or
+// a command longer than the sign takes.
+std::optional<QString> refusalOf(const QString &field, const QString &text, const QString &command)
+{
+    if (const std::optional<QString> bad = protocol::firstUnsendableChar(text))
+        return unsendableText(field, *bad);
+    if (const std::optional<QString> why = protocol::whyUnsendable(command))
+        return field + QStringLiteral(":\r\n") + *why;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString uploadItemName(int item)
+{
+    if (item < config::PriorityCount)
+        return ConfigSession::tr("Priority %1").arg(item);
+    if (item == IdModeItem)
+        return ConfigSession::tr("the ID mode");
+    if (item == UserCommandItem)
+        return ConfigSession::tr("the user command");
+    return ConfigSession::tr("ID %1").arg(item - FirstLinkItem);
+}
+
+QString ReadOutcome::failureText() const
+{
+    if (dumpRead)
+        return {};
+    if (lines == 0)
+        return ConfigSession::tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
+            .arg(comNumber);
+    return ConfigSession::tr("The sign on COM %1 answered, but did not send its configuration.").arg(comNumber);
+}
+
+QString UploadOutcome::refusalText() const
+{
+    if (refused.isEmpty())
+        return {};
+    QStringList names;
+    for (const int item : refused)
+        names << uploadItemName(item);
+    const QString count =
+        refused.size() == 1 ? ConfigSession::tr("1 item") : ConfigSession::tr("%1 items").arg(refused.size());
+    return ConfigSession::tr("The sign refused %1: %2. They stay marked and go with the next upload.")
+        .arg(count, names.join(QStringLiteral(", ")));
+}
+
+ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &config, ValuesSource values,
+                             QObject *parent)
+    : QObject(parent), m_link(link), m_config(config), m_values(std::move(values))
+{
+    struct TimerSetup {
+        QTimer *timer;
+        const char *name;
+        int interval;
+    };
+    const TimerSetup timers[] = {{&ComClose, "ComClose", 400},
+                                 {&UploadTimer, "UploadTimer", 500},
+                                 {&FactoryDef, "FactoryDef", 500},
+                                 {&SleepTimer, "SleepTimer", 10}};
+    for (const TimerSetup &setup : timers) {
+        setup.timer->setParent(this);
+        setup.timer->setObjectName(QString::fromLatin1(setup.name));
+        setup.timer->setInterval(setup.interval);
+        setup.timer->setTimerType(Qt::PreciseTimer);
+    }
+    // The pause counts its ticks first; its own check is connected when it starts.
+    connect(&SleepTimer, &QTimer::timeout, this, [this] { ++m_sleepTicks; });
+    connect(&ComClose, &QTimer::timeout, this, &ConfigSession::closeTick);
+    connect(&UploadTimer, &QTimer::timeout, this, &ConfigSession::uploadTick);
+    connect(&FactoryDef, &QTimer::timeout, this, &ConfigSession::factoryDefaultsTick);
+    connect(&m_link, &signlink::SignLink::lineReceived, this, &ConfigSession::handleLine);
+    connect(&m_link, &signlink::SignLink::connectionLost, this, &ConfigSession::onConnectionLost);
+}
+
+ConfigSession::~ConfigSession() = default;
+
+ConfigSession::Activity ConfigSession::activity() const
+{
+    if (UploadTimer.isActive())
+        return Activity::Uploading;
+    if (FactoryDef.isActive())
+        return Activity::FactoryDefaults;
+    if (ComClose.isActive())
+        return Activity::Reading;
+    if (m_switching > 0)
+        return Activity::Switching;
+    return Activity::Idle;
+}
+
+void ConfigSession::changeActivity()
+{
+    emit activityChanged();
+}
+
+bool ConfigSession::pause(qint16 ticks)
+{
+    return signlink::sleepTicks(this, SleepTimer, m_sleepTicks, ticks);
+}
+
+// ---- Reading the configuration ----
+
+signlink::OpenResult ConfigSession::startRead(int comNumber)
+{
+    // The configuration shown no longer comes from a file.
+    m_config.configFileName.clear();
+    signlink::OpenResult result = m_link.open(comNumber);
+    if (result.ok()) {
+        m_readClock.start();
+        m_read = {comNumber, 0, false};
+        if (m_link.send(protocol::readConfigurationCommand())) {
+            signlink::startTimer(ComClose);
+            changeActivity();
+            return {};
+        }
+        // The port took nothing: no answer is coming.
+        m_link.close();
+        result = {signlink::OpenError::Other, tr("the request could not be written")};
+    }
+    emit readNotStarted(comNumber, result);
+    return result;
+}
+
+void ConfigSession::closeTick()
+{
+    if (m_link.isOpen() && m_link.lineInProgress() && m_link.lineTimer().isActive() && m_readClock.isValid()
+        && m_readClock.elapsed() < LongestDump)
+        return;
+    ComClose.stop();
+    if (!m_link.isOpen()) {
+        changeActivity();
+        return;
+    }
+    m_link.close();
+    endRead();
+}
+
+void ConfigSession::endRead()
+{
+    changeActivity();
+    emit readEnded(m_read);
+}
+
+void ConfigSession::abandonRead()
+{
+    if (m_link.isOpen())
+        m_link.close();
+    if (ComClose.isActive()) {
+        ComClose.stop();
+        changeActivity();
+    }
+}
+
+void ConfigSession::handleLine(const QByteArray &bytes)
+{
+    const QString line = QString::fromLatin1(bytes);
+    ++m_read.lines;
+    const protocol::ReplyAction action = protocol::interpretReply(line, m_progress.value);
+    switch (action.kind) {
+    case protocol::ReplyAction::Kind::Nothing:
+        break;
+    case protocol::ReplyAction::Kind::Refused:
+        // The answer belongs to the item sent last; it goes again with the next upload.
+        if (UploadTimer.isActive() && m_lastSentItem && !m_refused.contains(*m_lastSentItem))
+            m_refused.append(*m_lastSentItem);
+        break;
+    case protocol::ReplyAction::Kind::ShowStatus:
+        emit status(action.status);
+        break;
+    case protocol::ReplyAction::Kind::ShowKeptStatus:
+        emit keptStatus();
+        break;
+    case protocol::ReplyAction::Kind::ConfigDump: {
+        // A dump the sign sends unasked during an upload would clear the flags of the items not
+        // yet sent and put the sign's old values over them.
+        if (UploadTimer.isActive()) {
+            emit status(tr("The sign sent its configuration during the upload; it was not applied, "
+                           "and the items not yet sent still go."));
+            break;
+        }
+        m_read.dumpRead = true;
+        ReadConfiguration read;
+        read.dump = protocol::readConfigDump(line);
+        // A value no list of this model holds is left out rather than shown as "nothing
+        // selected", which the next upload would send.
+        read.unreadable = config::dropValuesOutsideLists(
+            read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
+        read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
+        emit configurationRead(read);
+        if (m_endReadAtDump && ComClose.isActive()) {
+            ComClose.stop();
+            m_link.close();
+            endRead();
+        }
+        break;
+    }
+    }
+}
+
+void ConfigSession::onConnectionLost(const QString &description)
+{
+    const bool uploading = UploadTimer.isActive();
+    ComClose.stop();
+    if (uploading) {
+        UploadOutcome outcome;
+        outcome.stopText = tr("The connection to the sign was lost: %1").arg(description);
+        endUpload(outcome);
+    }
+    FactoryDef.stop();
+    if (m_link.isOpen())
+        m_link.close();
+    changeActivity();
+    emit connectionLost(description, uploading);
+}
+
+// ---- Upload ----
+
+std::optional<QString> ConfigSession::uploadRefusal(const config::ConfigValues &values)
+{
+    // A timeout box that holds no whole number would give the sign garbage and the comparison
+    // with the sign nothing to compare; the operator mends it first.
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const QString &text = values.priorities[n].timeout;
+        if (!protocol::strictInt16(text))
+            return tr("The timeout of priority %1 is \"%2\".\r\nIt must be a whole number from -32768 to 32767.")
+                .arg(n)
+                .arg(text);
+    }
+    // Checked as the commands they go out in, so that one longer than the sign takes is refused
+    // before anything is sent rather than cut off on the wire.
+    if (auto why = refusalOf(tr("The user defined reset command"), values.userCommand,
+                             protocol::userCommand(values.userCommand)))
+        return why;
+    for (int i = 0; i < config::LinkCount; ++i) {
+        const QString &capcode = values.links[i].capcode;
+        if (auto why = refusalOf(tr("The capcode of ID %1").arg(i), capcode, protocol::linkCommand(i, capcode, 4)))
+            return why;
+    }
+    return std::nullopt;
+}
+
+ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
+{
+    UploadStart start;
+    const config::ConfigValues values = m_values();
+    // Checked before Force Upload sets the flags, so a refused upload leaves them as they were.
+    start.refusal = uploadRefusal(values);
+    if (start.refusal)
+        return start;
+    if (force)
+        m_config.flags.setAll();
+
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const config::PriorityDefaults &p = values.priorities[n];
+        const protocol::PriorityCodes codes{p.font, p.style, p.color, p.speed, p.alignment, p.pause, p.beep};
+        m_config.uploadCommands[n] = protocol::priorityDefaultsCommand(n, codes, p.timeout);
+    }
+    m_config.uploadCommands[IdModeItem] = protocol::idModeCommand(values.autoId == 1);
+    m_config.uploadCommands[UserCommandItem] = protocol::userCommand(values.userCommand);
+
+    if (config::getChangedRows(values, m_config.baseline, m_config.flags) == 0) {
+        start.nothingToUpload = true;
+        emit status(QStringLiteral("Nothing to Upload"));
+    }
+    setProgress(m_progress.value, 1 + UnitsPerItem * m_config.flags.countSet(), m_progress.visible);
+
+    start.opening = m_link.open(comNumber);
+    if (!start.opening.ok())
+        return start;
+    m_lastSentItem.reset();
+    m_refused.clear();
+    signlink::startTimer(UploadTimer);
+    setProgress(0, m_progress.maximum, true);
+    start.started = true;
+    changeActivity();
+    return start;
+}
+
+void ConfigSession::setProgress(int value, int maximum, bool visible)
+{
+    // As a progress bar does: a value outside a new range is reset to one below the range.
+    if (value < -1 || value > maximum)
+        value = -1;
+    m_progress = {value, maximum, visible};
+    emit progressChanged(m_progress);
+}
+
+bool ConfigSession::sendItem(const QString &command)
+{
+    if (!m_link.isOpen()) {
+        // Someone closed the port under the sequence; the item stays pending.
+        if (UploadTimer.isActive()) {
+            UploadOutcome outcome;
+            outcome.stopText = tr("The upload stopped because the port was closed");
+            endUpload(outcome);
+        }
+        return false;
+    }
+    if (!m_link.send(command)) {
+        UploadOutcome outcome;
+        const std::optional<QString> bad = protocol::firstUnsendableChar(command);
+        outcome.stopText = bad ? unsendableText(tr("A capcode"), *bad)
+                               : tr("The sign did not take the command; the upload stopped.\r\n"
+                                    "The items not yet sent will go with the next upload.");
+        outcome.stopIsWarning = true;
+        endUpload(outcome);
+        return false;
+    }
+    return true;
+}
+
+void ConfigSession::uploadTick()
+{
+    config::ChangeFlags &flags = m_config.flags;
+
+    const int max = m_progress.maximum;
+    const int value = m_progress.value;
+    if (max > 1) {
+        if (max > value)
+            setProgress(max >= value + UnitsPerItem ? value + UnitsPerItem : max, max, m_progress.visible);
+        else
+            setProgress(value, max, false);
+    }
+
+    // Priorities, then ID mode, then user command: the texts built when the upload started.
+    bool *const items[] = {&flags.priorityChanged[0], &flags.priorityChanged[1], &flags.priorityChanged[2],
+                           &flags.priorityChanged[3], &flags.priorityChanged[4], &flags.autoIdChanged,
+                           &flags.userCmdChanged};
+    for (int k = 0; k < config::UploadCommandCount; ++k) {
+        if (!*items[k])
+            continue;
+        if (sendItem(m_config.uploadCommands[k])) {
+            *items[k] = false;
+            m_lastSentItem = k;
+        }
+        return;
+    }
+
+    // Links are built from the values at the tick that sends them.
+    for (int i = 0; i < config::LinkCount; ++i) {
+        if (!flags.linkChanged[i])
+            continue;
+        flags.linkChanged[i] = false;
+        const config::LinkEntry link = m_values().links[i];
+        QString removal;
+        QString command;
+        if (protocol::leadingNumber(link.capcode) == 0) {
+            // An empty box or a capcode 0 removes the link.
+            emit linkAdjusted(i, QString(), -1);
+            command = protocol::removeLinkCommand(i);
+        } else {
+            removal = protocol::removeLinkCommand(i);
+            int priority = link.priority;
+            if (priority < 0) {
+                priority = 0;
+                emit linkAdjusted(i, link.capcode, priority);
+            }
+            command = protocol::linkCommand(i, link.capcode, priority);
+        }
+        if (!removal.isEmpty() && !sendItem(removal)) {
+            flags.linkChanged[i] = true;
+            return;
+        }
+        m_lastSentItem = FirstLinkItem + i;
+        if (!pause(15))
+            return;
+        if (!sendItem(command))
+            flags.linkChanged[i] = true;
+        return;
+    }
+
+    UploadOutcome outcome;
+    outcome.completed = true;
+    endUpload(outcome);
+}
+
+void ConfigSession::endUpload(UploadOutcome outcome)
+{
+    // What the sign refused is not on it: the next upload sends it again.
+    for (const int item : std::as_const(m_refused)) {
+        if (item < config::PriorityCount)
+            m_config.flags.priorityChanged[item] = true;
+        else if (item == IdModeItem)
+            m_config.flags.autoIdChanged = true;
+        else if (item == UserCommandItem)
+            m_config.flags.userCmdChanged = true;
+        else
+            m_config.flags.linkChanged[item - FirstLinkItem] = true;
+    }
+    outcome.refused = m_refused;
+    m_refused.clear();
+    m_lastSentItem.reset();
+    if (m_link.isOpen())
+        m_link.close();
+    UploadTimer.stop();
+    setProgress(m_progress.value, m_progress.maximum, false);
+    changeActivity();
+    emit uploadEnded(outcome);
+}
+
+// ---- One setting at once ----
+
+signlink::OpenResult ConfigSession::switchSetting(int comNumber, const QString &command,
+                                                  const std::function<void()> &opened)
+{
+    const signlink::OpenResult result = m_link.open(comNumber);
+    if (!result.ok())
+        return result;
+    if (opened)
+        opened();
+    m_link.send(command);
+    ++m_switching;
+    changeActivity();
+    if (!pause(20))
+        return result;
+    --m_switching;
+    // An upload or download that was already running keeps its port.
+    if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive())
+        m_link.close();
+    changeActivity();
+    return result;
+}
+
+signlink::OpenResult ConfigSession::switchIdMode(int comNumber, bool autoId, const std::function<void()> &opened)
+{
+    return switchSetting(comNumber, protocol::idModeCommand(autoId), opened);
+}
+
+signlink::OpenResult ConfigSession::switchForcedId(int comNumber, bool on, const std::function<void()> &opened)
+{
+    return switchSetting(comNumber, on ? protocol::forceId0OnCommand() : protocol::forceIdOffCommand(), opened);
+}
+
+ConfigSession::FactoryStart ConfigSession::startFactoryDefaults(int comNumber)
+{
+    setProgress(m_progress.value, UnitsPerItem, m_progress.visible);
+    FactoryStart start;
+    // Nothing is sent and nothing started when the port cannot be opened.
+    start.opening = m_link.open(comNumber);
+    if (!start.opening.ok())
+        return start;
+    if (!m_link.send(protocol::factoryDefaultsCommand())) {
+        m_link.close();
+        start.refusedText = tr("The sign did not take the factory defaults command.");
+        return start;
+    }
+    m_factoryPort = comNumber;
+    signlink::startTimer(FactoryDef);
+    changeActivity();
+    return start;
+}
+
+void ConfigSession::factoryDefaultsTick()
+{
+    FactoryDef.stop();
+    if (m_link.isOpen())
+        m_link.close();
+    // What the sign holds now is its factory configuration; read it back from the same port.
+    startRead(m_factoryPort);
+    changeActivity();
+}
+
+} // namespace session

@@ -1,0 +1,171 @@
+#pragma once
+
+#include "config/dumplists.h"
+#include "config/signconfig.h"
+#include "link/signlink.h"
+#include "protocol/configdump.h"
+#include "protocol/replyinterpreter.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <optional>
+
+namespace session {
+
+// Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
+inline constexpr int IdModeItem = config::PriorityCount;
+inline constexpr int UserCommandItem = config::PriorityCount + 1;
+inline constexpr int FirstLinkItem = config::UploadCommandCount;
+QString uploadItemName(int item);  // "Priority 2", "the ID mode", "the user command", "ID 6"
+
+// A configuration dump as reading it left things.
+struct ReadConfiguration {
+    protocol::ConfigDump dump;       // values no list of the model holds taken out
+    config::ShownConfiguration shown;
+    QStringList unreadable;          // what was taken out, "Priority 0 Font 64"
+};
+
+// How a configuration request ended.
+struct ReadOutcome {
+    int comNumber = 0;
+    int lines = 0;          // reply lines received meanwhile
+    bool dumpRead = false;  // one of them was the configuration
+    // Empty when the configuration came; otherwise what the operator is told.
+    QString failureText() const;
+};
+
+// How an upload ended.
+struct UploadOutcome {
+    bool completed = false;    // every flagged item went out
+    QList<int> refused;        // items the sign answered "error" to; flagged again
+    QString stopText;          // why it stopped early, when it did
+    bool stopIsWarning = false;  // the operator must see it before going on (a message, not a status)
+    QString refusalText() const;  // "The sign refused 2 items: ..."; empty when none
+};
+
+// The progress of an upload: 20 units per item, as the "done" answers count them.
+struct UploadProgress {
+    int value = 0;
+    int maximum = 1;
+    bool visible = false;
+};
+
+// One conversation with the sign about its configuration, as the main window and the command
+// line hold it: reading the configuration, the upload of the flagged items one per tick of
+// UploadTimer, Force Upload, the ID-mode and forced-ID switches and factory defaults with their
+// read-back. It decides what goes on the wire and when, and what each answer means; whoever
+// shows it (a window, the command line) provides the values and shows what it reports.
+//
+// Values come from `values` whenever the sequence needs them: when an upload starts (its
+// commands and the comparison with the baseline) and when a link's turn comes. The baseline,
+// the flags and the upload commands live in `config`, which the face owns.
+class ConfigSession final : public QObject {
+    Q_OBJECT
+public:
+    using ValuesSource = std::function<config::ConfigValues()>;
+    ConfigSession(signlink::SignLink &link, config::SignConfig &config, ValuesSource values,
+                  QObject *parent = nullptr);
+    ~ConfigSession() override;
+
+    enum class Activity { Idle, Reading, Uploading, FactoryDefaults, Switching };
+    Activity activity() const;
+    bool busy() const { return activity() != Activity::Idle; }
+
+    // Timers, by the names the main window gives them.
+    QTimer ComClose;     // 400 ms: ends a configuration request
+    QTimer UploadTimer;  // 500 ms: one upload item per tick
+    QTimer FactoryDef;   // 500 ms: from factory defaults to reading them back
+    QTimer SleepTimer;   // 10 ms: the ticks of pause()
+
+    // Waits `ticks` ticks of SleepTimer while events go on. False when the session was
+    // destroyed meanwhile.
+    bool pause(qint16 ticks);
+
+    // ---- Reading the configuration ----
+    // Opens COM `comNumber` and writes "DOWNLOAD_ALL"; ComClose ends it. On failure nothing is
+    // written and readNotStarted() is emitted as well.
+    signlink::OpenResult startRead(int comNumber);
+    // The command line does not wait for the closing tick once the configuration has come.
+    void setEndReadAtDump(bool end) { m_endReadAtDump = end; }
+    void closeTick();
+    // Another connection takes the port (the default-message window): the request is over.
+    void abandonRead();
+
+    // ---- Upload ----
+    // Why the values cannot be uploaded as they stand (a timeout that is no whole number, a
+    // character or a length the sign cannot take); empty when they can.
+    static std::optional<QString> uploadRefusal(const config::ConfigValues &values);
+    struct UploadStart {
+        bool started = false;
+        bool nothingToUpload = false;  // the comparison found nothing (flags from before may still go)
+        std::optional<QString> refusal;          // the values cannot go (nothing changed)
+        signlink::OpenResult opening;            // the port would not open (the flags stay set)
+    };
+    // Builds the commands from the values, flags what differs from the baseline (everything
+    // with `force`), opens the port and starts UploadTimer.
+    UploadStart startUpload(int comNumber, bool force);
+    void uploadTick();
+    UploadProgress progress() const { return m_progress; }
+
+    // ---- One setting at once ----
+    // Open, write the command, pause 20 ticks, close (unless another sequence holds the port).
+    // `opened` runs once the port is open, before the command goes (the window sets its box).
+    signlink::OpenResult switchIdMode(int comNumber, bool autoId, const std::function<void()> &opened = {});
+    signlink::OpenResult switchForcedId(int comNumber, bool on, const std::function<void()> &opened = {});
+    // "<FD>", then 500 ms later the configuration is read back. When the port opened but would
+    // not take the command, `opening` is fine and the result says so in `refusedText`.
+    struct FactoryStart {
+        signlink::OpenResult opening;
+        QString refusedText;
+        bool started() const { return opening.ok() && refusedText.isEmpty(); }
+    };
+    FactoryStart startFactoryDefaults(int comNumber);
+    void factoryDefaultsTick();
+
+    // One reply line of the sign, as the connection delivers it (without its line feed).
+    void handleLine(const QByteArray &line);
+
+signals:
+    void activityChanged();
+    // What an answer says: a status text, or the status line shown again as it is.
+    void status(const QString &text);
+    void keptStatus();
+    void configurationRead(const session::ReadConfiguration &read);
+    void readEnded(const session::ReadOutcome &outcome);
+    void readNotStarted(int comNumber, const signlink::OpenResult &result);
+    // An upload tick emptied a link row (capcode 0 or none) or gave it priority 0.
+    void linkAdjusted(int id, const QString &capcode, int priority);
+    void progressChanged(const session::UploadProgress &progress);
+    void uploadEnded(const session::UploadOutcome &outcome);
+    void connectionLost(const QString &description, bool duringUpload);
+
+private:
+    void onConnectionLost(const QString &description);
+    void setProgress(int value, int maximum, bool visible);
+    bool sendItem(const QString &command);
+    void endUpload(UploadOutcome outcome);
+    void endRead();
+    void changeActivity();
+    signlink::OpenResult switchSetting(int comNumber, const QString &command, const std::function<void()> &opened);
+
+    signlink::SignLink &m_link;
+    config::SignConfig &m_config;
+    ValuesSource m_values;
+
+    qint16 m_sleepTicks = 0;
+    int m_switching = 0;
+    bool m_endReadAtDump = false;
+    int m_factoryPort = 0;
+    ReadOutcome m_read;
+    QElapsedTimer m_readClock;
+
+    UploadProgress m_progress;
+    std::optional<int> m_lastSentItem;
+    QList<int> m_refused;
+};
+
+} // namespace session

@@ -19,7 +19,17 @@ public:
         QString title;
         QString text;
     };
+    struct Question {
+        QString title;
+        QString text;
+        QStringList captions;
+    };
     QList<Message> messages;
+    QList<Question> questions;
+    // Answers of the questions, as positions in their answer lists; with none left a question
+    // is answered as Esc would (the first Reject answer), so a question nobody expected keeps
+    // the window where it was and the test sees it.
+    std::deque<int> nextAnswers;
     QList<QUrl> openedUrls;
     QStringList startedPrograms;
 
@@ -33,6 +43,22 @@ public:
     void message(QWidget *, const QString &title, const QString &text) override
     {
         messages.append({title, text});
+    }
+    int question(QWidget *, const QString &title, const QString &text, const QList<Answer> &answers) override
+    {
+        Question asked{title, text, {}};
+        int escape = -1;
+        for (int i = 0; i < int(answers.size()); ++i) {
+            asked.captions.append(answers[i].caption);
+            if (escape < 0 && answers[i].role == Answer::Role::Reject)
+                escape = i;
+        }
+        questions.append(asked);
+        if (nextAnswers.empty())
+            return escape;
+        const int answer = nextAnswers.front();
+        nextAnswers.pop_front();
+        return answer;
     }
     QString openFileName(QWidget *, const QString &) override { return takeFileName(); }
     QString saveFileName(QWidget *, const QString &) override { return takeFileName(); }

@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 
 namespace ui {
 
@@ -16,6 +17,34 @@ void DesktopUiServices::message(QWidget *parent, const QString &title, const QSt
     box.setText(text);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
+}
+
+int DesktopUiServices::question(QWidget *parent, const QString &title, const QString &text,
+                                const QList<Answer> &answers)
+{
+    QMessageBox box(parent);
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(title.isEmpty() ? QApplication::applicationDisplayName() : title);
+    box.setText(text);
+    QList<QAbstractButton *> buttons;
+    int rejectAt = -1;
+    for (const Answer &answer : answers) {
+        QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
+        if (answer.role == Answer::Role::Destructive)
+            role = QMessageBox::DestructiveRole;
+        else if (answer.role == Answer::Role::Reject)
+            role = QMessageBox::RejectRole;
+        if (role == QMessageBox::RejectRole && rejectAt < 0)
+            rejectAt = int(buttons.size());
+        buttons.append(box.addButton(answer.caption, role));
+    }
+    if (!buttons.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+    if (rejectAt >= 0)
+        box.setEscapeButton(buttons[rejectAt]);
+    box.exec();
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : rejectAt;
 }
 
 QString DesktopUiServices::openFileName(QWidget *parent, const QString &filter)

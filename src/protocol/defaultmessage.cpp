@@ -57,6 +57,15 @@ QString decodeStoredMessage(const QString &stored)
     return text;
 }
 
+std::optional<QChar> firstStoredCodeChar(const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() >= storedBreak && c.unicode() < storedFirstToken + TimeTokenCount)
+            return c;
+    }
+    return std::nullopt;
+}
+
 QString encodeForSign(QString command)
 {
     for (std::size_t n = 0; n < tokens.size(); ++n)

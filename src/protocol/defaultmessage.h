@@ -26,6 +26,11 @@ QString timeTokenFor(const QString &formatEntry);
 // 171 .. 178 the tokens of formats 0 .. 7. Text already in editor form comes back unchanged.
 QString decodeStoredMessage(const QString &stored);
 
+// The first character of `text` that the stored form uses as a code: U+00AA to U+00B2 (bytes
+// 170 to 178, a line break and the eight time fields). In a message it would come back from the
+// sign, or from a file, as a break or a time field, so a message may not hold one.
+std::optional<QChar> firstStoredCodeChar(const QString &text);
+
 // The sign's form of a command: each token becomes "$T0" .. "$T7", each line feed "$L", each
 // carriage return is dropped (case-sensitive, in that order), and one "$L" at the very end is
 // removed.
@@ -73,6 +78,9 @@ struct DefaultMessageDump {
     // The message in editor form: everything after the eighth "," of the data, decoded. The
     // whole rest of the line counts, so a message holding "," or ":" comes back complete.
     std::optional<QString> text;
+    // A default message has no beep: always empty. It is here so that the dump has the members
+    // of every attribute row and can be walked like one.
+    std::optional<qint16> beep = std::nullopt;
     friend bool operator==(const DefaultMessageDump &, const DefaultMessageDump &) = default;
 };
 

@@ -7,6 +7,7 @@
 #include "signsimulator.h"
 
 #include "link/serialsignport.h"
+#include "ui/common/listbox.h"
 #include "ui/defaultmsg/kestrovandefaultmessage.h"
 #include "ui/main/kestrovanmain.h"
 
@@ -98,7 +99,7 @@ TEST_P(DefaultMessageModelE2E, AMessageWithABreakAndATimeFieldGoesToTheSignAndCo
 
     w.setEditorText(QStringLiteral("Open\r\nat <hh:mm>"));
     const QList<int> chosen{2, 4, 5, 1, 2, 3};
-    const QList<QComboBox *> lists{w.fontList, w.ColorList, w.StyleList, w.AlignmentList, w.SpeedList, w.PauseList};
+    const QList<ui::ListBox *> lists{w.fontList, w.ColorList, w.StyleList, w.AlignmentList, w.SpeedList, w.PauseList};
     for (int k = 0; k < lists.size(); ++k)
         lists[k]->setCurrentIndex(chosen[k]);
     press(w.Upload);
@@ -109,7 +110,7 @@ TEST_P(DefaultMessageModelE2E, AMessageWithABreakAndATimeFieldGoesToTheSignAndCo
 
     // Read back into a cleared window, and into a window opened afresh.
     w.setEditorText(QString());
-    for (QComboBox *list : lists)
+    for (ui::ListBox *list : lists)
         list->setCurrentIndex(-1);
     press(w.Download);
     EXPECT_EQ(w.editorText(), QStringLiteral("Open\r\nat <hh:mm>"));
@@ -174,6 +175,28 @@ TEST_F(DefaultMessageE2E, SetTimeBringsTheSignsClockToTheComputers)
     ASSERT_TRUE(readable);
     EXPECT_LE(std::abs(offset), 2);
     EXPECT_EQ(window->Ack->text(), QStringLiteral("Upload Successfull"));
+}
+
+TEST_F(DefaultMessageE2E, ASilentSignLeavesTheEditorTheHeldMessageAndTheSignAlone)
+{
+    QString error;
+    ASSERT_TRUE(com1.start({QStringLiteral("--silent")}, &error)) << error.toStdString();
+    main = testsupport::ComOneSign::mainWindow(services);
+    main->SaveDefaultMsg(QStringLiteral("Held"), 1, 2, 3, 1, 2, 3);
+    openWindow();
+    KestrovanDefaultMessage &w = *window;
+    EXPECT_EQ(w.Ack->text(),
+              QStringLiteral("No answer from the sign on COM 1. Check the cable, the power and the COM number."));
+    EXPECT_TRUE(w.editorText().isEmpty());
+
+    // Nothing that the next upload could write over the sign's own message.
+    w.Upload->click();
+    EXPECT_TRUE(idle());
+    w.Exit->click();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(main->signConfig().DefMsg, QStringLiteral("Held"));
+    ASSERT_TRUE(waitUntil([&] { return !sim.commands().isEmpty(); }));
+    EXPECT_EQ(sim.commands(), QStringList{QStringLiteral("DOWNLOAD_DEFAULT_MSG")});
 }
 
 } // namespace

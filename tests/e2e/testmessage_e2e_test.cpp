@@ -9,6 +9,7 @@
 
 #include "link/serialsignport.h"
 #include "ui/main/kestrovanmain.h"
+#include "ui/common/listbox.h"
 #include "ui/testmsg/ledtestmessage.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,8 @@ namespace {
 using testsupport::waitUntil;
 using ui::LEDTestMessage;
 
-void pick(QComboBox *list, int index)
+template <typename List>
+void pick(List *list, int index)
 {
     list->setCurrentIndex(index);
     emit list->activated(index);

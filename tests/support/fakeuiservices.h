@@ -20,14 +20,21 @@ public:
         QString text;
         Icon icon = Icon::Information;
     };
+    struct Question {
+        QString title;
+        QString text;
+        QStringList captions;
+    };
     QList<Message> messages;
+    QList<Question> questions;
+    // Answers of the questions, as positions in their answer lists; with none left a question
+    // is answered as Esc would (the first Reject answer), so a question nobody expected keeps
+    // the window where it was and the test sees it.
+    std::deque<int> nextAnswers;
     QList<QUrl> openedUrls;
     QStringList startedPrograms;
 
     std::deque<QString> nextFileNames;  // answers of the file dialogs; empty text = cancelled
-    // Answers of the unsent-changes question, in order; Discard when none is left.
-    std::deque<UnsentChoice> unsentAnswers;
-    QStringList unsentQuestions;  // the texts asked
     // Plays the operator in a modal window (clicks its buttons); the window is shown meanwhile.
     std::function<void(QDialog &)> onDialog;
     QStringList dialogsShown;  // object names of the windows shown
@@ -38,13 +45,20 @@ public:
     {
         messages.append({title, text, icon});
     }
-    UnsentChoice askUnsentChanges(QWidget *, const QString &text) override
+    int question(QWidget *, const QString &title, const QString &text, const QList<Answer> &answers) override
     {
-        unsentQuestions.append(text);
-        if (unsentAnswers.empty())
-            return UnsentChoice::Discard;
-        const UnsentChoice answer = unsentAnswers.front();
-        unsentAnswers.pop_front();
+        Question asked{title, text, {}};
+        int escape = -1;
+        for (int i = 0; i < int(answers.size()); ++i) {
+            asked.captions.append(answers[i].caption);
+            if (escape < 0 && answers[i].role == Answer::Role::Reject)
+                escape = i;
+        }
+        questions.append(asked);
+        if (nextAnswers.empty())
+            return escape;
+        const int answer = nextAnswers.front();
+        nextAnswers.pop_front();
         return answer;
     }
     QString openFileName(QWidget *, const QString &) override { return takeFileName(); }

@@ -4,6 +4,7 @@
 #include "mainwindowfixture.h"
 #include "ptypair.h"
 
+#include "ui/common/listbox.h"
 #include "ui/defaultmsg/kestrovandefaultmessage.h"
 
 #include <gmock/gmock.h>
@@ -24,6 +25,7 @@
 #include <QTest>
 #include <QTextDocument>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 
@@ -59,7 +61,8 @@ void PrintTo(const Case &c, std::ostream *out)
 }
 
 // What the operator's choice in a list does (the window reacts to `activated` only).
-void choose(QComboBox *list, int position)
+template <typename List>
+void choose(List *list, int position)
 {
     list->setCurrentIndex(position);
     emit list->activated(position);
@@ -110,6 +113,25 @@ protected:
                && w->Upload->text() == QStringLiteral("Upload to Sign")
                && w->Download->text() == QStringLiteral("Download from Sign");
     }
+    // The time shown on idle over an empty editor, the port free: an Upload now runs the whole
+    // time sequence with its pauses.
+    void showTimeOnIdle()
+    {
+        signReports(QStringLiteral("KT420"));
+        openWindowIdle();
+        port().writes.clear();
+        w->TimeDisplayStatus->setText(QStringLiteral("is ON"));
+        w->setEditorText(QString());
+    }
+    // Runs `what` at the `tick`th tick of the pauses that follow.
+    void atPauseTick(int tick, std::function<void()> what)
+    {
+        auto ticks = std::make_shared<int>(0);
+        QObject::connect(&w->SleepTimer, &QTimer::timeout, w.get(), [=] {
+            if (++*ticks == tick)
+                what();
+        });
+    }
     // The window's writes after the load's request.
     QStringList sentSinceLoad()
     {
@@ -155,7 +177,9 @@ TEST_F(DefaultMessageWindow, NamesEveryControlAsTheOperatorAndAScreenReaderKnowI
                                         {"SpeedList", "Speed"},     {"PauseList", "Pause"},
                                         {"TimeFormat", "Time format"}};
     for (auto it = spoken.begin(); it != spoken.end(); ++it) {
-        auto *list = w->findChild<QComboBox *>(it.key());
+        // The display values are list boxes, the time format a drop-down list.
+        QWidget *list = it.key() == u"TimeFormat" ? static_cast<QWidget *>(w->findChild<QComboBox *>(it.key()))
+                                                  : w->findChild<ui::ListBox *>(it.key());
         ASSERT_NE(list, nullptr) << it.key().toStdString();
         EXPECT_EQ(list->accessibleName(), it.value());
         EXPECT_EQ(list->accessibleDescription(), it.value());
@@ -180,8 +204,8 @@ TEST_F(DefaultMessageWindow, WithoutAFileReadsTheMessageFromTheSignOnTheChosenPo
 
     EXPECT_EQ(sentTexts(port()), QStringList{QStringLiteral("DOWNLOAD_DEFAULT_MSG")});
     EXPECT_EQ(port().openedPorts, QList<int>{4});
-    EXPECT_EQ(w->Ack->text(), Downloaded);
-    EXPECT_TRUE(w->RemoveAck.isActive());
+    // Success is claimed when the message has come, not when it was asked for.
+    EXPECT_TRUE(w->Ack->text().isEmpty());
     EXPECT_EQ(w->Download->text(), QStringLiteral("Reading..."));
     EXPECT_FALSE(w->Download->isEnabled());
     EXPECT_FALSE(w->Upload->isEnabled());
@@ -189,6 +213,8 @@ TEST_F(DefaultMessageWindow, WithoutAFileReadsTheMessageFromTheSignOnTheChosenPo
 
     port().feed(QByteArray("PN360:5,6,7,1,2,3,0,0,Hello\xaaWorld \xad\n"));
     ASSERT_TRUE(waitUntil([&] { return w->editorText() == QStringLiteral("Hello\r\nWorld <hh:mm>"); }));
+    EXPECT_EQ(w->Ack->text(), Downloaded);
+    EXPECT_TRUE(w->RemoveAck.isActive());
     EXPECT_EQ(w->fontList->currentIndex(), 5);
     EXPECT_EQ(w->StyleList->currentIndex(), 6);
     EXPECT_EQ(w->ColorList->currentIndex(), 7);
@@ -336,7 +362,7 @@ TEST_F(DefaultMessageWindow, ListClicksSetTheirFlagsAndAlignmentAlignsTheEditor)
     w->setEditorText(QStringLiteral("x"));
     const int leftX = w->defaultMessage->cursorRect().x();
 
-    const std::pair<QComboBox *, bool *> lists[] = {{w->fontList, &w->fontChanged},   {w->ColorList, &w->colorChanged},
+    const std::pair<ui::ListBox *, bool *> lists[] = {{w->fontList, &w->fontChanged},   {w->ColorList, &w->colorChanged},
                                                     {w->StyleList, &w->styleChanged}, {w->SpeedList, &w->speedChanged},
                                                     {w->PauseList, &w->pauseChanged}, {w->AlignmentList, &w->alignChanged}};
     for (const auto &[list, flag] : lists) {
@@ -370,7 +396,7 @@ TEST_P(DefaultMessageUpload, WritesTheEncodedCommandAndGoesBusy)
     openWindowIdle();
     port().writes.clear();
     w->setEditorText(c.editor);
-    const std::pair<QComboBox *, int> choices[] = {{w->fontList, c.font},        {w->ColorList, c.color},
+    const std::pair<ui::ListBox *, int> choices[] = {{w->fontList, c.font},        {w->ColorList, c.color},
                                                    {w->StyleList, c.style},      {w->AlignmentList, c.align},
                                                    {w->SpeedList, c.speed},      {w->PauseList, c.pause}};
     for (const auto &[list, position] : choices)
@@ -422,7 +448,7 @@ TEST_P(DefaultMessageUploadTimeOn, FollowsWithTheTimeCommandAndARestart)
     port().writes.clear();
     w->TimeDisplayStatus->setText(QStringLiteral("is ON"));
     w->setEditorText(c.editor);
-    for (QComboBox *list : {w->fontList, w->ColorList, w->StyleList, w->AlignmentList, w->SpeedList, w->PauseList})
+    for (ui::ListBox *list : {w->fontList, w->ColorList, w->StyleList, w->AlignmentList, w->SpeedList, w->PauseList})
         list->setCurrentIndex(1);
     choose(w->ColorList, 4);
     w->TimeFormat->setCurrentIndex(2);
@@ -541,7 +567,7 @@ TEST_P(DefaultMessageReplies, AreReadAsTheSignMeansThem)
     const ReplyCase &c = GetParam();
     signReports(QStringLiteral("RW2290"));
     openWindow();  // the read request holds the port open
-    for (QComboBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
+    for (ui::ListBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
         list->setCurrentIndex(2);
     w->setEditorText(c.editor);
     w->TimeDisplayStatus->setText(QString::fromLatin1(c.timeOn ? "is ON" : "is OFF"));
@@ -573,11 +599,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"TimeOtherThirdField", "TIME:IDLE:10", true, "x", "", "is OFF", "x", Unchanged},
         ReplyCase{"DefaultStored", "default stored", false, "x", "Default message uploaded successfully", "is OFF",
                   "x", Unchanged},
-        ReplyCase{"Rw2290DumpIsOffset", "RW2290:65,66,67,49,50,48,0,0,Hi\xaathere \xad", false, "x", "", "is OFF",
+        ReplyCase{"Rw2290DumpIsOffset", "RW2290:65,66,67,49,50,48,0,0,Hi\xaathere \xad", false, "x", Downloaded, "is OFF",
                   "Hi\r\nthere <hh:mm>", {1, 1, 2, 1, 1, 0}},
-        ReplyCase{"OtherModelDumpIsDirect", "PN360:5,6,7,1,2,3,0,0,Plain, with comma", false, "x", "", "is OFF",
+        ReplyCase{"OtherModelDumpIsDirect", "PN360:5,6,7,1,2,3,0,0,Plain, with comma", false, "x", Downloaded, "is OFF",
                   "Plain, with comma", {5, 6, 7, 1, 2, 3}},
-        ReplyCase{"PositionsOutsideTheListsAreSkipped", "PN360:65,66,67,49,50,48,0,0,Text", false, "x", "",
+        ReplyCase{"PositionsOutsideTheListsAreSkipped", "PN360:65,66,67,49,50,48,0,0,Text", false, "x", Downloaded,
                   "is OFF", "Text", Unchanged},
         ReplyCase{"DumpWithoutTextKeepsTheEditor", "PN360:1,2,3", false, "x", "", "is OFF", "x", {1, 2, 3, 2, 2, 2}},
         ReplyCase{"DoneInsideADumpCountsAsDone", "PN360:1,1,1,1,1,1,0,0,done", false, "x", "Upload Successfull",
@@ -601,6 +627,7 @@ TEST_P(DefaultMessageCountdown, ClosesThePortOnTheTickAfterTheCountdown)
     const CountdownCase &c = GetParam();
     signReports(QStringLiteral("RW2290"));
     openWindowIdle();
+    w->setEditorText(QStringLiteral("Open"));
     (w.get()->*c.button)->click();
     QPushButton *busy = w.get()->*c.busyButton;
     ASSERT_EQ(w->closeCountdown, c.countdown);
@@ -685,7 +712,7 @@ TEST_P(DefaultMessageClosing, HandsTheMessageBackOnce)
     signReports(QStringLiteral("RW2290"));
     openWindow();  // still holding the port for the read
     w->setEditorText(QStringLiteral("Line, one\r\n<hh:mm>"));
-    const std::pair<QComboBox *, int> choices[] = {{w->fontList, 4},      {w->ColorList, 5}, {w->StyleList, 6},
+    const std::pair<ui::ListBox *, int> choices[] = {{w->fontList, 4},      {w->ColorList, 5}, {w->StyleList, 6},
                                                    {w->AlignmentList, 2}, {w->SpeedList, 3}, {w->PauseList, 7}};
     for (const auto &[list, position] : choices)
         list->setCurrentIndex(position);
@@ -706,6 +733,25 @@ TEST_P(DefaultMessageClosing, HandsTheMessageBackOnce)
     w->close();
     w->reject();
     EXPECT_EQ(main.signConfig().DefMsg, QStringLiteral("kept"));
+}
+
+TEST_P(DefaultMessageClosing, BeforeASilentSignAnswersLeavesTheHeldMessageAlone)
+{
+    signReports(QStringLiteral("RW2290"));
+    main.SaveDefaultMsg(QStringLiteral("Held, message"), 1, 2, 3, 2, 1, 4);
+    main.SetupDefaultMsg->setToolTip(QStringLiteral("before"));
+    openWindow();  // the read waits for an answer that will not come
+    choose(w->fontList, 3);  // a list alone makes no message
+
+    GetParam().close(*w);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(h.services.questions.isEmpty());
+    const config::SignConfig &held = main.signConfig();
+    EXPECT_EQ(held.DefMsg, QStringLiteral("Held, message"));
+    EXPECT_EQ(QList<int>({held.DefFont, held.DefColor, held.DefStyle, held.DefAlign, held.DefSpeed, held.DefPause}),
+              QList<int>({1, 2, 3, 2, 1, 4}));
+    EXPECT_EQ(main.SetupDefaultMsg->toolTip(), QStringLiteral("before"));
+    EXPECT_FALSE(w->signPort().isOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -747,6 +793,7 @@ TEST_P(DefaultMessagePortFailure, APortThatWillNotOpenIsNamedAndTheWindowStaysUs
     openWindowIdle();
     port().writes.clear();
     main.ComportsList->setCurrentIndex(6);
+    w->setEditorText(QStringLiteral("Open"));
     port().failNextOpens({signlink::OpenError::Busy, QStringLiteral("/dev/ttyUSB2 is already open.")});
 
     GetParam().action(*w);
@@ -798,16 +845,8 @@ TEST_F(DefaultMessageWindow, APortLostDuringTheReadGivesTheButtonsBack)
 
 TEST_F(DefaultMessageWindow, APortLostInTheMiddleOfTheTimeSequenceStopsIt)
 {
-    signReports(QStringLiteral("KT420"));
-    openWindowIdle();
-    port().writes.clear();
-    w->TimeDisplayStatus->setText(QStringLiteral("is ON"));
-    w->setEditorText(QString());
-    int ticks = 0;
-    QObject::connect(&w->SleepTimer, &QTimer::timeout, w.get(), [&] {
-        if (++ticks == 5)
-            port().failWhileOpen(QStringLiteral("hung up"));
-    });
+    showTimeOnIdle();
+    atPauseTick(5, [this] { port().failWhileOpen(QStringLiteral("hung up")); });
     w->Upload->click();
     EXPECT_EQ(sentTexts(port()), QStringList{QStringLiteral("<del id=def>")});
     EXPECT_TRUE(usable());
@@ -839,5 +878,293 @@ TEST_F(DefaultMessageWindow, AWriteThePortRefusesIsReported)
     EXPECT_TRUE(usable());
     EXPECT_FALSE(w->signPort().isOpen());
 }
+
+// ---- A sign that does not answer ----
+
+const QString NoAnswer = QStringLiteral("No answer from the sign on COM 1. Check the cable, the power and the COM number.");
+
+struct FillCase {
+    const char *name;
+    void (*fill)(KestrovanDefaultMessage &);
+    const char *command;  // what Upload then writes
+};
+
+class DefaultMessageSilentSign : public DefaultMessageWindow, public ::testing::WithParamInterface<FillCase> {};
+
+TEST_P(DefaultMessageSilentSign, SaysSoAndUploadsOnlyWhatTheOperatorPutIntoTheEditor)
+{
+    signReports(QStringLiteral("RW2290"));
+    openWindow();
+    // The format is chosen, but no placeholder stands in for the sign's message.
+    EXPECT_TRUE(w->editorText().isEmpty());
+    EXPECT_EQ(w->TimeFormat->currentIndex(), 0);
+    EXPECT_TRUE(w->timeFormatChanged);
+    finishCountdown();
+    EXPECT_EQ(w->Ack->text(), NoAnswer);
+    EXPECT_TRUE(w->editorText().isEmpty());
+    EXPECT_TRUE(usable());
+
+    port().writes.clear();
+    w->Upload->click();
+    EXPECT_TRUE(port().writes.isEmpty());
+    EXPECT_EQ(port().openedPorts.size(), 1);  // the load's read only
+    EXPECT_THAT(w->Ack->text().toStdString(), ::testing::HasSubstr("has not been read"));
+    EXPECT_TRUE(usable());
+
+    GetParam().fill(*w);
+    w->Upload->click();
+    EXPECT_EQ(sentTexts(port()), QStringList{QString::fromLatin1(GetParam().command)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filled, DefaultMessageSilentSign,
+    ::testing::Values(
+        FillCase{"Typing", [](KestrovanDefaultMessage &d) { QTest::keyClicks(d.defaultMessage, QStringLiteral("Hi")); },
+                 "<DF f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1>Hi"},
+        FillCase{"TypingAndDeletingAgain",
+                 [](KestrovanDefaultMessage &d) {
+                     QTest::keyClicks(d.defaultMessage, QStringLiteral("x"));
+                     QTest::keyClick(d.defaultMessage, Qt::Key_Backspace);
+                 },
+                 "<del id=def>"},
+        FillCase{"InsertTime",
+                 [](KestrovanDefaultMessage &d) {
+                     d.TimeFormat->setCurrentIndex(2);
+                     d.InsertTime->click();
+                 },
+                 "<DF f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1>$T2"},
+        FillCase{"ChoosingAFormat", [](KestrovanDefaultMessage &d) { choose(d.TimeFormat, 3); },
+                 "<DF f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1>$T3"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DefaultMessageWindow, AnAnswerWithoutAMessageIsNoDownload)
+{
+    signReports(QStringLiteral("PN360"));
+    openWindow();
+    port().feedNow("PN360:1,2,3\n");
+    EXPECT_TRUE(w->Ack->text().isEmpty());
+    EXPECT_EQ(w->fontList->currentIndex(), 1);  // what it did send is taken
+    finishCountdown();
+    EXPECT_EQ(w->Ack->text(), QStringLiteral("The sign answered, but did not send its default message."));
+
+    port().writes.clear();
+    w->Upload->click();
+    EXPECT_TRUE(port().writes.isEmpty());
+}
+
+TEST_F(DefaultMessageWindow, DownloadFromASilentSignSaysSoAndKeepsTheEditor)
+{
+    signReports(QStringLiteral("RW2290"));
+    openWindowIdle();
+    w->setEditorText(QStringLiteral("Mine"));
+    main.ComportsList->setCurrentIndex(2);
+    w->Download->click();
+    finishCountdown();
+    EXPECT_EQ(w->Ack->text(), QStringLiteral("No answer from the sign on COM 3. Check the cable, the power and the COM number."));
+    EXPECT_EQ(w->editorText(), QStringLiteral("Mine"));
+}
+
+// ---- Unsent changes when the window closes ----
+
+struct QuestionCase {
+    const char *name;
+    void (*change)(KestrovanDefaultMessage &);  // null: nothing changed
+    int answer;                                 // -1: none expected
+    bool closesAtOnce;
+    QStringList uploads;  // everything written after the load
+    const char *held;     // the main window's message in the end
+    int heldColor;
+};
+
+class DefaultMessageUnsent : public DefaultMessageWindow, public ::testing::WithParamInterface<QuestionCase> {};
+
+void typeAtTheEnd(KestrovanDefaultMessage &d)
+{
+    d.defaultMessage->moveCursor(QTextCursor::End);
+    QTest::keyClicks(d.defaultMessage, QStringLiteral("!"));
+}
+
+TEST_P(DefaultMessageUnsent, AreUploadedDiscardedOrKeptAsTheOperatorSays)
+{
+    const QuestionCase &c = GetParam();
+    signReports(QStringLiteral("RW2290"));
+    main.SaveDefaultMsg(QStringLiteral("Before"), 0, 0, 0, 0, 0, 0);
+    openWindow();
+    port().feedNow("RW2290:65,66,67,49,50,48,0,0,Welcome\n");
+    finishCountdown();
+    port().writes.clear();
+    if (c.change)
+        c.change(*w);
+    if (c.answer >= 0)
+        h.services.nextAnswers.push_back(c.answer);
+
+    w->Exit->click();
+    ASSERT_EQ(h.services.questions.size(), c.answer >= 0 ? 1 : 0);
+    if (c.answer >= 0) {
+        EXPECT_EQ(h.services.questions[0].title, QStringLiteral("Setup Default Message"));
+        EXPECT_EQ(h.services.questions[0].captions, QStringList({"Upload to Sign", "Discard", "Cancel"}));
+    }
+    EXPECT_EQ(w->isVisible(), !c.closesAtOnce);
+    if (c.answer == 0) {
+        // Uploaded: the window closes once the upload is over.
+        finishCountdown();
+        EXPECT_TRUE(waitUntil([&] { return !w->isVisible(); }));
+    }
+    EXPECT_EQ(sentTexts(port()), c.uploads);
+    EXPECT_EQ(main.signConfig().DefMsg, QString::fromLatin1(c.held));
+    EXPECT_EQ(main.signConfig().DefColor, c.heldColor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, DefaultMessageUnsent,
+    ::testing::Values(
+        QuestionCase{"NothingChanged", nullptr, -1, true, {}, "Welcome", 2},
+        QuestionCase{"TextChangedUpload", typeAtTheEnd, 0, false, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"},
+                     "Welcome!", 2},
+        QuestionCase{"TextChangedDiscard", typeAtTheEnd, 1, true, {}, "Welcome", 2},
+        QuestionCase{"TextChangedCancel", typeAtTheEnd, 2, false, {}, "Before", 0},
+        QuestionCase{"ListChangedDiscard", [](KestrovanDefaultMessage &d) { choose(d.ColorList, 4); }, 1, true, {},
+                     "Welcome", 2},
+        QuestionCase{"UploadedBeforeClosing",
+                     [](KestrovanDefaultMessage &d) {
+                         typeAtTheEnd(d);
+                         d.Upload->click();
+                         while (d.ComClose.isActive())
+                             d.ComClose_Timer();
+                     },
+                     -1, true, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"}, "Welcome!", 2}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Busy means busy ----
+
+struct BusyCase {
+    const char *name;
+    void (*start)(KestrovanDefaultMessage &);
+    bool timeShowing;
+};
+
+class DefaultMessageBusy : public DefaultMessageWindow, public ::testing::WithParamInterface<BusyCase> {
+protected:
+    bool allOff() const
+    {
+        return !w->Upload->isEnabled() && !w->Download->isEnabled() && !w->SetTime->isEnabled()
+               && !w->TimeOnIdle->isEnabled();
+    }
+    // Every action once more, by its handler as well as by its button.
+    void tryEverything()
+    {
+        for (QPushButton *button : {w->Upload, w->Download, w->SetTime, w->TimeOnIdle})
+            button->click();
+        w->Upload_Click();
+        w->Download_Click();
+        w->SetTime_Click();
+        w->TimeOnIdle_Click();
+    }
+};
+
+TEST_P(DefaultMessageBusy, NothingElseOpensWritesOrClosesThePortUntilTheCloseStep)
+{
+    signReports(QStringLiteral("KT420"));  // the model with every time control
+    openWindowIdle();
+    w->setEditorText(GetParam().timeShowing ? QString() : QStringLiteral("Open"));
+    if (GetParam().timeShowing)
+        w->TimeDisplayStatus->setText(QStringLiteral("is ON"));
+    port().writes.clear();
+
+    // Inside the sequence's pauses, too.
+    bool offInPauses = true;
+    bool openInPauses = true;
+    qsizetype writesBefore = -1;
+    QObject::connect(&w->SleepTimer, &QTimer::timeout, w.get(), [&] {
+        offInPauses = offInPauses && allOff();
+        writesBefore = port().writes.size();
+        tryEverything();
+        openInPauses = openInPauses && w->signPort().isOpen() && port().writes.size() == writesBefore;
+    });
+    GetParam().start(*w);
+    EXPECT_TRUE(offInPauses);
+    EXPECT_TRUE(openInPauses);
+    ASSERT_TRUE(w->ComClose.isActive());
+    EXPECT_TRUE(allOff());
+    EXPECT_TRUE(w->InsertTime->isEnabled());
+    const QStringList written = sentTexts(port());
+    tryEverything();
+    EXPECT_EQ(sentTexts(port()), written);
+    EXPECT_TRUE(w->signPort().isOpen());
+
+    finishCountdown();
+    EXPECT_TRUE(usable());
+    EXPECT_TRUE(w->TimeOnIdle->isEnabled());
+    EXPECT_FALSE(w->signPort().isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Actions, DefaultMessageBusy,
+    ::testing::Values(BusyCase{"Upload", [](KestrovanDefaultMessage &d) { d.Upload->click(); }, false},
+                      BusyCase{"UploadWhileTheTimeShows", [](KestrovanDefaultMessage &d) { d.Upload->click(); }, true},
+                      BusyCase{"Download", [](KestrovanDefaultMessage &d) { d.Download->click(); }, false},
+                      BusyCase{"SetTime", [](KestrovanDefaultMessage &d) { d.SetTime->click(); }, false},
+                      BusyCase{"TimeOnIdle", [](KestrovanDefaultMessage &d) { d.TimeOnIdle->click(); }, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+struct SequenceCloseCase {
+    const char *name;
+    QPushButton *KestrovanDefaultMessage::*button;
+    QStringList writes;
+};
+
+class DefaultMessageClosingMidSequence : public DefaultMessageWindow,
+                                         public ::testing::WithParamInterface<SequenceCloseCase> {};
+
+TEST_P(DefaultMessageClosingMidSequence, LetsTheSequenceFinishFirst)
+{
+    showTimeOnIdle();
+    atPauseTick(5, [this] { w->close(); });
+    (w.get()->*GetParam().button)->click();
+    EXPECT_EQ(sentTexts(port()), GetParam().writes);
+    finishCountdown();
+    EXPECT_TRUE(waitUntil([&] { return !w->isVisible(); }));
+    EXPECT_FALSE(w->signPort().isOpen());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sequences, DefaultMessageClosingMidSequence,
+    ::testing::Values(SequenceCloseCase{"UploadWhileTheTimeShows", &KestrovanDefaultMessage::Upload,
+                                        {"<del id=def>", "<TIME f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1 fm=0>IDLE ON", "RESET"}},
+                      // The switch is made; the read that would follow it is not.
+                      SequenceCloseCase{"TimeOnIdle", &KestrovanDefaultMessage::TimeOnIdle, {"<TIME>IDLE OFF"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// ---- Characters the stored form uses as codes ----
+
+class DefaultMessageStoredCodes : public DefaultMessageWindow, public ::testing::WithParamInterface<int> {};
+
+TEST_P(DefaultMessageStoredCodes, AreRefusedByNameAndNeverHandedBack)
+{
+    const QChar code(GetParam());
+    const bool refused = GetParam() >= 170 && GetParam() <= 178;
+    signReports(QStringLiteral("RW2290"));
+    main.SaveDefaultMsg(QStringLiteral("kept"), 0, 0, 0, 0, 0, 0);
+    openWindowIdle();
+    port().writes.clear();
+    const QString text = QStringLiteral("Temp 20") + code + u'C';
+    w->setEditorText(text);
+
+    w->Upload->click();
+    if (refused) {
+        EXPECT_TRUE(port().writes.isEmpty());
+        EXPECT_FALSE(w->signPort().isOpen());
+        EXPECT_TRUE(w->Ack->text().contains(QStringLiteral("\"") + code + u'"')) << w->Ack->text().toStdString();
+        EXPECT_TRUE(usable());
+    } else {
+        EXPECT_EQ(sentTexts(port()), QStringList{QStringLiteral("<DF f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1>") + text});
+        finishCountdown();
+    }
+    w->Exit->click();
+    EXPECT_EQ(main.signConfig().DefMsg, refused ? QStringLiteral("kept") : text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, DefaultMessageStoredCodes, ::testing::Range(169, 180),
+                         [](const auto &info) { return "Byte" + std::to_string(info.param); });
 
 } // namespace

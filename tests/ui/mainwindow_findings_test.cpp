@@ -21,7 +21,8 @@ namespace {
 
 using testsupport::FakeUiServices;
 using testsupport::MainWindowHarness;
-using Choice = FakeUiServices::UnsentChoice;
+// Positions of the answers of the close question.
+constexpr int Upload = 0, Discard = 1, Cancel = 2;
 
 class MainWindowFindings : public ::testing::Test {
 protected:
@@ -218,7 +219,7 @@ TEST_F(MainWindowFindings, ClosingWithoutChangesAsksNothing)
     downloadSample();
     w.show();
     EXPECT_TRUE(w.close());
-    EXPECT_TRUE(h.services.unsentQuestions.isEmpty());
+    EXPECT_TRUE(h.services.questions.isEmpty());
 }
 
 TEST_F(MainWindowFindings, ClosingWithChangesAsksAndDoesWhatIsAnswered)
@@ -227,23 +228,23 @@ TEST_F(MainWindowFindings, ClosingWithChangesAsksAndDoesWhatIsAnswered)
     w.show();
     w.TimeoutP4->setText(QStringLiteral("40"));
 
-    h.services.unsentAnswers = {Choice::Cancel};
+    h.services.nextAnswers = {Cancel};
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
-    EXPECT_EQ(h.services.unsentQuestions.size(), 1);
+    EXPECT_EQ(h.services.questions.size(), 1);
 
     // Upload, then close once the sign holds it.
-    h.services.unsentAnswers = {Choice::Upload};
+    h.services.nextAnswers = {Upload};
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.UploadTimer.isActive());
     tickToEnd();
     EXPECT_EQ(h.commandsSent(), QStringList{QStringLiteral("<DF pr=4 f=8 c=5 s=4 a=1 sp=1 p=7 b=0 t=40>")});
     QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 2000);
-    EXPECT_EQ(h.services.unsentQuestions.size(), 2);
+    EXPECT_EQ(h.services.questions.size(), 2);
 
     w.show();
     w.TimeoutP4->setText(QStringLiteral("45"));
-    h.services.unsentAnswers = {Choice::Discard};
+    h.services.nextAnswers = {Discard};
     EXPECT_TRUE(w.close());
 }
 
@@ -254,7 +255,7 @@ TEST_F(MainWindowFindings, ClosingWhileASequenceRunsWaitsForIt)
     w.ForceUpload_Click();
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.signPort().isOpen());
-    EXPECT_TRUE(h.services.unsentQuestions.isEmpty());
+    EXPECT_TRUE(h.services.questions.isEmpty());
 }
 
 TEST_F(MainWindowFindings, PendingChangesAreMarkedUntilTheSignHoldsThem)

@@ -3,6 +3,7 @@
 // no more than a line's worth, and reads the next proper answer.
 #include "mainwindowfixture.h"
 
+#include "ui/common/listbox.h"
 #include "ui/defaultmsg/kestrovandefaultmessage.h"
 #include "ui/testmsg/ledtestmessage.h"
 
@@ -66,6 +67,8 @@ void keepsGoingAndReadsTheNextAnswer(const Babble &babble)
     port.feedNow("\ndone\n");
     EXPECT_EQ(window.Ack->text(), QStringLiteral("Upload Successfull"));
     for (QComboBox *list : window.template findChildren<QComboBox *>())
+        EXPECT_LT(list->currentIndex(), list->count()) << list->objectName().toStdString();
+    for (ui::ListBox *list : window.template findChildren<ui::ListBox *>())
         EXPECT_LT(list->currentIndex(), list->count()) << list->objectName().toStdString();
 }
 

@@ -4,10 +4,12 @@
 #include "mainwindowfixture.h"
 #include "ptypair.h"
 
+#include "ui/common/listbox.h"
 #include "ui/testmsg/ledtestmessage.h"
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -29,7 +31,8 @@ using testsupport::waitUntil;
 using ui::LEDTestMessage;
 
 // What a click on an entry amounts to: the entry is selected and the list reports the choice.
-void pick(QComboBox *list, int index)
+template <typename List>
+void pick(List *list, int index)
 {
     list->setCurrentIndex(index);
     emit list->activated(index);
@@ -108,7 +111,7 @@ TEST_F(TestMessageWindow, OpensWithItsControlsNamedCaptionedAndSpoken)
     for (const auto &[control, name] : spoken) {
         EXPECT_EQ(control->accessibleName(), QString::fromLatin1(name)) << name;
         EXPECT_FALSE(control->objectName().isEmpty());
-        if (qobject_cast<QComboBox *>(control)) {
+        if (qobject_cast<QComboBox *>(control) || qobject_cast<ui::ListBox *>(control)) {
             EXPECT_EQ(control->accessibleDescription(), QString::fromLatin1(name)) << name;
         }
     }
@@ -173,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(Models, TestMessageBranches, ::testing::Values(
 
 struct ListCase {
     const char *name;
-    QComboBox *LEDTestMessage::*list;
+    ui::ListBox *LEDTestMessage::*list;
     QComboBox *ui::PriorityRowControls::*row;
     int position;
 };
@@ -325,21 +328,103 @@ TEST_F(TestMessageWindow, TheFirstFontOfTheTextIsShownInTheFontListAndWrittenThr
     EXPECT_EQ(main.FontP0->currentIndex(), 22);
 }
 
-TEST_F(TestMessageWindow, EmptiedEditorTypesInTheListsFontAndColourAgain)
+// Every way of emptying the editor (or of selecting all of an empty one) leaves the caret in the
+// lists' font and colour: the first letter typed next must not go to the sign in another one.
+struct EmptyingCase {
+    const char *name;
+    const char *typedBefore;
+    void (*empty)(QTextEdit &editor);
+};
+
+class TestMessageEmptied : public TestMessageWindow, public ::testing::WithParamInterface<EmptyingCase> {};
+
+TEST_P(TestMessageEmptied, TheNextTextTakesTheListsFontAndColourAgain)
 {
     LEDTestMessage &w = open();
     chooseExampleValues();
     pick(w.fontList, 12);
-    type(QStringLiteral("old"));
-    w.ColorTextBox->selectAll();
-    QTest::keyClick(w.ColorTextBox, Qt::Key_Delete);
-    type(QStringLiteral("new"));
+    type(QString::fromLatin1(GetParam().typedBefore));
+    GetParam().empty(*w.ColorTextBox);
+    type(QStringLiteral("Hello"));
     const QList<protocol::ComposedChar> chars = ui::readComposition(*w.ColorTextBox);
-    ASSERT_EQ(chars.size(), 3);
-    EXPECT_EQ(chars[0].font, protocol::fontAttributes(12));
-    EXPECT_EQ(chars[2].color, protocol::previewColor(1));
-    EXPECT_EQ(w.Test->text(), QStringLiteral("<id=0 f=12 s=0 c=1 a=2 b=0 p=3 sp=2 t=10>new\r"));
+    ASSERT_EQ(chars.size(), 5);
+    for (const protocol::ComposedChar &c : chars) {
+        EXPECT_EQ(c.font, protocol::fontAttributes(12)) << char(c.character.unicode());
+        EXPECT_EQ(c.color, protocol::previewColor(1)) << char(c.character.unicode());
+    }
+    EXPECT_EQ(w.Test->text(), QStringLiteral("<id=0 f=12 s=0 c=1 a=2 b=0 p=3 sp=2 t=10>Hello\r"));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, TestMessageEmptied,
+    ::testing::Values(
+        EmptyingCase{"SelectAllThenDelete", "old",
+                     [](QTextEdit &e) {
+                         e.selectAll();
+                         QTest::keyClick(&e, Qt::Key_Delete);
+                     }},
+        EmptyingCase{"Backspaces", "old",
+                     [](QTextEdit &e) {
+                         for (int i = 0; i < 3; ++i)
+                             QTest::keyClick(&e, Qt::Key_Backspace);
+                     }},
+        EmptyingCase{"CtrlAOverTheEmptyEditor", "", [](QTextEdit &e) { QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier); }},
+        EmptyingCase{"ClickIntoTheEmptyEditor", "", [](QTextEdit &e) { QTest::mouseClick(e.viewport(), Qt::LeftButton); }},
+        EmptyingCase{"CtrlAThenDeleteThenCtrlA", "old",
+                     [](QTextEdit &e) {
+                         QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+                         QTest::keyClick(&e, Qt::Key_Delete);
+                         QTest::keyClick(&e, Qt::Key_A, Qt::ControlModifier);
+                     }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// The preview is drawn on the same dark panel under a light and a dark desktop, while what the
+// encoder reads stays the characters' own colours: a character without one counts in the
+// desktop's text colour, as it always has.
+class TestMessagePreview : public TestMessageWindow, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        m_palette = QApplication::palette();
+        if (GetParam()) {
+            QPalette dark = m_palette;
+            dark.setColor(QPalette::Base, Qt::black);
+            dark.setColor(QPalette::Text, Qt::white);
+            QApplication::setPalette(dark);
+        }
+    }
+    void TearDown() override { QApplication::setPalette(m_palette); }
+
+private:
+    QPalette m_palette;
+};
+
+TEST_P(TestMessagePreview, IsDrawnOnTheDarkPanelAndEncodedByTheCharactersOwnColours)
+{
+    LEDTestMessage &w = open();
+    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Base), LEDTestMessage::PreviewBackground);
+    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Text), LEDTestMessage::PreviewDefaultText);
+
+    // Nothing chosen in the colour list: the letters have no colour of their own.
+    type(QStringLiteral("ab"));
+    const QColor desktop = QApplication::palette(w.ColorTextBox).color(QPalette::Text);
+    const QList<protocol::ComposedChar> plain = ui::readComposition(*w.ColorTextBox);
+    ASSERT_EQ(plain.size(), 2);
+    EXPECT_EQ(plain[0].color, (protocol::Rgb{desktop.red(), desktop.green(), desktop.blue()}));
+
+    // Yellow and black keep their exact colours for the encoder (yellow is not the command's
+    // colour here, so it gets its code).
+    w.ColorTextBox->clear();
+    pick(w.ColorList, 5);
+    type(QStringLiteral("Y"));
+    QTest::mouseDClick(w.Label4, Qt::LeftButton);
+    pick(w.ColorList, 12);
+    type(QStringLiteral("K"));
+    EXPECT_TRUE(w.Test->text().endsWith(QStringLiteral(">$CFY$CMK\r"))) << w.Test->text().toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Desktops, TestMessagePreview, ::testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "Dark" : "Light"); });
 
 // ---- Writing ----
 
@@ -555,11 +640,46 @@ TEST_P(TestMessagePortFailure, PortFailingWhileOpenEndsTheBusyState)
     EXPECT_TRUE(buttonsIdle());
 }
 
-INSTANTIATE_TEST_SUITE_P(Actions, TestMessagePortFailure, ::testing::Values(
+const Action Actions[] = {
     Action{"Send", [](LEDTestMessage &w) { w.Upload->click(); }},
     Action{"DownloadFromPager", [](LEDTestMessage &w) { w.Download->click(); }},
     Action{"SetTime", [](LEDTestMessage &w) { w.SetTime->click(); }},
-    Action{"DoubleClickOnTest", [](LEDTestMessage &w) { QTest::mouseDClick(w.Test, Qt::LeftButton); }}),
-    [](const auto &info) { return std::string(info.param.name); });
+    Action{"DoubleClickOnTest", [](LEDTestMessage &w) { QTest::mouseDClick(w.Test, Qt::LeftButton); }}};
+
+INSTANTIATE_TEST_SUITE_P(Actions, TestMessagePortFailure, ::testing::ValuesIn(Actions),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+class TestMessageBusy : public TestMessageWindow, public ::testing::WithParamInterface<Action> {};
+
+TEST_P(TestMessageBusy, NothingElseReachesThePortUntilItsClosingTick)
+{
+    LEDTestMessage &w = open();
+    type(QStringLiteral("Hi"));
+    GetParam().run(w);
+    ASSERT_EQ(port().writes.size(), 1);
+    EXPECT_FALSE(w.Upload->isEnabled());
+    EXPECT_FALSE(w.Download->isEnabled());
+    EXPECT_FALSE(w.SetTime->isEnabled());
+    EXPECT_TRUE(w.InsertTime->isEnabled());
+
+    // Neither the command box nor a handler called by other means writes meanwhile.
+    for (const Action &other : Actions)
+        other.run(w);
+    w.Upload_Click();
+    w.Download_Click();
+    w.SetTime_Click();
+    w.Test_DblClick();
+    EXPECT_EQ(port().writes.size(), 1);
+    EXPECT_TRUE(port().isOpen());
+
+    w.ComClose_Timer();
+    EXPECT_FALSE(port().isOpen());
+    EXPECT_TRUE(buttonsIdle());
+    GetParam().run(w);
+    EXPECT_EQ(port().writes.size(), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Actions, TestMessageBusy, ::testing::ValuesIn(Actions),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "protocol/clock.h"
 #include "protocol/commands.h"
 #include "ui/common/accessibility.h"
+#include "ui/common/listbox.h"
 #include "ui/main/kestrovanmain.h"
 
 #include <QComboBox>
@@ -34,18 +35,30 @@ void applyControlChanges(QWidget *root, const QList<config::ControlChange> &chan
     }
 }
 
-void refillList(QComboBox *list, const QStringList &entries)
+namespace {
+
+// The same for a drop-down list and a list box, which answer the same calls.
+template <typename List>
+void refill(List *list, const QStringList &entries)
 {
     list->clear();
     list->addItems(entries);
     list->setCurrentIndex(-1);
 }
 
-void selectListPosition(QComboBox *list, int position)
+template <typename List>
+void selectPosition(List *list, int position)
 {
     if (position >= -1 && position < list->count())
         list->setCurrentIndex(position);
 }
+
+} // namespace
+
+void refillList(QComboBox *list, const QStringList &entries) { refill(list, entries); }
+void refillList(ListBox *list, const QStringList &entries) { refill(list, entries); }
+void selectListPosition(QComboBox *list, int position) { selectPosition(list, position); }
+void selectListPosition(ListBox *list, int position) { selectPosition(list, position); }
 
 SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     : QDialog(parent), m_main(main), MSComm1(main.makeSignPort())
@@ -53,6 +66,13 @@ SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     Ack = new QLabel(this);
     Ack->setObjectName(QStringLiteral("Ack"));
     Ack->setWordWrap(true);
+    // Room for three lines, kept whatever it says: a label whose height follows its width
+    // would let the whole window shrink below what its other controls need (a window whose
+    // layout depends on the width gets no minimum height of its own).
+    QSizePolicy statusPolicy = Ack->sizePolicy();
+    statusPolicy.setHeightForWidth(false);
+    Ack->setSizePolicy(statusPolicy);
+    Ack->setMinimumHeight(Ack->fontMetrics().lineSpacing() * 3);
     describeValueLabel(Ack, QStringLiteral("Status"));
 
     Progress = new QProgressBar(this);

@@ -21,12 +21,16 @@ class KestrovanMain;
 // by object name.
 void applyControlChanges(QWidget *root, const QList<config::ControlChange> &changes);
 
+class ListBox;
+
 // Refills `list` with `entries`, nothing selected.
 void refillList(QComboBox *list, const QStringList &entries);
+void refillList(ListBox *list, const QStringList &entries);
 
 // Selects `position` in `list`: -1 clears the selection; a position outside the list (from a
 // file, or a dump of another model) leaves the selection as it is.
 void selectListPosition(QComboBox *list, int position);
+void selectListPosition(ListBox *list, int position);
 
 // What the default-message and test-message windows share: a serial connection of their own on
 // the main window's COM number, reply lines, the status line `Ack` with its clearing timer, the

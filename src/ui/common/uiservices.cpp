@@ -29,22 +29,32 @@ void DesktopUiServices::message(QWidget *parent, const QString &title, const QSt
     box.exec();
 }
 
-UiServices::UnsentChoice DesktopUiServices::askUnsentChanges(QWidget *parent, const QString &text)
+int DesktopUiServices::question(QWidget *parent, const QString &title, const QString &text,
+                                const QList<Answer> &answers)
 {
     QMessageBox box(parent);
-    box.setWindowTitle(applicationTitle());
     box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(title.isEmpty() ? applicationTitle() : title);
     box.setText(text);
-    QPushButton *upload = box.addButton(QObject::tr("&Upload"), QMessageBox::AcceptRole);
-    QPushButton *discard = box.addButton(QMessageBox::Discard);
-    box.addButton(QMessageBox::Cancel);
-    box.setDefaultButton(upload);
+    QList<QAbstractButton *> buttons;
+    int rejectAt = -1;
+    for (const Answer &answer : answers) {
+        QMessageBox::ButtonRole role = QMessageBox::AcceptRole;
+        if (answer.role == Answer::Role::Destructive)
+            role = QMessageBox::DestructiveRole;
+        else if (answer.role == Answer::Role::Reject)
+            role = QMessageBox::RejectRole;
+        if (role == QMessageBox::RejectRole && rejectAt < 0)
+            rejectAt = int(buttons.size());
+        buttons.append(box.addButton(answer.caption, role));
+    }
+    if (!buttons.isEmpty())
+        box.setDefaultButton(qobject_cast<QPushButton *>(buttons.front()));
+    if (rejectAt >= 0)
+        box.setEscapeButton(buttons[rejectAt]);
     box.exec();
-    if (box.clickedButton() == upload)
-        return UnsentChoice::Upload;
-    if (box.clickedButton() == discard)
-        return UnsentChoice::Discard;
-    return UnsentChoice::Cancel;
+    const int chosen = int(buttons.indexOf(box.clickedButton()));
+    return chosen >= 0 ? chosen : rejectAt;
 }
 
 QString DesktopUiServices::openFileName(QWidget *parent, const QString &filter)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
@@ -18,6 +19,14 @@ QString applicationTitle();
 // dialogs and see the messages instead of a person.
 class UiServices {
 public:
+    // One button of a question: its caption and what it means, which decides where the box
+    // puts it and which button Esc or closing the box stands for.
+    struct Answer {
+        enum class Role { Accept, Destructive, Reject };
+        QString caption;
+        Role role = Role::Accept;
+    };
+
     virtual ~UiServices() = default;
 
     // The icon of a message box, as the desktop draws it.
@@ -27,10 +36,11 @@ public:
     virtual void message(QWidget *parent, const QString &title, const QString &text,
                          Icon icon = Icon::Information) = 0;
 
-    // What to do with changes the sign does not hold yet when a window closes: send them first
-    // (then close), close without them, or stay.
-    enum class UnsentChoice { Upload, Discard, Cancel };
-    virtual UnsentChoice askUnsentChanges(QWidget *parent, const QString &text) = 0;
+    // A question with the question icon and `answers` as its buttons, the first of them the
+    // default. Returns the position in `answers` of the one chosen; Esc and closing the box
+    // choose the first answer whose role is Reject (-1 when there is none).
+    virtual int question(QWidget *parent, const QString &title, const QString &text,
+                         const QList<Answer> &answers) = 0;
 
     // File dialogs; an empty text when the operator cancels.
     virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
@@ -51,7 +61,8 @@ public:
 class DesktopUiServices final : public UiServices {
 public:
     void message(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
-    UnsentChoice askUnsentChanges(QWidget *parent, const QString &text) override;
+    int question(QWidget *parent, const QString &title, const QString &text,
+                 const QList<Answer> &answers) override;
     QString openFileName(QWidget *parent, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &filter) override;
     bool openUrl(const QUrl &url) override;

@@ -2,22 +2,25 @@
 
 #include "config/catalogue.h"
 #include "config/ledfile.h"
+#include "config/attribute.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
 #include "ui/common/accessibility.h"
-#include "ui/main/kestrovanmain.h"
-
+#include "ui/common/listbox.h"
 #include "ui/common/signdialog.h"
+#include "ui/common/uiservices.h"
+#include "ui/main/kestrovanmain.h"
 
 #include <QComboBox>
 #include <QDateTime>
-#include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QScopedValueRollback>
 #include <QPushButton>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -43,12 +46,21 @@ QPushButton *makeButton(QWidget *parent, const char *name, const QString &captio
     return button;
 }
 
-QComboBox *makeList(QWidget *parent, const char *name, const QString &accessibleName)
+ListBox *makeList(QWidget *parent, const char *name, const QString &accessibleName)
+{
+    auto *list = new ListBox(parent);
+    list->setObjectName(QString::fromLatin1(name));
+    list->setSpokenName(accessibleName);
+    return list;
+}
+
+QComboBox *makeDropDown(QWidget *parent, const char *name, const QString &accessibleName)
 {
     auto *list = new QComboBox(parent);
     list->setObjectName(QString::fromLatin1(name));
-    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    list->setMinimumContentsLength(12);
+    // As wide as its longest entry, which no layout may cut short.
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    list->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
     nameCombo(list, accessibleName);
     return list;
 }
@@ -65,6 +77,23 @@ void setState(QWidget *control, config::SelectorState state)
 {
     if (state != config::SelectorState::Leave)
         control->setEnabled(state == config::SelectorState::Enable);
+}
+
+const QString NotReadYet = QStringLiteral(
+    "The sign's message has not been read: type the message, or read it with \"Download from Sign\", "
+    "before you upload.");
+
+QString noAnswer(int port)
+{
+    return QStringLiteral("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
+        .arg(port);
+}
+
+QString storedCodeRefused(QChar code)
+{
+    return QStringLiteral("The default message cannot hold the character \"%1\": the sign keeps it as a line "
+                          "break or a time field. Remove it and try again.")
+        .arg(code);
 }
 
 } // namespace
@@ -94,11 +123,12 @@ void KestrovanDefaultMessage::buildControls()
     defaultMessage = new QPlainTextEdit(messageBox);
     defaultMessage->setObjectName(QStringLiteral("defaultMessage"));
     defaultMessage->setTabChangesFocus(true);
-    defaultMessage->setMinimumSize(360, 110);
+    defaultMessage->setMinimumWidth(360);
+    defaultMessage->setMinimumHeight(defaultMessage->fontMetrics().lineSpacing() * 4 + 12);
     nameControl(defaultMessage, QStringLiteral("Message"));
 
     Label_TimeFormat = makeLabel(messageBox, "Label_TimeFormat", QStringLiteral("Time Format"));
-    TimeFormat = makeList(messageBox, "TimeFormat", QStringLiteral("Time format"));
+    TimeFormat = makeDropDown(messageBox, "TimeFormat", QStringLiteral("Time format"));
     Label_TimeFormat->setBuddy(TimeFormat);
     InsertTime = makeButton(messageBox, "InsertTime", QStringLiteral("Insert Time"));
     Label_OR = makeLabel(messageBox, "Label_OR", QStringLiteral("OR"));
@@ -108,19 +138,21 @@ void KestrovanDefaultMessage::buildControls()
 
     auto *timeRow = new QHBoxLayout;
     timeRow->addWidget(Label_TimeFormat);
-    timeRow->addWidget(TimeFormat, 1);
+    timeRow->addWidget(TimeFormat);
     timeRow->addWidget(InsertTime);
     timeRow->addSpacing(8);
     timeRow->addWidget(Label_OR);
     timeRow->addSpacing(8);
     timeRow->addWidget(TimeOnIdle);
     timeRow->addWidget(TimeDisplayStatus);
+    timeRow->addStretch(1);
 
     auto *messageLayout = new QVBoxLayout(messageBox);
     messageLayout->addWidget(defaultMessage, 1);
     messageLayout->addLayout(timeRow);
 
-    // How the sign shows it.
+    // How the sign shows it: the lists side by side, each under its caption, so that the window
+    // stays low enough for a small screen.
     auto *displayBox = new QGroupBox(tr("Display"), this);
     fontList = makeList(displayBox, "fontList", QStringLiteral("Font"));
     ColorList = makeList(displayBox, "ColorList", QStringLiteral("Color"));
@@ -128,16 +160,20 @@ void KestrovanDefaultMessage::buildControls()
     AlignmentList = makeList(displayBox, "AlignmentList", QStringLiteral("Alignment"));
     SpeedList = makeList(displayBox, "SpeedList", QStringLiteral("Speed"));
     PauseList = makeList(displayBox, "PauseList", QStringLiteral("Pause"));
-    auto *displayLayout = new QFormLayout(displayBox);
-    const std::pair<const char *, QComboBox *> rows[] = {{"&Font", fontList},     {"&Color", ColorList},
+    auto *displayLayout = new QGridLayout(displayBox);
+    const std::pair<const char *, ListBox *> columns[] = {{"&Font", fontList},     {"&Color", ColorList},
                                                           {"St&yle", StyleList},   {"&Alignment", AlignmentList},
                                                           {"S&peed", SpeedList},   {"Pa&use", PauseList}};
-    for (const auto &[caption, list] : rows)
-        displayLayout->addRow(tr(caption), list);
-
-    auto *editing = new QHBoxLayout;
-    editing->addWidget(messageBox, 1);
-    editing->addWidget(displayBox, 0);
+    // Captions wider than their list keep apart from the next one.
+    displayLayout->setHorizontalSpacing(fontMetrics().averageCharWidth() * 2);
+    int column = 0;
+    for (const auto &[caption, list] : columns) {
+        QLabel *label = makeLabel(displayBox, nullptr, tr(caption));
+        label->setBuddy(list);
+        displayLayout->addWidget(label, 0, column);
+        displayLayout->addWidget(list, 1, column);
+        ++column;
+    }
 
     Upload = makeButton(this, "Upload", UploadCaption);
     Download = makeButton(this, "Download", DownloadCaption);
@@ -167,7 +203,8 @@ void KestrovanDefaultMessage::buildControls()
     commandRow->addWidget(Test, 1);
 
     auto *outer = new QVBoxLayout(this);
-    outer->addLayout(editing, 1);
+    outer->addWidget(messageBox, 1);
+    outer->addWidget(displayBox);
     outer->addLayout(buttons);
     outer->addLayout(clockRow);
     outer->addWidget(Ack);
@@ -177,17 +214,18 @@ void KestrovanDefaultMessage::buildControls()
 
 void KestrovanDefaultMessage::connectHandlers()
 {
-    const std::pair<QComboBox *, void (KestrovanDefaultMessage::*)()> lists[] = {
+    const std::pair<ListBox *, void (KestrovanDefaultMessage::*)()> lists[] = {
         {fontList, &KestrovanDefaultMessage::fontList_Click},
         {ColorList, &KestrovanDefaultMessage::ColorList_Click},
         {StyleList, &KestrovanDefaultMessage::StyleList_Click},
         {AlignmentList, &KestrovanDefaultMessage::AlignmentList_Click},
         {SpeedList, &KestrovanDefaultMessage::SpeedList_Click},
-        {PauseList, &KestrovanDefaultMessage::PauseList_Click},
-        {TimeFormat, &KestrovanDefaultMessage::TimeFormat_Click}};
+        {PauseList, &KestrovanDefaultMessage::PauseList_Click}};
     // `activated` comes only from the operator's choice, never from the window selecting.
     for (const auto &[list, handler] : lists)
-        connect(list, &QComboBox::activated, this, handler);
+        connect(list, &ListBox::activated, this, handler);
+    connect(TimeFormat, &QComboBox::activated, this, &KestrovanDefaultMessage::TimeFormat_Click);
+    connect(defaultMessage, &QPlainTextEdit::textChanged, this, &KestrovanDefaultMessage::editorTextChanged);
 
     connect(InsertTime, &QPushButton::clicked, this, &KestrovanDefaultMessage::InsertTime_Click);
     connect(TimeOnIdle, &QPushButton::clicked, this, &KestrovanDefaultMessage::TimeOnIdle_Click);
@@ -198,6 +236,11 @@ void KestrovanDefaultMessage::connectHandlers()
     connect(&ComClose, &QTimer::timeout, this, &KestrovanDefaultMessage::ComClose_Timer);
     // Before any Sleep connects its own check, so the tick is counted when that check runs.
     connect(&SleepTimer, &QTimer::timeout, this, &KestrovanDefaultMessage::SleepTimer_Timer);
+}
+
+KestrovanDefaultMessage::DisplayLists KestrovanDefaultMessage::displayLists() const
+{
+    return {fontList, StyleList, ColorList, SpeedList, AlignmentList, PauseList, nullptr};
 }
 
 // ---- Loading ----
@@ -220,20 +263,18 @@ void KestrovanDefaultMessage::Form_Load()
     ApplyModelOptions(m_main.LEDSignModelNumber(), m_main.LEDSignBuildNumber());
     Test->clear();
     setTimeFormatEntries(m_main.LEDSignModel->text() == u"KT420" ? 4 : protocol::TimeTokenCount);
+    // The first format is chosen, but its token does not replace the editor text: from a sign
+    // that never answers it would stay there, and the next Upload would write it over the
+    // sign's own message.
     TimeFormat->setCurrentIndex(0);
-    TimeFormat_Click();
+    timeFormatChanged = true;
 
     if (m_main.IsDefMsgEmpty()) {
-        switch (readFromSign()) {
-        case Outcome::WindowGone:
+        // "Data downloaded successfully" waits for the sign's dump; the closing step says when
+        // none came.
+        m_readForLoad = true;
+        if (readFromSign() == Outcome::WindowGone)
             return;
-        case Outcome::Done:
-            showAck(QStringLiteral("Data downloaded successfully from LED Sign"));
-            break;
-        case Outcome::Failed:
-            // `Ack` says why; claiming a download here would hide that.
-            break;
-        }
     } else {
         loadFromFile();
     }
@@ -244,12 +285,11 @@ void KestrovanDefaultMessage::ApplyModelOptions(const QString &model, const QStr
 {
     Q_UNUSED(build);  // the build number selects nothing
     const config::ModelOptionSet set = config::SelectOptionSet(model, config::OptionWindow::DefaultMessage);
-    refillList(fontList, set.font);
-    refillList(ColorList, set.color);
-    refillList(StyleList, set.style);
-    refillList(AlignmentList, set.alignment);
-    refillList(SpeedList, set.speed);
-    refillList(PauseList, set.pause);
+    const DisplayLists lists = displayLists();
+    for (const config::Attribute attribute : config::AllAttributes) {
+        if (ListBox *list = config::attributeOf(lists, attribute))
+            refillList(list, config::attributeOf(set, attribute));
+    }
     setState(SpeedList, set.speedState);
     setState(AlignmentList, set.alignmentState);
     applyControlChanges(this, set.extra);
@@ -278,6 +318,7 @@ void KestrovanDefaultMessage::loadFromFile()
     selectListPosition(AlignmentList, held.DefAlign);
     selectListPosition(SpeedList, held.DefSpeed);
     selectListPosition(PauseList, held.DefPause);
+    holdingKnownMessage();
     showAck(QStringLiteral("Getting data from File ") + held.configFileName);
 }
 
@@ -297,7 +338,34 @@ void KestrovanDefaultMessage::setEditorText(const QString &text)
 {
     QString plain = text;
     plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    defaultMessage->setPlainText(plain);
+    {
+        const QScopedValueRollback setting(m_settingText, true);
+        defaultMessage->setPlainText(plain);
+    }
+    m_editorKnown = true;
+}
+
+void KestrovanDefaultMessage::editorTextChanged()
+{
+    if (!m_settingText)
+        operatorEdited();
+}
+
+void KestrovanDefaultMessage::operatorEdited()
+{
+    m_editorKnown = true;
+    ++m_operatorEdits;
+}
+
+void KestrovanDefaultMessage::holdingKnownMessage()
+{
+    m_known = currentMessage();
+    m_syncedEdits = m_operatorEdits;
+}
+
+KestrovanDefaultMessage::HeldMessage KestrovanDefaultMessage::currentMessage() const
+{
+    return {editorText(), displayCodes()};
 }
 
 bool KestrovanDefaultMessage::timeDisplayOn() const
@@ -323,19 +391,22 @@ bool KestrovanDefaultMessage::anyChangeFlag() const
            || timeFormatChanged;
 }
 
-void KestrovanDefaultMessage::fontList_Click() { fontChanged = true; }
-void KestrovanDefaultMessage::ColorList_Click() { colorChanged = true; }
-void KestrovanDefaultMessage::StyleList_Click() { styleChanged = true; }
-void KestrovanDefaultMessage::SpeedList_Click() { speedChanged = true; }
-void KestrovanDefaultMessage::PauseList_Click() { pauseChanged = true; }
+void KestrovanDefaultMessage::fontList_Click() { fontChanged = true; ++m_operatorEdits; }
+void KestrovanDefaultMessage::ColorList_Click() { colorChanged = true; ++m_operatorEdits; }
+void KestrovanDefaultMessage::StyleList_Click() { styleChanged = true; ++m_operatorEdits; }
+void KestrovanDefaultMessage::SpeedList_Click() { speedChanged = true; ++m_operatorEdits; }
+void KestrovanDefaultMessage::PauseList_Click() { pauseChanged = true; ++m_operatorEdits; }
 
 void KestrovanDefaultMessage::AlignmentList_Click()
 {
     alignChanged = true;
+    ++m_operatorEdits;
     const Qt::Alignment shown[] = {Qt::AlignLeft, Qt::AlignRight, Qt::AlignHCenter};
     const int position = AlignmentList->currentIndex();
     if (position < 0 || position >= int(std::size(shown)))
         return;
+    // Aligning the text is no change of the text.
+    const QScopedValueRollback setting(m_settingText, true);
     QTextOption option = defaultMessage->document()->defaultTextOption();
     option.setAlignment(shown[position]);
     defaultMessage->document()->setDefaultTextOption(option);
@@ -343,8 +414,10 @@ void KestrovanDefaultMessage::AlignmentList_Click()
 
 void KestrovanDefaultMessage::TimeFormat_Click()
 {
-    if (TimeFormat->currentIndex() >= 0)
+    if (TimeFormat->currentIndex() >= 0) {
         setEditorText(protocol::timeTokenFor(TimeFormat->currentText()));
+        operatorEdited();
+    }
     timeFormatChanged = true;
 }
 
@@ -352,6 +425,7 @@ void KestrovanDefaultMessage::InsertTime_Click()
 {
     if (TimeFormat->currentIndex() < 0)
         return;
+    // The operator's insertion: the editor's change handler counts it.
     QTextCursor end = defaultMessage->textCursor();
     end.movePosition(QTextCursor::End);
     end.insertText(protocol::timeTokenFor(TimeFormat->currentText()));
@@ -371,21 +445,28 @@ bool KestrovanDefaultMessage::send(const QString &command)
     return false;
 }
 
-void KestrovanDefaultMessage::beginBusy(QPushButton *button, const QString &caption)
+void KestrovanDefaultMessage::beginBusy(QPushButton *button, const QString &caption, Transfer transfer)
 {
-    Download->setEnabled(false);
-    Upload->setEnabled(false);
-    button->setText(caption);
+    m_transfer = transfer;
+    ++m_transferNumber;
+    for (QPushButton *action : {Upload, Download, SetTime, TimeOnIdle})
+        action->setEnabled(false);
+    if (button)
+        button->setText(caption);
 }
 
 void KestrovanDefaultMessage::leaveBusy()
 {
+    m_transfer = Transfer::None;
     Download->setText(DownloadCaption);
     Upload->setText(UploadCaption);
-    Download->setEnabled(true);
-    Upload->setEnabled(true);
-    SetTime->setEnabled(true);
-    TimeOnIdle->setEnabled(true);
+    for (QPushButton *action : {Upload, Download, SetTime, TimeOnIdle})
+        action->setEnabled(true);
+    if (m_closeWhenIdle) {
+        // Closing was asked for while the write ran; it goes on from the event loop, outside the
+        // handler that ended the write.
+        QMetaObject::invokeMethod(this, &KestrovanDefaultMessage::reject, Qt::QueuedConnection);
+    }
 }
 
 void KestrovanDefaultMessage::startCloseCountdown(qint16 ticks)
@@ -407,21 +488,45 @@ void KestrovanDefaultMessage::abortOperation()
 {
     ComClose.stop();
     rxLine.clear();
+    m_readPending = false;
     closeSignPort();
     leaveBusy();
     enableListsForTimeDisplay();
 }
 
+bool KestrovanDefaultMessage::refuseUpload(bool timeOn)
+{
+    if (!m_editorKnown) {
+        // Nothing came from the sign, a file or the operator: an upload would replace the
+        // sign's message by an empty one.
+        showAck(NotReadYet);
+        return true;
+    }
+    if (timeOn)
+        return false;  // the text does not go to the sign while it shows the time
+    if (const std::optional<QChar> code = protocol::firstStoredCodeChar(editorText())) {
+        showAck(storedCodeRefused(*code));
+        return true;
+    }
+    return false;
+}
+
 void KestrovanDefaultMessage::Upload_Click()
 {
-    Test->clear();
+    if (busy())
+        return;
     const bool timeOn = timeDisplayOn();
+    if (refuseUpload(timeOn))
+        return;
+    Test->clear();
+    const HeldMessage sending = currentMessage();
+    const int editsSent = m_operatorEdits;
     const std::optional<QString> command =
-        protocol::defaultMessageUploadCommand(displayCodes(), editorText(), timeOn);
+        protocol::defaultMessageUploadCommand(sending.codes, sending.text, timeOn);
     if (command)
         Test->setText(*command);
 
-    beginBusy(Upload, QStringLiteral("Writing..."));
+    beginBusy(Upload, QStringLiteral("Writing..."), Transfer::Writing);
     if (!openSignPort()) {
         leaveBusy();
         return;
@@ -439,13 +544,14 @@ void KestrovanDefaultMessage::Upload_Click()
     if (timeOn && anyChangeFlag()) {
         const QString timeCommand = protocol::timeOnIdleCommand(displayCodes(), TimeFormat->currentIndex());
         Test->setText(timeCommand);
-        if (!Sleep(20))
+        const int transfer = m_transferNumber;
+        if (!Sleep(20) || !stillRunning(transfer))
             return;
         if (!send(timeCommand)) {
             abortOperation();
             return;
         }
-        if (!Sleep(50))
+        if (!Sleep(50) || !stillRunning(transfer))
             return;
         if (!send(protocol::resetCommand())) {
             abortOperation();
@@ -454,6 +560,9 @@ void KestrovanDefaultMessage::Upload_Click()
         Test->setText(Test->text() + QStringLiteral(" , RESET"));
     }
 
+    // The sign has what was sent; changes made while it went out are still the operator's own.
+    m_known = sending;
+    m_syncedEdits = editsSent;
     startCloseCountdown(10);
     startProgress();
     RemoveAck.stop();
@@ -462,7 +571,7 @@ void KestrovanDefaultMessage::Upload_Click()
 KestrovanDefaultMessage::Outcome KestrovanDefaultMessage::readFromSign()
 {
     m_main.DeleteConfigFileName();
-    beginBusy(Download, QStringLiteral("Reading..."));
+    beginBusy(Download, QStringLiteral("Reading..."), Transfer::Reading);
     if (!openSignPort()) {
         leaveBusy();
         return Outcome::Failed;
@@ -471,9 +580,14 @@ KestrovanDefaultMessage::Outcome KestrovanDefaultMessage::readFromSign()
         abortOperation();
         return Outcome::Failed;
     }
+    // The dump may come while the pause below still runs.
+    m_readPending = true;
+    m_readHeardLine = false;
+    m_readPort = m_main.selectedPortNumber();
+    const int transfer = m_transferNumber;
     if (!Sleep(10))
         return Outcome::WindowGone;
-    if (!signPort().isOpen())
+    if (!stillRunning(transfer) || !signPort().isOpen())
         return Outcome::Failed;  // lost or closed meanwhile; the buttons are back already
     startCloseCountdown(20);
     startProgress();
@@ -482,15 +596,21 @@ KestrovanDefaultMessage::Outcome KestrovanDefaultMessage::readFromSign()
 
 void KestrovanDefaultMessage::Download_Click()
 {
+    if (busy())
+        return;
+    m_readForLoad = false;
     readFromSign();
 }
 
 void KestrovanDefaultMessage::TimeOnIdle_Click()
 {
-    // Not twice at once: the second click would toggle from a state the sign has not taken yet.
-    TimeOnIdle->setEnabled(false);
+    // Busy from here to the end of the read that follows: a write in between would find the
+    // port closed under it.
+    if (busy())
+        return;
+    beginBusy(nullptr, QString(), Transfer::Writing);
     if (!openSignPort()) {
-        TimeOnIdle->setEnabled(true);
+        leaveBusy();
         return;
     }
     const bool switchOn = !timeDisplayOn();
@@ -499,18 +619,28 @@ void KestrovanDefaultMessage::TimeOnIdle_Click()
         abortOperation();
         return;
     }
+    const int transfer = m_transferNumber;
     if (!Sleep(10))
         return;
+    if (!stillRunning(transfer))
+        return;  // the port was lost meanwhile: the buttons are back and `Ack` says why
     closeSignPort();
     if (switchOn && !editorText().isEmpty())
         showAck(protocol::removeMessageHint());
     TimeDisplayStatus->setText(protocol::timeDisplayStatusText(switchOn));
-    TimeOnIdle->setEnabled(true);
+    if (m_closeWhenIdle) {
+        // The window is closing: the switch is done, the read that would follow is not needed.
+        leaveBusy();
+        return;
+    }
+    m_readForLoad = false;
     readFromSign();
 }
 
 void KestrovanDefaultMessage::SetTime_Click()
 {
+    if (busy())
+        return;
     // One reading of the clock, so date, time and weekday belong together.
     const QString command = protocol::setClockCommand(QDateTime::currentDateTime());
     if (!openSignPort())
@@ -519,8 +649,7 @@ void KestrovanDefaultMessage::SetTime_Click()
         abortOperation();
         return;
     }
-    SetTime->setEnabled(false);
-    beginBusy(Upload, QStringLiteral("Writing..."));
+    beginBusy(Upload, QStringLiteral("Writing..."), Transfer::Writing);
     startCloseCountdown(10);
     startProgress();
     RemoveAck.stop();
@@ -534,8 +663,15 @@ void KestrovanDefaultMessage::ComClose_Timer()
     }
     rxLine.clear();
     ComClose.stop();
+    const bool unanswered = m_readPending;
+    m_readPending = false;
     if (signPort().isOpen()) {
         closeSignPort();
+        if (unanswered) {
+            // The editor keeps what it had; Upload stays refused until there is a message.
+            showAck(m_readHeardLine ? tr("The sign answered, but did not send its default message.")
+                                    : noAnswer(m_readPort));
+        }
         leaveBusy();
     }
     enableListsForTimeDisplay();
@@ -551,6 +687,8 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
     using Kind = protocol::DefaultMessageReply::Kind;
     const protocol::DefaultMessageReply reply =
         protocol::interpretDefaultMessageReply(line, timeDisplayOn(), editorText().isEmpty());
+    if (!line.isEmpty())
+        m_readHeardLine = true;
     switch (reply.kind) {
     case Kind::Nothing:
         break;
@@ -562,15 +700,20 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
         break;
     case Kind::Dump: {
         const protocol::DefaultMessageDump &dump = reply.dump;
-        const std::pair<const std::optional<qint16> &, QComboBox *> values[] = {
-            {dump.font, fontList},   {dump.style, StyleList},         {dump.color, ColorList},
-            {dump.speed, SpeedList}, {dump.alignment, AlignmentList}, {dump.pause, PauseList}};
-        for (const auto &[value, list] : values) {
-            if (value)
+        const DisplayLists lists = displayLists();
+        for (const config::Attribute attribute : config::AllAttributes) {
+            ListBox *list = config::attributeOf(lists, attribute);
+            const std::optional<qint16> &value = config::attributeOf(dump, attribute);
+            if (list && value)
                 selectListPosition(list, *value);
         }
-        if (dump.text)
-            setEditorText(*dump.text);
+        if (!dump.text)
+            break;  // a line that only looks like a dump
+        setEditorText(*dump.text);
+        holdingKnownMessage();
+        if (m_readPending && m_readForLoad)
+            showAck(QStringLiteral("Data downloaded successfully from LED Sign"));
+        m_readPending = false;
         break;
     }
     }
@@ -581,6 +724,7 @@ void KestrovanDefaultMessage::connectionLost()
     // The base has said so in `Ack` and the port is closed; what the window held is let go.
     ComClose.stop();
     rxLine.clear();
+    m_readPending = false;
     leaveBusy();
     enableListsForTimeDisplay();
 }
@@ -595,21 +739,70 @@ void KestrovanDefaultMessage::Exit_Click()
 void KestrovanDefaultMessage::done(int result)
 {
     if (!m_closed) {
+        if (m_transfer == Transfer::Writing) {
+            // The sequence on the port ends first (cut short, the sign would be left half
+            // set); the window closes when it has.
+            m_closeWhenIdle = true;
+            return;
+        }
+        m_closeWhenIdle = false;
+        std::optional<HeldMessage> handedBack;
+        if (!settleUnsentChanges(handedBack))
+            return;
         m_closed = true;
-        closingStep();
+        if (handedBack)
+            handBack(*handedBack);
     }
     // Nothing keeps the port once the window is gone from the screen.
     ComClose.stop();
     rxLine.clear();
+    m_readPending = false;
     closeSignPort();
+    if (busy())
+        leaveBusy();
     SignDialog::done(result);
 }
 
-void KestrovanDefaultMessage::closingStep()
+bool KestrovanDefaultMessage::settleUnsentChanges(std::optional<HeldMessage> &handedBack)
 {
-    m_main.SaveDefaultMsg(editorText(), qint16(fontList->currentIndex()), qint16(ColorList->currentIndex()),
-                          qint16(StyleList->currentIndex()), qint16(AlignmentList->currentIndex()),
-                          qint16(SpeedList->currentIndex()), qint16(PauseList->currentIndex()));
+    // Only a message someone meant goes back: not an editor that nothing has filled, and not a
+    // text whose characters would come back as breaks and time fields.
+    const auto meant = [this]() -> std::optional<HeldMessage> {
+        if (!m_editorKnown || protocol::firstStoredCodeChar(editorText()))
+            return std::nullopt;
+        return currentMessage();
+    };
+    if (!hasUnsentChanges()) {
+        handedBack = meant();
+        return true;
+    }
+    enum { UploadAnswer, DiscardAnswer, CancelAnswer };
+    const QList<UiServices::Answer> answers{
+        {UploadCaption, UiServices::Answer::Role::Accept},
+        {tr("Discard"), UiServices::Answer::Role::Destructive},
+        {tr("Cancel"), UiServices::Answer::Role::Reject}};
+    const int answer = m_main.services().question(
+        this, windowTitle(), tr("The default message was changed and not uploaded to the sign."), answers);
+    switch (answer) {
+    case UploadAnswer:
+        Upload_Click();
+        // Refused or failed: `Ack` says why and the window stays. Under way: it closes when done.
+        m_closeWhenIdle = busy();
+        return false;
+    case DiscardAnswer:
+        // The main window gets what the sign or the file holds, as if nothing had been changed.
+        handedBack = m_known;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void KestrovanDefaultMessage::handBack(const HeldMessage &message)
+{
+    const protocol::DefaultMessageCodes &c = message.codes;
+    m_main.SaveDefaultMsg(message.text, qint16(c.font), qint16(c.color), qint16(c.style), qint16(c.align),
+                          qint16(c.speed), qint16(c.pause));
     m_main.SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_main.signConfig()));
 }
 

@@ -6,6 +6,8 @@
 
 #include <QTimer>
 
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -15,6 +17,7 @@ class QPushButton;
 namespace ui {
 
 class KestrovanMain;
+class ListBox;
 
 // The sign's idle ("default") message: its text with line breaks and time fields, its display
 // values, the time display on idle, and the sign's clock. The text comes from the sign or from
@@ -23,6 +26,10 @@ class KestrovanMain;
 //
 // The window loads when it is first shown (so that it is modal by then and the main window
 // cannot start a conflicting action meanwhile); a test may call Form_Load() itself.
+//
+// What the editor holds is only handed back, or uploaded, once it is a message someone meant:
+// what the sign sent, what the file held, or what the operator typed. A sign that never answers
+// leaves the editor empty, Upload refused, and the main window's message as it was.
 class KestrovanDefaultMessage : public SignDialog {
     Q_OBJECT
 public:
@@ -41,14 +48,19 @@ public:
 
     // The editor text with CR LF line breaks, as the sign's encoder and the main window take it.
     QString editorText() const;
-    // Puts a text with CR LF line breaks into the editor.
+    // Puts a text with CR LF line breaks into the editor. It counts as a known message (Upload
+    // takes it, closing hands it back), but not as the operator's change.
     void setEditorText(const QString &text);
     bool timeDisplayOn() const;
+    // Whether the operator changed the text or a list since the message was read, loaded or
+    // uploaded (closing then asks what to do with the change). An editor that nothing has
+    // filled has nothing to send, whatever the lists show.
+    bool hasUnsentChanges() const { return m_editorKnown && m_operatorEdits != m_syncedEdits; }
 
     // --- controls ---
     QPlainTextEdit *defaultMessage = nullptr;
-    QComboBox *fontList = nullptr, *ColorList = nullptr, *StyleList = nullptr, *AlignmentList = nullptr,
-              *SpeedList = nullptr, *PauseList = nullptr;
+    ListBox *fontList = nullptr, *ColorList = nullptr, *StyleList = nullptr, *AlignmentList = nullptr,
+            *SpeedList = nullptr, *PauseList = nullptr;
     QLabel *Label_TimeFormat = nullptr;
     QComboBox *TimeFormat = nullptr;
     QPushButton *InsertTime = nullptr;
@@ -93,9 +105,22 @@ protected:
 
 private:
     enum class Outcome { Done, Failed, WindowGone };
+    // What the window's port is doing: a read can be cut short by closing the window, a write
+    // (and the sequence it belongs to) is let finish first.
+    enum class Transfer { None, Reading, Writing };
+    // The message as the main window keeps it: the editor text and the six list positions.
+    struct HeldMessage {
+        QString text;
+        protocol::DefaultMessageCodes codes;
+    };
+    // The six lists by attribute; there is no beep list here.
+    struct DisplayLists {
+        ListBox *font, *style, *color, *speed, *alignment, *pause, *beep;
+    };
 
     void buildControls();
     void connectHandlers();
+    DisplayLists displayLists() const;
     Outcome readFromSign();
     void loadFromFile();
     void setTimeFormatEntries(int count);
@@ -103,16 +128,45 @@ private:
     bool anyChangeFlag() const;
     // Writes one command; false when it did not go out (`Ack` then says why).
     bool send(const QString &command);
-    void beginBusy(QPushButton *button, const QString &caption);
+    // Says in `Ack` why the editor cannot go to the sign as it stands; true when it cannot.
+    bool refuseUpload(bool timeOn);
+    bool busy() const { return m_transfer != Transfer::None; }
+    // After a pause: whether the transfer numbered `transfer` still runs (a lost port ends it,
+    // and the buttons it gave back may have started another meanwhile).
+    bool stillRunning(int transfer) const { return busy() && m_transferNumber == transfer; }
+    // Every button that opens or writes the port is off until the transfer ends; `button`
+    // (when given) shows `caption` meanwhile.
+    void beginBusy(QPushButton *button, const QString &caption, Transfer transfer);
     void leaveBusy();
     void abortOperation();
     void startCloseCountdown(qint16 ticks);
     void enableListsForTimeDisplay();
-    void closingStep();
+    // The operator changed the text: it is a message now, and a change (a list choice only
+    // counts as a change).
+    void operatorEdited();
+    void editorTextChanged();
+    // The editor and the lists now show what the sign or the file holds.
+    void holdingKnownMessage();
+    HeldMessage currentMessage() const;
+    void handBack(const HeldMessage &message);
+    // Asks what becomes of unsent changes; false when the window is to stay open.
+    bool settleUnsentChanges(std::optional<HeldMessage> &handedBack);
 
     qint16 sleepTicks = 0;
     bool m_loaded = false;
     bool m_closed = false;
+    Transfer m_transfer = Transfer::None;
+    int m_transferNumber = 0;
+    bool m_closeWhenIdle = false;      // closing waits for the running write to end
+    bool m_editorKnown = false;        // the editor holds a message from the sign, a file or the operator
+    bool m_settingText = false;        // the window itself changes the editor
+    int m_operatorEdits = 0;           // the operator's changes, counted
+    int m_syncedEdits = 0;             // ... as far as the sign or the file has them
+    std::optional<HeldMessage> m_known;  // the message as last read, loaded or uploaded
+    bool m_readPending = false;        // a read request waits for the sign's dump
+    bool m_readHeardLine = false;      // ... and the sign said something meanwhile
+    bool m_readForLoad = false;        // ... and it is the read of the window's loading
+    int m_readPort = 0;
 };
 
 } // namespace ui

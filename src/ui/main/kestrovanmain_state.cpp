@@ -114,15 +114,15 @@ void KestrovanMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    switch (m_services.askUnsentChanges(
-        this, tr("The sign does not hold every change shown here yet.\r\nUpload them before closing?"))) {
-    case UiServices::UnsentChoice::Discard:
-        event->accept();
-        return;
-    case UiServices::UnsentChoice::Cancel:
-        event->ignore();
-        return;
-    case UiServices::UnsentChoice::Upload:
+    using Answer = UiServices::Answer;
+    const QList<Answer> answers = {{tr("&Upload to Sign"), Answer::Role::Accept},
+                                   {tr("&Discard"), Answer::Role::Destructive},
+                                   {tr("Cancel"), Answer::Role::Reject}};
+    switch (m_services.question(this, QString(),
+                                tr("The sign does not hold every change shown here yet.\r\n"
+                                   "Upload them before closing?"),
+                                answers)) {
+    case 0:
         event->ignore();
         m_closeAfterUpload = true;
         UploadAll_Click();
@@ -130,6 +130,12 @@ void KestrovanMain::closeEvent(QCloseEvent *event)
         // why; the window stays.
         if (!UploadTimer.isActive())
             m_closeAfterUpload = false;
+        return;
+    case 1:
+        event->accept();
+        return;
+    default:
+        event->ignore();
         return;
     }
 }

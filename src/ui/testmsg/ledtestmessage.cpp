@@ -1,13 +1,16 @@
 #include "ui/testmsg/ledtestmessage.h"
 
+#include "config/attribute.h"
 #include "config/catalogue.h"
 #include "link/timers.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
 #include "protocol/defaultmessage.h"
 #include "ui/common/accessibility.h"
+#include "ui/common/listbox.h"
 #include "ui/main/kestrovanmain.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -73,18 +76,17 @@ Qt::Alignment qtAlignment(protocol::EditorAlignment alignment)
     return Qt::AlignLeft;
 }
 
-void setSelectorState(QComboBox *list, config::SelectorState state)
+void setSelectorState(QWidget *list, config::SelectorState state)
 {
     if (state != config::SelectorState::Leave)
         list->setEnabled(state == config::SelectorState::Enable);
 }
 
-// The main window's list of a priority row, in the order of LEDTestMessage::Attribute.
-QComboBox *rowList(const PriorityRowControls &row, int attribute)
-{
-    QComboBox *const lists[] = {row.font, row.style, row.color, row.alignment, row.speed, row.pause, row.beep};
-    return lists[attribute];
-}
+// The order in which choosing a priority selects its values: a value outside this window's
+// list ends the step, so the ones before it are taken and the ones after it are not.
+constexpr std::array<config::Attribute, 7> priorityLoadOrder{
+    config::Attribute::Font,  config::Attribute::Color,     config::Attribute::Style, config::Attribute::Speed,
+    config::Attribute::Alignment, config::Attribute::Pause, config::Attribute::Beep};
 
 QLabel *captionFor(QWidget *control, const char *name, const QString &caption, QWidget *parent)
 {
@@ -100,7 +102,10 @@ QList<protocol::ComposedChar> readComposition(const QTextEdit &editor)
 {
     const QTextDocument &document = *editor.document();
     const QFont defaultFont = document.defaultFont();
-    const QColor defaultColor = editor.palette().color(QPalette::Text);
+    // A character without a colour of its own counts in the desktop's text colour, as the
+    // editor would show it with the desktop's colours; the window's dark preview shows it in a
+    // colour of its own, which is no colour of the sign.
+    const QColor defaultColor = QApplication::palette(&editor).color(QPalette::Text);
 
     QList<protocol::ComposedChar> chars;
     chars.reserve(document.characterCount());
@@ -146,13 +151,26 @@ void LEDTestMessage::buildControls()
     ColorTextBox->setObjectName(QStringLiteral("ColorTextBox"));
     // Pasted text takes the attributes chosen here rather than bringing its own.
     ColorTextBox->setAcceptRichText(false);
-    ColorTextBox->setMinimumHeight(90);
+    // Tab goes on to the next control; the sign has no tab character anyway.
+    ColorTextBox->setTabChangesFocus(true);
+    ColorTextBox->setMinimumHeight(ColorTextBox->fontMetrics().lineSpacing() * 3 + 12);
+    // The preview on a dark panel, as a sign shows its light, so that every colour of the list
+    // is readable whatever the desktop's colours (yellow vanishes on white, black on a dark
+    // desktop). Only the background, and the colour characters without one of their own are
+    // shown in, change; the encoder reads the characters' own colours (readComposition).
+    QPalette preview = ColorTextBox->palette();
+    preview.setColor(QPalette::Base, PreviewBackground);
+    preview.setColor(QPalette::Text, PreviewDefaultText);
+    ColorTextBox->setPalette(preview);
     nameControl(ColorTextBox, QStringLiteral("Message"));
 
+    auto *top = new QHBoxLayout;
+    top->addWidget(ColorTextBox, 1);
+    top->addLayout(buildSettingsColumn());
+
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(ColorTextBox, 2);
-    layout->addLayout(buildListGrid());
-    layout->addLayout(buildTimeRow());
+    layout->addLayout(top, 2);
+    layout->addLayout(buildListRow());
     layout->addLayout(buildCommandPanel(), 1);
     layout->addLayout(buildButtonRow());
 
@@ -167,13 +185,59 @@ void LEDTestMessage::buildControls()
     layout->addWidget(Ack);
 }
 
-QLayout *LEDTestMessage::buildListGrid()
+QLayout *LEDTestMessage::buildSettingsColumn()
 {
-    auto makeList = [this](const char *name, const QString &spoken) {
+    auto makeDropDown = [this](const char *name, const QString &spoken) {
         auto *list = new QComboBox(this);
         list->setObjectName(QString::fromLatin1(name));
+        // As wide as its longest entry, which no layout may cut short.
         list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        list->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         nameCombo(list, spoken);
+        return list;
+    };
+    Timeout = new QLineEdit(this);
+    Timeout->setObjectName(QStringLiteral("Timeout"));
+    nameControl(Timeout, QStringLiteral("Timeout"));
+    MsgID = makeDropDown("MsgID", QStringLiteral("Message ID"));
+    MsgPri = makeDropDown("MsgPri", QStringLiteral("Message priority"));
+    SaveSettings = new QCheckBox(QStringLiteral("Save changes to Priority"), this);
+    SaveSettings->setObjectName(QStringLiteral("SaveSettings"));
+
+    TimeFormat = makeDropDown("TimeFormat", QStringLiteral("Time format"));
+    Label_TimeFormat = captionFor(TimeFormat, "Label_TimeFormat", QStringLiteral("Time Format"), this);
+    InsertTime = new QPushButton(QStringLiteral("Insert Time"), this);
+    InsertTime->setObjectName(QStringLiteral("InsertTime"));
+    InsertTime->setAutoDefault(false);
+
+    auto *grid = new QGridLayout;
+    const std::pair<QWidget *, QLabel *> rows[] = {
+        {Timeout, captionFor(Timeout, "Label_Timeout", QStringLiteral("Timeout"), this)},
+        {MsgID, captionFor(MsgID, "Label_MsgID", QStringLiteral("Message ID"), this)},
+        {MsgPri, captionFor(MsgPri, "Label_MsgPri", QStringLiteral("Priority"), this)},
+    };
+    int row = 0;
+    for (const auto &[control, caption] : rows) {
+        grid->addWidget(caption, row, 0);
+        grid->addWidget(control, row, 1);
+        ++row;
+    }
+    grid->addWidget(SaveSettings, row++, 0, 1, 2);
+    grid->addWidget(Label_TimeFormat, row, 0);
+    auto *time = new QHBoxLayout;
+    time->addWidget(TimeFormat);
+    time->addWidget(InsertTime);
+    grid->addLayout(time, row++, 1);
+    grid->setRowStretch(row, 1);
+    return grid;
+}
+
+QLayout *LEDTestMessage::buildListRow()
+{
+    auto makeList = [this](const char *name, const QString &spoken) {
+        auto *list = new ListBox(this);
+        list->setObjectName(QString::fromLatin1(name));
+        list->setSpokenName(spoken);
         return list;
     };
     fontList = makeList("fontList", QStringLiteral("Font"));
@@ -183,24 +247,14 @@ QLayout *LEDTestMessage::buildListGrid()
     SpeedList = makeList("SpeedList", QStringLiteral("Speed"));
     PauseList = makeList("PauseList", QStringLiteral("Pause"));
     BeepList = makeList("BeepList", QStringLiteral("Beep"));
-    MsgID = makeList("MsgID", QStringLiteral("Message ID"));
-    MsgPri = makeList("MsgPri", QStringLiteral("Message priority"));
-
-    Timeout = new QLineEdit(this);
-    Timeout->setObjectName(QStringLiteral("Timeout"));
-    nameControl(Timeout, QStringLiteral("Timeout"));
 
     Label4 = captionFor(ColorList, "Label4", QStringLiteral("Color"), this);
     Label4->setToolTip(QStringLiteral("Double-click to colour parts of the message"));
 
-    SaveSettings = new QCheckBox(QStringLiteral("Save changes to Priority"), this);
-    SaveSettings->setObjectName(QStringLiteral("SaveSettings"));
-
+    // Side by side, each under its caption: five rows of each list in view, and the window
+    // still low enough for a small screen.
     auto *grid = new QGridLayout;
-    const struct {
-        QWidget *control;
-        QLabel *caption;
-    } cells[] = {
+    const std::pair<ListBox *, QLabel *> columns[] = {
         {fontList, captionFor(fontList, "Label_Font", QStringLiteral("Font"), this)},
         {StyleList, captionFor(StyleList, "Label_Style", QStringLiteral("Style"), this)},
         {ColorList, Label4},
@@ -208,39 +262,16 @@ QLayout *LEDTestMessage::buildListGrid()
         {SpeedList, captionFor(SpeedList, "Label_Speed", QStringLiteral("Speed"), this)},
         {PauseList, captionFor(PauseList, "Label_Pause", QStringLiteral("Pause"), this)},
         {BeepList, captionFor(BeepList, "Label_Beep", QStringLiteral("Beep"), this)},
-        {Timeout, captionFor(Timeout, "Label_Timeout", QStringLiteral("Timeout"), this)},
-        {MsgID, captionFor(MsgID, "Label_MsgID", QStringLiteral("Message ID"), this)},
-        {MsgPri, captionFor(MsgPri, "Label_MsgPri", QStringLiteral("Priority"), this)},
     };
-    int index = 0;
-    for (const auto &cell : cells) {
-        const int row = index / 2;
-        const int column = (index % 2) * 2;
-        grid->addWidget(cell.caption, row, column);
-        grid->addWidget(cell.control, row, column + 1);
-        ++index;
+    // Captions wider than their list keep apart from the next one.
+    grid->setHorizontalSpacing(fontMetrics().averageCharWidth() * 2);
+    int column = 0;
+    for (const auto &[list, caption] : columns) {
+        grid->addWidget(caption, 0, column);
+        grid->addWidget(list, 1, column);
+        ++column;
     }
-    grid->addWidget(SaveSettings, (index + 1) / 2, 0, 1, 4);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
     return grid;
-}
-
-QLayout *LEDTestMessage::buildTimeRow()
-{
-    TimeFormat = new QComboBox(this);
-    TimeFormat->setObjectName(QStringLiteral("TimeFormat"));
-    nameCombo(TimeFormat, QStringLiteral("Time format"));
-    Label_TimeFormat = captionFor(TimeFormat, "Label_TimeFormat", QStringLiteral("Time Format"), this);
-    InsertTime = new QPushButton(QStringLiteral("Insert Time"), this);
-    InsertTime->setObjectName(QStringLiteral("InsertTime"));
-    InsertTime->setAutoDefault(false);
-
-    auto *row = new QHBoxLayout;
-    row->addWidget(Label_TimeFormat);
-    row->addWidget(TimeFormat, 1);
-    row->addWidget(InsertTime);
-    return row;
 }
 
 QLayout *LEDTestMessage::buildCommandPanel()
@@ -254,7 +285,8 @@ QLayout *LEDTestMessage::buildCommandPanel()
 
     defaultMessage = new QPlainTextEdit(this);
     defaultMessage->setObjectName(QStringLiteral("defaultMessage"));
-    defaultMessage->setMinimumHeight(50);
+    defaultMessage->setTabChangesFocus(true);
+    defaultMessage->setMinimumHeight(defaultMessage->fontMetrics().lineSpacing() * 2 + 12);
     nameControl(defaultMessage, QStringLiteral("Default message"));
 
     auto *panel = new QGridLayout;
@@ -306,13 +338,13 @@ void LEDTestMessage::connectHandlers()
     // A user's choice arrives as `activated` (also when the entry was already chosen, which
     // applies it to a new selection in multi-colour mode); the window's own choices go through
     // choose(), which calls the same handlers.
-    connect(fontList, &QComboBox::activated, this, &LEDTestMessage::fontList_Click);
-    connect(StyleList, &QComboBox::activated, this, &LEDTestMessage::StyleList_Click);
-    connect(ColorList, &QComboBox::activated, this, &LEDTestMessage::ColorList_Click);
-    connect(AlignmentList, &QComboBox::activated, this, &LEDTestMessage::AlignmentList_Click);
-    connect(SpeedList, &QComboBox::activated, this, &LEDTestMessage::SpeedList_Click);
-    connect(PauseList, &QComboBox::activated, this, &LEDTestMessage::PauseList_Click);
-    connect(BeepList, &QComboBox::activated, this, &LEDTestMessage::BeepList_Click);
+    connect(fontList, &ListBox::activated, this, &LEDTestMessage::fontList_Click);
+    connect(StyleList, &ListBox::activated, this, &LEDTestMessage::StyleList_Click);
+    connect(ColorList, &ListBox::activated, this, &LEDTestMessage::ColorList_Click);
+    connect(AlignmentList, &ListBox::activated, this, &LEDTestMessage::AlignmentList_Click);
+    connect(SpeedList, &ListBox::activated, this, &LEDTestMessage::SpeedList_Click);
+    connect(PauseList, &ListBox::activated, this, &LEDTestMessage::PauseList_Click);
+    connect(BeepList, &ListBox::activated, this, &LEDTestMessage::BeepList_Click);
 
     Label4->installEventFilter(this);
     Test->installEventFilter(this);
@@ -342,13 +374,8 @@ void LEDTestMessage::ApplyModelOptions(const QString &model, const QString &buil
     Q_UNUSED(build);  // selects nothing
     const config::ModelOptionSet set = config::SelectOptionSet(model, config::OptionWindow::TestMessage);
     const QScopedValueRollback filling(m_fillingLists, true);
-    refillList(fontList, set.font);
-    refillList(StyleList, set.style);
-    refillList(ColorList, set.color);
-    refillList(AlignmentList, set.alignment);
-    refillList(SpeedList, set.speed);
-    refillList(PauseList, set.pause);
-    refillList(BeepList, set.beep);
+    for (const config::Attribute attribute : config::AllAttributes)
+        refillList(listOf(attribute), config::attributeOf(set, attribute));
     setSelectorState(SpeedList, set.speedState);
     setSelectorState(AlignmentList, set.alignmentState);
     applyControlChanges(this, set.extra);
@@ -360,18 +387,12 @@ void LEDTestMessage::ApplyModelOptions(const QString &model, const QString &buil
 
 // ---- Attribute choices ----
 
-QComboBox *LEDTestMessage::listOf(Attribute attribute) const
+ListBox *LEDTestMessage::listOf(Attribute attribute) const
 {
-    switch (attribute) {
-    case Attribute::Font: return fontList;
-    case Attribute::Style: return StyleList;
-    case Attribute::Color: return ColorList;
-    case Attribute::Alignment: return AlignmentList;
-    case Attribute::Speed: return SpeedList;
-    case Attribute::Pause: return PauseList;
-    case Attribute::Beep: return BeepList;
-    }
-    return fontList;
+    const struct {
+        ListBox *font, *style, *color, *speed, *alignment, *pause, *beep;
+    } lists{fontList, StyleList, ColorList, SpeedList, AlignmentList, PauseList, BeepList};
+    return config::attributeOf(lists, attribute);
 }
 
 void LEDTestMessage::fontList_Click() { attributeChosen(Attribute::Font, true); }
@@ -403,7 +424,7 @@ void LEDTestMessage::writeThrough(Attribute attribute)
     const int priority = MsgPri->currentIndex();
     if (!SaveSettings->isChecked() || priority < 0 || priority >= config::PriorityCount)
         return;
-    QComboBox *target = rowList(m_main.priorityRows()[std::size_t(priority)], int(attribute));
+    QComboBox *target = config::attributeOf(m_main.priorityRows()[std::size_t(priority)], attribute);
     const int position = listOf(attribute)->currentIndex();
     if (position < target->count())
         target->setCurrentIndex(position);
@@ -445,7 +466,21 @@ void LEDTestMessage::applyCharFormat(const QTextCharFormat &format)
         all.mergeCharFormat(format);
     }
     // The selection in multi-colour mode, and what is typed next in either mode.
+    mergeCaretFormat(format);
+}
+
+void LEDTestMessage::mergeCaretFormat(const QTextCharFormat &format)
+{
     ColorTextBox->mergeCurrentCharFormat(format);
+    // The caret forgets its format whenever it is put anywhere in an empty editor (Select All,
+    // a click), and then types in the format of the empty line itself: that line keeps the
+    // format too.
+    if (ColorTextBox->document()->isEmpty()) {
+        QTextCursor line(ColorTextBox->document());
+        QTextCharFormat kept = line.blockCharFormat();
+        kept.merge(format);
+        line.setBlockCharFormat(kept);
+    }
 }
 
 void LEDTestMessage::MsgPri_Click()
@@ -454,10 +489,8 @@ void LEDTestMessage::MsgPri_Click()
     if (priority < 0 || priority >= config::PriorityCount)
         return;
     const PriorityRowControls row = m_main.priorityRows()[std::size_t(priority)];
-    constexpr Attribute order[] = {Attribute::Font,      Attribute::Color, Attribute::Style, Attribute::Speed,
-                                   Attribute::Alignment, Attribute::Pause, Attribute::Beep};
-    for (const Attribute attribute : order) {
-        const int position = rowList(row, int(attribute))->currentIndex();
+    for (const Attribute attribute : priorityLoadOrder) {
+        const int position = config::attributeOf(row, attribute)->currentIndex();
         if (position >= listOf(attribute)->count())
             return;
         choose(attribute, position, true);
@@ -504,7 +537,7 @@ void LEDTestMessage::ColorTextBox_Change()
                 caret.merge(charFormatFor(*font));
         }
         if (caret.propertyCount() > 0)
-            ColorTextBox->mergeCurrentCharFormat(caret);
+            mergeCaretFormat(caret);
     }
     runEncoder();
 }
@@ -522,13 +555,8 @@ void LEDTestMessage::InsertTime_Click()
 protocol::EncodedTestMessage LEDTestMessage::runEncoder()
 {
     protocol::PriorityCodes lists;
-    lists.font = fontList->currentIndex();
-    lists.style = StyleList->currentIndex();
-    lists.color = ColorList->currentIndex();
-    lists.alignment = AlignmentList->currentIndex();
-    lists.speed = SpeedList->currentIndex();
-    lists.pause = PauseList->currentIndex();
-    lists.beep = BeepList->currentIndex();
+    for (const Attribute attribute : config::AllAttributes)
+        config::attributeOf(lists, attribute) = listOf(attribute)->currentIndex();
     protocol::EncodedTestMessage encoded =
         protocol::encodeTestMessage(readComposition(*ColorTextBox), MsgID->currentIndex(), lists, Timeout->text());
 
@@ -560,7 +588,8 @@ bool LEDTestMessage::refuseUnsendable(const std::optional<QString> &character)
 
 bool LEDTestMessage::sendCommand(const QString &command, QPushButton *busyButton, const QString &busyCaption)
 {
-    if (refuseUnsendable(protocol::firstUnsendableChar(command)) || !openSignPort())
+    // One command at a time: the closing tick of the first would close the port under the next.
+    if (m_busy || refuseUnsendable(protocol::firstUnsendableChar(command)) || !openSignPort())
         return false;
     // Whatever was left of an earlier answer belongs to no reply of this command.
     rxLine.clear();
@@ -569,8 +598,9 @@ bool LEDTestMessage::sendCommand(const QString &command, QPushButton *busyButton
         showAck(tr("The command could not be written to COM %1.").arg(m_main.selectedPortNumber()));
         return false;
     }
-    Download->setEnabled(false);
-    Upload->setEnabled(false);
+    m_busy = true;
+    for (QPushButton *action : {Upload, Download, SetTime})
+        action->setEnabled(false);
     busyButton->setText(busyCaption);
     signlink::startTimer(ComClose);
     startProgress();
@@ -579,6 +609,8 @@ bool LEDTestMessage::sendCommand(const QString &command, QPushButton *busyButton
 
 void LEDTestMessage::Upload_Click()
 {
+    if (m_busy)
+        return;
     const protocol::EncodedTestMessage encoded = runEncoder();
     if (refuseUnsendable(encoded.unsendable))
         return;
@@ -601,10 +633,8 @@ void LEDTestMessage::Download_Click()
 void LEDTestMessage::SetTime_Click()
 {
     // One reading of the clock, so that date, time and weekday belong together.
-    if (sendCommand(protocol::setClockCommand(QDateTime::currentDateTime()), Upload, QStringLiteral("Writing..."))) {
-        SetTime->setEnabled(false);
+    if (sendCommand(protocol::setClockCommand(QDateTime::currentDateTime()), Upload, QStringLiteral("Writing...")))
         RemoveAck.stop();
-    }
 }
 
 void LEDTestMessage::ComClose_Timer()
@@ -616,11 +646,11 @@ void LEDTestMessage::ComClose_Timer()
 
 void LEDTestMessage::endBusyState()
 {
+    m_busy = false;
     Upload->setText(uploadCaption);
     Download->setText(downloadCaption);
-    Download->setEnabled(true);
-    Upload->setEnabled(true);
-    SetTime->setEnabled(true);
+    for (QPushButton *action : {Upload, Download, SetTime})
+        action->setEnabled(true);
 }
 
 void LEDTestMessage::connectionLost()
@@ -647,11 +677,9 @@ void LEDTestMessage::ProcessReply(const QString &line)
 
 void LEDTestMessage::applyDump(const protocol::DefaultMessageDump &dump)
 {
-    const std::pair<Attribute, std::optional<qint16>> steps[] = {
-        {Attribute::Font, dump.font},   {Attribute::Style, dump.style},         {Attribute::Color, dump.color},
-        {Attribute::Speed, dump.speed}, {Attribute::Alignment, dump.alignment}, {Attribute::Pause, dump.pause},
-    };
-    for (const auto &[attribute, position] : steps) {
+    // In the dump's own order; it carries no beep.
+    for (const Attribute attribute : config::AllAttributes) {
+        const std::optional<qint16> &position = config::attributeOf(dump, attribute);
         // A position outside its list leaves that list as it is.
         if (position && *position >= 0 && *position < listOf(attribute)->count())
             choose(attribute, *position, true);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "config/attribute.h"
 #include "protocol/testmessage.h"
 #include "ui/common/signdialog.h"
 
+#include <QColor>
 #include <QList>
 #include <QTimer>
 
@@ -17,10 +19,13 @@ class QTextEdit;
 
 namespace ui {
 
+class ListBox;
+
 // The editor's characters in text order, one record each with the attributes the sign's font
 // and colour codes are read from. A paragraph break comes as '\n' with the attributes of the
 // character before it, so that it changes nothing by itself. Attributes a character does not set
-// come from the editor's default font and text colour. It walks the blocks and their fragments,
+// come from the editor's default font and the desktop's text colour (not the colour the window
+// shows such characters in on its dark preview). It walks the blocks and their fragments,
 // reading each fragment's format once, so the cost grows with the length of the text only.
 QList<protocol::ComposedChar> readComposition(const QTextEdit &editor);
 
@@ -42,8 +47,8 @@ public:
 
     // --- controls ---
     QTextEdit *ColorTextBox = nullptr;
-    QComboBox *fontList = nullptr, *StyleList = nullptr, *ColorList = nullptr, *AlignmentList = nullptr,
-              *SpeedList = nullptr, *PauseList = nullptr, *BeepList = nullptr;
+    ListBox *fontList = nullptr, *StyleList = nullptr, *ColorList = nullptr, *AlignmentList = nullptr,
+            *SpeedList = nullptr, *PauseList = nullptr, *BeepList = nullptr;
     QLineEdit *Timeout = nullptr;
     QComboBox *MsgID = nullptr;
     QComboBox *MsgPri = nullptr;
@@ -59,6 +64,12 @@ public:
     QPushButton *SetTime = nullptr;
 
     QTimer ComClose;  // 500 ms: its first tick closes the port
+
+    // The editor's dark, sign-like background: dark enough for yellow, amber and the light
+    // colours, light enough that black, brown and dark red still show on it. And the colour it
+    // shows characters in that have no colour of their own.
+    static constexpr QColor PreviewBackground{84, 84, 84};
+    static constexpr QColor PreviewDefaultText{224, 224, 224};
 
 public slots:
     void Upload_Click();
@@ -87,17 +98,17 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class Attribute { Font, Style, Color, Alignment, Speed, Pause, Beep };
+    using Attribute = config::Attribute;
 
     void Form_Load();
     void buildControls();
-    QLayout *buildListGrid();
-    QLayout *buildTimeRow();
+    QLayout *buildSettingsColumn();
+    QLayout *buildListRow();
     QLayout *buildCommandPanel();
     QLayout *buildButtonRow();
     void connectHandlers();
 
-    QComboBox *listOf(Attribute attribute) const;
+    ListBox *listOf(Attribute attribute) const;
     // A choice from a list, by the user or by the window: write-through, the editor (unless
     // `updateEditor` is false), the encoder.
     void attributeChosen(Attribute attribute, bool updateEditor);
@@ -106,6 +117,8 @@ private:
     void writeThrough(Attribute attribute);
     void applyToEditor(Attribute attribute);
     void applyCharFormat(const QTextCharFormat &format);
+    // Merges `format` into what is typed next.
+    void mergeCaretFormat(const QTextCharFormat &format);
 
     // Reads the editor and the lists into the command and puts it, with its CR, into `Test`.
     protocol::EncodedTestMessage runEncoder();
@@ -119,6 +132,7 @@ private:
     void applyDump(const protocol::DefaultMessageDump &dump);
 
     bool multiColorMode = false;
+    bool m_busy = false;  // a command was written and the port waits for its closing tick
     bool m_fillingLists = false;  // lists being rebuilt: no handling of their changes
     bool m_updatingEditor = false;  // the window itself formats the editor text
     int m_encoderDepth = 0;

@@ -6,11 +6,13 @@
 #include "session.h"
 #include "signstate.h"
 #include "statefile.h"
+#include "tcpline.h"
 
 #include <signal.h>
 #include <sys/signalfd.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,8 +58,17 @@ int runSign(const Options& o, UniqueFd signalFd)
     auto state = initialState(o, error);
     if (!state)
         return fail(error, 2);
-    auto pty = PseudoTerminal::open(error);
-    if (!pty)
+    std::unique_ptr<Line> line;
+    bool unwatched = false;
+    if (o.tcpPort) {
+        line = TcpLine::listen(*o.tcpPort, error);
+    } else if (auto pty = PseudoTerminal::open(error)) {
+        // The watch on the device starts here, before anyone can learn its path.
+        auto ptyLine = std::make_unique<PtyLine>(std::move(*pty));
+        unwatched = !ptyLine->watching();
+        line = std::move(ptyLine);
+    }
+    if (!line)
         return fail(error, 1);
     SessionOptions so;
     so.crlf = o.crlf;
@@ -69,21 +80,25 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.statePath = o.statePath;
     const std::string summary = "model " + state->model
         + (state->build ? ", build " + *state->build : ", no build number")
-        + (o.linkPath ? ", linked as " + *o.linkPath : std::string());
+        + (o.linkPath ? ", linked as " + *o.linkPath : std::string())
+        + (o.tcpPort ? ", one client at a time" : std::string());
     Log log(stdout);
-    // Everything a reader of the device path relies on is in place before the path is shown:
-    // the watch on the device, the state file and the link.
-    Session session(so, std::move(*state), *pty, log);
+    // Everything a reader of the first line relies on is in place before it is shown: the
+    // watch on the device (or the listening socket), the state file and the link.
+    Session session(so, std::move(*state), *line, log);
     if (!session.saveState(error))
         return fail("cannot write the state file: " + error, 1);
     std::optional<PathLink> link;
     if (o.linkPath) {
-        link = PathLink::create(*o.linkPath, pty->slavePath(), error);
+        link = o.tcpPort ? PathLink::createFile(*o.linkPath, line->name() + "\n", error)
+                         : PathLink::create(*o.linkPath, line->name(), error);
         if (!link)
             return fail(error, 1);
     }
-    log.line(pty->slavePath());
+    log.line(line->name());
     log.note(summary);
+    if (unwatched)
+        log.note("cannot watch the device for openings; replies are kept for the next reader");
     return session.run(signalFd.get());
 }
 

@@ -79,6 +79,15 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                     : name == "--drop-item" ? o.dropItem
                                             : o.corruptItem)
                 = *n;
+        } else if (name == "--tcp") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            o.tcpPort = parseIntIn(*v, 0, 65535);
+            if (!o.tcpPort) {
+                error = "--tcp needs a port from 0 to 65535";
+                return std::nullopt;
+            }
         } else if (name == "--link" || name == "--config" || name == "--state") {
             const auto v = value();
             if (!v)
@@ -106,8 +115,9 @@ std::string usageText()
     return R"(usage: signsim [options]
 
 A simulated LED sign on a pseudo-terminal. The first line printed is the path of the
-serial device to open; after it every received command ("< "), every line sent ("> ")
-and the sign's own notes ("# ") follow. SIGINT or SIGTERM end it cleanly.
+serial device to open (with --tcp, the address: tcp://127.0.0.1:PORT); after it every
+received command ("< "), every line sent ("> ") and the sign's own notes ("# ") follow.
+SIGINT or SIGTERM end it cleanly.
 
 Options:
   --model NAME       model the sign reports (default RW2290; KT420, QB7, RW2290, PN360
@@ -116,7 +126,14 @@ Options:
   --no-build         a header without build number
   --link PATH        also make PATH a symbolic link to the device (parent folders are
                      created, an old link is replaced, the link is removed on exit), e.g.
-                     --link ~/.config/signconfig/ports/COM1
+                     --link ~/.config/signconfig/ports/COM1; with --tcp, PATH becomes a
+                     file holding the address instead, as a port map entry for a network
+                     sign (an old link or file there is replaced)
+  --tcp PORT         be a sign behind a raw TCP serial device server instead: listen
+                     on 127.0.0.1:PORT (0: a free port, shown on the first line) for
+                     one client at a time; a second client is let in by the system but
+                     waits, unanswered, until the first has gone. All else works as on
+                     the pseudo-terminal; hanging up closes the client's connection
   --config FILE      start from the configuration in FILE (format below) instead of the
                      factory configuration; --model, --build and --no-build override it
   --state FILE       keep FILE holding the whole current configuration (same format),

@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace signsim {
@@ -77,8 +79,7 @@ void PseudoTerminal::hangUp()
     m_master.reset();
 }
 
-std::optional<PathLink> PathLink::create(
-    const std::string& path, const std::string& target, std::string& error)
+bool PathLink::makeRoom(const std::string& path, bool fileMayGo, std::string& error)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -87,34 +88,60 @@ std::optional<PathLink> PathLink::create(
         fs::create_directories(link.parent_path(), ec);
         if (ec) {
             error = link.parent_path().string() + ": " + ec.message();
-            return std::nullopt;
+            return false;
         }
     }
     const fs::file_status status = fs::symlink_status(link, ec);
     if (fs::exists(status)) {
-        // An old link is ours to replace; anything else someone may still need.
-        if (!fs::is_symlink(status)) {
-            error = path + " exists and is not a symbolic link";
-            return std::nullopt;
+        // An old link (or address file) is ours to replace; anything else someone may still need.
+        if (!fs::is_symlink(status) && !(fileMayGo && fs::is_regular_file(status))) {
+            error = path + (fileMayGo ? " exists and is neither a symbolic link nor a file"
+                                      : " exists and is not a symbolic link");
+            return false;
         }
         fs::remove(link, ec);
     }
+    return true;
+}
+
+std::optional<PathLink> PathLink::create(
+    const std::string& path, const std::string& target, std::string& error)
+{
+    if (!makeRoom(path, false, error))
+        return std::nullopt;
     if (::symlink(target.c_str(), path.c_str()) != 0) {
         error = systemError(path);
         return std::nullopt;
     }
-    return PathLink(path, target);
+    return PathLink(path, target, false);
 }
 
-PathLink::PathLink(std::string path, std::string target)
+std::optional<PathLink> PathLink::createFile(
+    const std::string& path, const std::string& text, std::string& error)
+{
+    if (!makeRoom(path, true, error))
+        return std::nullopt;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    if (!out) {
+        error = path + ": cannot be written";
+        return std::nullopt;
+    }
+    return PathLink(path, text, true);
+}
+
+PathLink::PathLink(std::string path, std::string target, bool isFile)
     : m_path(std::move(path))
     , m_target(std::move(target))
+    , m_isFile(isFile)
 {
 }
 
 PathLink::PathLink(PathLink&& other) noexcept
     : m_path(std::exchange(other.m_path, {}))
     , m_target(std::exchange(other.m_target, {}))
+    , m_isFile(other.m_isFile)
 {
 }
 
@@ -124,6 +151,7 @@ PathLink& PathLink::operator=(PathLink&& other) noexcept
         remove();
         m_path = std::exchange(other.m_path, {});
         m_target = std::exchange(other.m_target, {});
+        m_isFile = other.m_isFile;
     }
     return *this;
 }
@@ -138,7 +166,15 @@ void PathLink::remove()
     if (m_path.empty())
         return;
     std::error_code ec;
-    if (std::filesystem::read_symlink(m_path, ec) == m_target && !ec)
+    bool ours = false;
+    if (m_isFile) {
+        std::ifstream in(m_path, std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ours = !std::filesystem::is_symlink(m_path, ec) && text == m_target;
+    } else {
+        ours = std::filesystem::read_symlink(m_path, ec) == m_target && !ec;
+    }
+    if (ours)
         std::filesystem::remove(m_path, ec);
     m_path.clear();
 }
@@ -170,6 +206,12 @@ PeerWatch::Change PeerWatch::readEvents()
             at += static_cast<ssize_t>(sizeof(inotify_event) + event.len);
         }
     }
+}
+
+PtyLine::PtyLine(PseudoTerminal pty)
+    : m_pty(std::move(pty))
+    , m_peer(m_pty.slavePath())
+{
 }
 
 }  // namespace signsim

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fd.h"
+#include "line.h"
 
 #include <optional>
 #include <string>
@@ -30,12 +31,16 @@ private:
     std::string m_slavePath;
 };
 
-// A symbolic link at path pointing to target, removed again when this goes (unless someone
-// replaced it meanwhile).
+// A symbolic link at path pointing to target, or a regular file holding text, removed again
+// when this goes (unless someone replaced it meanwhile).
 class PathLink {
 public:
     static std::optional<PathLink> create(
         const std::string& path, const std::string& target, std::string& error);
+    // A port map file naming a network address: path holds text. An old link or file at path
+    // is replaced.
+    static std::optional<PathLink> createFile(
+        const std::string& path, const std::string& text, std::string& error);
     PathLink(PathLink&& other) noexcept;
     PathLink& operator=(PathLink&& other) noexcept;
     PathLink(const PathLink&) = delete;
@@ -43,10 +48,12 @@ public:
     ~PathLink();
 
 private:
-    PathLink(std::string path, std::string target);
+    PathLink(std::string path, std::string target, bool isFile);
+    static bool makeRoom(const std::string& path, bool fileMayGo, std::string& error);
     void remove();
     std::string m_path;
-    std::string m_target;
+    std::string m_target;  // the link's target, or the file's text
+    bool m_isFile = false;
 };
 
 // Tells when other programs open and close the slave device.
@@ -59,10 +66,7 @@ public:
     bool available() const { return m_fd.valid(); }
     bool peerPresent() const { return !available() || m_lostCount || m_opens > 0; }
 
-    struct Change {
-        bool opened = false;  // the device went from unused to used
-        bool closed = false;  // the last user closed it
-    };
+    using Change = Line::Change;
     // Reads the pending events.
     Change readEvents();
 
@@ -70,6 +74,28 @@ private:
     UniqueFd m_fd;
     int m_opens = 0;
     bool m_lostCount = false;  // events were lost; from then on the peer counts as present
+};
+
+// The pseudo-terminal as the sign's line, with the watch on who opens its device.
+class PtyLine final : public Line {
+public:
+    // The watch starts here: make the line before anyone learns the device path.
+    explicit PtyLine(PseudoTerminal pty);
+
+    std::string name() const override { return m_pty.slavePath(); }
+    int fd() const override { return m_pty.master(); }
+    int watchFd() const override { return m_peer.fd(); }
+    Change readEvents() override { return m_peer.readEvents(); }
+    bool peerPresent() const override { return m_peer.peerPresent(); }
+    void discardUnread() override { m_pty.discardUnread(); }
+    bool peerGone() override { return false; }
+    void hangUp() override { m_pty.hangUp(); }
+
+    bool watching() const { return m_peer.available(); }
+
+private:
+    PseudoTerminal m_pty;
+    PeerWatch m_peer;
 };
 
 }  // namespace signsim

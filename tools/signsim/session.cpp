@@ -26,12 +26,11 @@ timespec untilDue(Transmitter::Clock::time_point due)
 
 }  // namespace
 
-Session::Session(const SessionOptions& options, SignState state, PseudoTerminal& pty, Log& log)
+Session::Session(const SessionOptions& options, SignState state, Line& line, Log& log)
     : m_options(options)
     , m_state(std::move(state))
-    , m_pty(pty)
+    , m_line(line)
     , m_log(log)
-    , m_peer(pty.slavePath())
     , m_tx(options.paced)
 {
 }
@@ -55,7 +54,7 @@ void Session::send(const std::string& line)
         m_log.note("silent, not sent: " + line);
         return;
     }
-    if (!m_peer.peerPresent()) {
+    if (!m_line.peerPresent()) {
         // A real sign answers into the void when nobody holds the port open.
         m_log.note("nobody has the port open, lost: " + line);
         return;
@@ -72,7 +71,7 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_log.note(
             "hanging up after command " + std::to_string(m_commands) + ", like an unplugged cable");
         m_tx.drop();
-        m_pty.hangUp();
+        m_line.hangUp();
         return Step::Unplugged;
     }
     const int item = storedKind(command.text) ? ++m_configCommands : 0;
@@ -112,16 +111,13 @@ Session::Step Session::readLine()
 {
     char buf[4096];
     while (true) {
-        const ssize_t n = ::read(m_pty.master(), buf, sizeof buf);
+        const ssize_t n = ::read(m_line.fd(), buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             return Step::Go;
-        if (n <= 0) {
-            m_log.note(
-                std::string("the line failed: ") + (n == 0 ? "end of file" : std::strerror(errno)));
-            return Step::Failed;
-        }
+        if (n <= 0)
+            return onLineError(n == 0 ? "end of file" : std::strerror(errno));
         for (const ReceivedCommand& command :
             m_lines.feed(std::string_view(buf, static_cast<std::size_t>(n)))) {
             if (const Step step = onCommand(command); step != Step::Go)
@@ -130,20 +126,35 @@ Session::Step Session::readLine()
     }
 }
 
+void Session::onClosed()
+{
+    const std::size_t lost = m_tx.drop();
+    m_line.discardUnread();
+    m_log.note("port closed" + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
+}
+
+Session::Step Session::onLineError(const std::string& what)
+{
+    if (m_line.peerGone()) {
+        onClosed();
+        return Step::Go;
+    }
+    m_log.note("the line failed: " + what);
+    return Step::Failed;
+}
+
 int Session::run(int signalFd)
 {
-    if (!m_peer.available())
-        m_log.note("cannot watch the device for openings; replies are kept for the next reader");
     while (true) {
         pollfd fds[3] = {{signalFd, POLLIN, 0},
-            {m_pty.master(), static_cast<short>(POLLIN | (m_tx.blocked() ? POLLOUT : 0)), 0},
-            {m_peer.fd(), POLLIN, 0}};
-        const nfds_t count = m_peer.available() ? 3 : 2;
+            {m_line.fd(), static_cast<short>(POLLIN | (m_tx.blocked() ? POLLOUT : 0)), 0},
+            {m_line.watchFd(), POLLIN, 0}};
         const auto due = m_tx.nextDue();
         timespec wait{};
         if (due)
             wait = untilDue(*due);
-        if (::ppoll(fds, count, due ? &wait : nullptr, nullptr) < 0) {
+        // A descriptor of -1 (nobody connected, nothing to watch) is passed over by ppoll.
+        if (::ppoll(fds, 3, due ? &wait : nullptr, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             m_log.note(std::string("poll failed: ") + std::strerror(errno));
@@ -158,30 +169,25 @@ int Session::run(int signalFd)
             return 0;
         }
         // Openings and closings first: a command can only come from someone who opened the port.
-        if (count == 3 && (fds[2].revents & POLLIN)) {
-            const PeerWatch::Change change = m_peer.readEvents();
+        if (fds[2].revents & POLLIN) {
+            const Line::Change change = m_line.readEvents();
             if (change.opened)
                 m_log.note("port opened");
-            if (change.closed) {
-                const std::size_t lost = m_tx.drop();
-                m_pty.discardUnread();
-                m_log.note("port closed"
-                    + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
-            }
+            if (change.closed)
+                onClosed();
         }
-        if (fds[1].revents & POLLIN) {
-            const Step step = readLine();
-            if (step == Step::Unplugged)
-                return 0;
-            if (step == Step::Failed)
+        Step step = Step::Go;
+        if (fds[1].revents & POLLIN)
+            step = readLine();
+        else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))
+            step = onLineError("hung up");
+        if (step == Step::Unplugged)
+            return 0;
+        if (step == Step::Failed)
+            return 1;
+        if (m_line.fd() >= 0 && !m_tx.flush(m_line.fd(), Transmitter::Clock::now())) {
+            if (onLineError(std::string("sending failed: ") + std::strerror(errno)) == Step::Failed)
                 return 1;
-        } else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
-            m_log.note("the line failed");
-            return 1;
-        }
-        if (!m_tx.flush(m_pty.master(), Transmitter::Clock::now())) {
-            m_log.note(std::string("sending failed: ") + std::strerror(errno));
-            return 1;
         }
     }
 }

@@ -2,9 +2,9 @@
 // state file, until a signal ends it or the line is unplugged.
 #pragma once
 
+#include "line.h"
 #include "lineassembler.h"
 #include "log.h"
-#include "pty.h"
 #include "signstate.h"
 #include "transmitter.h"
 
@@ -25,11 +25,10 @@ struct SessionOptions {
 
 class Session {
 public:
-    // The peer watch starts here: create the session before anyone learns the device path.
-    Session(const SessionOptions& options, SignState state, PseudoTerminal& pty, Log& log);
+    Session(const SessionOptions& options, SignState state, Line& line, Log& log);
 
     // Runs until signalFd becomes readable (returns 0), the line is unplugged (0), or the
-    // line fails (1).
+    // line fails (1). A network client that goes away only ends its connection.
     int run(int signalFd);
 
     // Writes the state file, if there is one; false with the reason in error.
@@ -41,12 +40,15 @@ private:
     Step onCommand(const ReceivedCommand& command);
     void send(const std::string& line);
     void saveStateOrSay();
+    // The user closed the line: what it did not read is lost.
+    void onClosed();
+    // Reading or writing failed: the user went away, or the line failed (Step::Failed).
+    Step onLineError(const std::string& what);
 
     SessionOptions m_options;
     SignState m_state;
-    PseudoTerminal& m_pty;
+    Line& m_line;
     Log& m_log;
-    PeerWatch m_peer;
     LineAssembler m_lines;
     Transmitter m_tx;
     int m_commands = 0;

@@ -1,13 +1,15 @@
 # Shared by run.sh and test.sh: install what the build needs, then configure and build.
 # Sourced, not run.
 
-# Debian 12 packages the tool, its tests and its simulator are built with.
+# Debian 12 packages the tool, its tests and its simulator are built with (ser2net: the
+# serial server the end-to-end tests put in front of the simulated sign).
 SIGNCONFIG_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-dejavu-core
     desktop-file-utils appstream man-db
+    ser2net
 )
 
 # What package.sh needs besides: dpkg-shlibdeps finds the package's dependencies, lintian checks it.

@@ -1,4 +1,4 @@
-#include "link/serialsignport.h"
+#include "link/mappedsignport.h"
 #include "ui/common/logo.h"
 #include "ui/common/uiservices.h"
 #include "ui/main/kestrovanmain.h"
@@ -19,7 +19,7 @@ int main(int argc, char *argv[])
 
     ui::DesktopUiServices desktop;
     // Every window that talks to the sign gets a connection of its own from here.
-    const ui::PortFactory ports = [] { return std::make_unique<signlink::SerialSignPort>(); };
+    const ui::PortFactory ports = [] { return std::make_unique<signlink::MappedSignPort>(); };
     ui::KestrovanMain window(ports, desktop);
     window.show();
     return QApplication::exec();

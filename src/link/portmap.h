@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/portentry.h"
+
 #include <QString>
 
 namespace signlink {
@@ -9,7 +11,8 @@ namespace signlink {
 // symbolic link to /dev/serial/by-id/...; a link whose target is missing still counts as present,
 // so the port then reports "no such port" rather than silently opening another device. Without
 // an entry: COM 1-4 are /dev/ttyS0-3, COM 5-8 /dev/ttyUSB0-3, COM 9-12 /dev/ttyACM0-3.
-// The folder is only read, never written.
+// An entry that is a regular file holds a network address instead (tcp://HOST:PORT or
+// rfc2217://HOST:PORT, one line). The folder is only read, never written.
 class PortMap {
 public:
     // Uses the environment's XDG_CONFIG_HOME / HOME.
@@ -24,10 +27,17 @@ public:
     // The path COM n opens, or an empty text when n is outside 1..12.
     QString devicePath(int comNumber) const;
 
+    // What COM n opens, of any kind: a symbolic link (even a dangling one) or any other entry
+    // that is not a regular file is a device, a regular file is read for its address, and
+    // without an entry the default device stands.
+    PortEntry entry(int comNumber) const;
+
     // The built-in device of COM n without any map entry (empty outside 1..12).
     static QString defaultDevice(int comNumber);
 
 private:
+    QString entryPath(int comNumber) const;
+
     QString m_folder;
 };
 

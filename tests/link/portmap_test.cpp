@@ -1,5 +1,9 @@
 #include "link/portmap.h"
 
+#include "portentryfile.h"
+
+#include "qtprinters.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -47,6 +51,69 @@ TEST(PortMap, EntryInTheFolderWinsAndADanglingLinkStillCounts)
     ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), folder + QStringLiteral("/COM1")));
     EXPECT_EQ(map.devicePath(12), QStringLiteral("/dev/ttyACM3"));
 }
+
+using Kind = signlink::PortEntry::Kind;
+
+// Every kind of entry, side by side in one folder, and what each COM number opens.
+struct EntryCase {
+    const char *name;
+    int com;
+    signlink::PortEntry::Kind kind;
+    const char *device;   // Device: the path opened, "<folder>" standing for the map folder
+    const char *address;  // Network: as written back
+    const char *problem;  // Invalid
+};
+
+class EntryKinds : public ::testing::TestWithParam<EntryCase> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        const QString f = folder;
+        ASSERT_TRUE(testsupport::writePortEntry(f, 1, "rfc2217://sign-server:4001\n"));
+        ASSERT_TRUE(QFile::link(QStringLiteral("/dev/null"), f + QStringLiteral("/COM2")));
+        ASSERT_TRUE(testsupport::writePortEntry(f, 3, ""));
+        ASSERT_TRUE(QFile::link(dir.path() + QStringLiteral("/unplugged"), f + QStringLiteral("/COM7")));
+        // A link always names a device, even one that points at an address file.
+        ASSERT_TRUE(QFile::link(f + QStringLiteral("/COM1"), f + QStringLiteral("/COM8")));
+        ASSERT_TRUE(QDir().mkpath(f + QStringLiteral("/COM9")));
+        ASSERT_TRUE(testsupport::writePortEntry(f, 10, "tcp://[::1]:99999"));
+    }
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/ports");
+};
+
+TEST_P(EntryKinds, OpensWhatTheOperatorChose)
+{
+    const EntryCase &c = GetParam();
+    const signlink::PortEntry entry = signlink::PortMap(folder).entry(c.com);
+    const auto inFolder = [this](const char *text) { return QString::fromLatin1(text).replace(QStringLiteral("<folder>"), folder); };
+    ASSERT_EQ(entry.kind, c.kind) << entry.problem.toStdString();
+    EXPECT_EQ(entry.device, inFolder(c.device));
+    if (c.kind == Kind::Network) {
+        EXPECT_EQ(entry.address.text(), QString::fromLatin1(c.address));
+    }
+    EXPECT_EQ(entry.problem, inFolder(c.problem));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Folder, EntryKinds,
+    ::testing::Values(
+        EntryCase{"AddressFile", 1, Kind::Network, "", "rfc2217://sign-server:4001", ""},
+        EntryCase{"LinkToDevice", 2, Kind::Device, "<folder>/COM2", "", ""},
+        EntryCase{"EmptyFile", 3, Kind::Invalid, "", "",
+                  "COM 3: the port map entry <folder>/COM3 is empty (it must hold one line: tcp://HOST:PORT or "
+                  "rfc2217://HOST:PORT)."},
+        EntryCase{"NoEntryTakesTheDefault", 4, Kind::Device, "/dev/ttyS3", "", ""},
+        EntryCase{"DanglingLinkStillCounts", 7, Kind::Device, "<folder>/COM7", "", ""},
+        EntryCase{"LinkToAnAddressFile", 8, Kind::Device, "<folder>/COM8", "", ""},
+        EntryCase{"FolderIsOpenedAsBefore", 9, Kind::Device, "<folder>/COM9", "", ""},
+        EntryCase{"BadAddress", 10, Kind::Invalid, "", "",
+                  "COM 10: \"tcp://[::1]:99999\" is not a network address (the port must be 1 to 65535)."},
+        EntryCase{"NoEntryOnComTwelve", 12, Kind::Device, "/dev/ttyACM3", "", ""},
+        EntryCase{"OutsideTheList", 13, Kind::Device, "", "", ""},
+        EntryCase{"Zero", 0, Kind::Device, "", "", ""}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(PortMap, FolderComesFromXdgConfigHomeOrHome)
 {

@@ -2,7 +2,7 @@
 
 #include "signsimulator.h"
 
-#include "link/serialsignport.h"
+#include "link/mappedsignport.h"
 #include "ui/main/kestrovanmain.h"
 
 #include <QFile>
@@ -13,8 +13,8 @@
 namespace testsupport {
 
 // The simulated sign wired to COM 1 through the port map folder of a private XDG_CONFIG_HOME,
-// which stays set while this object lives. Windows made afterwards open it with real serial
-// ports.
+// which stays set while this object lives. Windows made afterwards open it with real ports
+// (through the network when the arguments hold --tcp: the entry is then an address file).
 class ComOneSign {
 public:
     ComOneSign() : m_oldXdg(qgetenv("XDG_CONFIG_HOME")) {}
@@ -35,10 +35,11 @@ public:
                          error);
     }
 
-    // A main window whose windows all talk through real serial ports.
+    // A main window whose windows all talk through real ports: the device or the network server
+    // that the port map names for the COM number chosen.
     static std::unique_ptr<ui::KestrovanMain> mainWindow(ui::UiServices &services)
     {
-        return std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::SerialSignPort>(); },
+        return std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::MappedSignPort>(); },
                                                    services);
     }
 

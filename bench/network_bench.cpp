@@ -1,0 +1,132 @@
+// "Download from Sign" against the simulated sign on a pseudo-terminal, behind its own raw TCP
+// port, and behind ser2net in RFC 2217 mode (target: the network within 10 % of the
+// pseudo-terminal). Measured with the sign at 9600 baud (--pace) and answering at once, both
+// until the dump is shown and until the button is back. Run build/bench_network.
+#include "comonesign.h"
+#include "fakeuiservices.h"
+#include "portentryfile.h"
+#include "serialserver.h"
+
+#include "link/mappedsignport.h"
+#include "ui/main/kestrovanmain.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+
+namespace {
+
+enum Line { Pty, RawTcp, Rfc2217 };
+enum Until { DumpShown, ButtonBack };
+
+// Waits in the event loop, woken by the events themselves rather than a polling interval, so
+// that the measurement is not rounded to a poll.
+bool runUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QTimer wake;
+    wake.start(100);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// The simulated sign on the given line, reached as COM number `com`.
+struct SignOnLine {
+    testsupport::ComOneSign com1;
+    testsupport::SerialServer server;
+    int com = 1;
+
+    bool start(Line line, bool paced, QString *error)
+    {
+        if (qEnvironmentVariableIsEmpty("SIGNSIM"))
+            qputenv("SIGNSIM", SIGNSIM_PATH);
+        QStringList arguments;
+        if (paced)
+            arguments << QStringLiteral("--pace");
+        if (line == RawTcp)
+            arguments << QStringLiteral("--tcp") << QStringLiteral("0");
+        if (!com1.start(arguments, error))
+            return false;
+        if (line != Rfc2217)
+            return true;
+        com = 2;
+        return server.start(com1.sim.device(), error)
+               && testsupport::writePortEntry(com1.xdg.path() + QStringLiteral("/signconfig/ports"), 2,
+                                              server.address().toLatin1());
+    }
+};
+
+void Download(benchmark::State &state)
+{
+    const auto line = Line(state.range(0));
+    const bool paced = state.range(1) != 0;
+    const auto until = Until(state.range(2));
+    SignOnLine sign;
+    QString error;
+    if (!sign.start(line, paced, &error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    testsupport::FakeUiServices services;
+    const std::unique_ptr<ui::KestrovanMain> window = testsupport::ComOneSign::mainWindow(services);
+    window->ComportsList->setCurrentIndex(sign.com - 1);
+    const auto buttonBack = [&] { return window->DownloadAll->isEnabled() && !window->signPort().isOpen(); };
+
+    for (auto _ : state) {
+        window->LEDSignModel->clear();
+        QElapsedTimer clock;
+        clock.start();
+        window->DownloadAll->click();
+        const bool done = until == DumpShown ? runUntil([&] { return !window->LEDSignModel->text().isEmpty(); }, 5000)
+                                             : runUntil(buttonBack, 5000);
+        state.SetIterationTime(double(clock.nsecsElapsed()) / 1e9);
+        if (!done || !runUntil(buttonBack, 5000) || window->LEDSignModel->text().isEmpty()) {
+            state.SkipWithError("the download did not finish");
+            return;
+        }
+    }
+}
+BENCHMARK(Download)
+    ->ArgNames({"line", "paced", "until"})
+    ->ArgsProduct({{Pty, RawTcp, Rfc2217}, {1, 0}, {DumpShown, ButtonBack}})
+    ->UseManualTime()
+    ->Iterations(8)
+    ->Unit(benchmark::kMillisecond);
+
+// Opening and closing the port alone, as every action of the windows does.
+void OpenAndClose(benchmark::State &state)
+{
+    SignOnLine sign;
+    QString error;
+    if (!sign.start(Line(state.range(0)), false, &error)) {
+        state.SkipWithError(error.toStdString().c_str());
+        return;
+    }
+    signlink::MappedSignPort port;
+    port.setCommPort(sign.com);
+    for (auto _ : state) {
+        const signlink::OpenResult result = port.open();
+        if (!result.ok()) {
+            state.SkipWithError(result.description.toStdString().c_str());
+            return;
+        }
+        port.close();
+        // Lets the server see the close before the next opening.
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(OpenAndClose)->ArgNames({"line"})->DenseRange(Pty, Rfc2217)->Unit(benchmark::kMillisecond);
+
+} // namespace

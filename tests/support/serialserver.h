@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testsupport {
+
+// Debian's ser2net as the serial device server in front of a device (the simulated sign's
+// pseudo-terminal), offering it as RFC 2217 (telnet with serial port control) on a free port of
+// 127.0.0.1. It runs while this object lives.
+class SerialServer {
+public:
+    SerialServer() = default;
+    SerialServer(const SerialServer &) = delete;
+    SerialServer &operator=(const SerialServer &) = delete;
+    ~SerialServer();
+
+    // Starts it for `device` and waits until it listens. False with `error` set when ser2net
+    // is not installed or does not come up.
+    bool start(const QString &device, QString *error);
+
+    quint16 port() const { return m_port; }
+    // The port map entry that reaches it.
+    QString address() const { return QStringLiteral("rfc2217://127.0.0.1:%1").arg(m_port); }
+    bool isRunning() const { return m_process.state() == QProcess::Running; }
+    // Ends it at once, like a server that loses its power: its connections drop.
+    void kill();
+
+private:
+    bool startOnce(const QString &program, const QString &device, QString *error);
+
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    quint16 m_port = 0;
+};
+
+// Whether something listens on 127.0.0.1:port (read from /proc, without connecting).
+bool isListening(quint16 port);
+
+// A port of 127.0.0.1 that nothing listens on just now.
+quint16 freePort();
+
+} // namespace testsupport

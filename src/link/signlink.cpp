@@ -1,6 +1,7 @@
 #include "link/signlink.h"
 
 #include "link/timers.h"
+#include "link/traffic.h"
 #include "protocol/commands.h"
 
 Q_LOGGING_CATEGORY(lcSignLink, "signconfig.link", QtWarningMsg)
@@ -20,6 +21,32 @@ SignLink::SignLink(std::unique_ptr<SignPort> port, QObject *parent) : QObject(pa
         emit connectionLost(description);
     });
     connect(m_port.get(), &SignPort::outputUnsent, this, &SignLink::outputUnsent);
+    reportTraffic();
+}
+
+void SignLink::reportTraffic()
+{
+    TrafficLog *log = m_port->trafficLog();
+    if (!log)
+        return;
+    const auto report = [this, log](TrafficRow::Direction direction, const QByteArray &bytes, const QString &meaning) {
+        log->record({0, 0, source(), direction, bytes, meaning});
+    };
+    connect(this, &SignLink::written, log, [report](const QByteArray &bytes) {
+        report(TrafficRow::Direction::Sent, bytes, {});
+    });
+    connect(this, &SignLink::lineReceived, log, [report](const QByteArray &line) {
+        report(TrafficRow::Direction::Received, line, {});
+    });
+    connect(this, &SignLink::lineDropped, log, [report](const QByteArray &start, const QString &reason) {
+        report(TrafficRow::Direction::Dropped, start, reason);
+    });
+}
+
+void SignLink::explainLastLine(const QString &meaning)
+{
+    if (TrafficLog *log = m_port->trafficLog())
+        log->explainLastReceived(source(), meaning);
 }
 
 // The port closes its device when it goes.

@@ -50,6 +50,9 @@ public:
     // "COM 3": where this link goes, for messages and the traffic view.
     QString source() const;
 
+    // What the last line received meant, for the traffic view ("Upload Successfull").
+    void explainLastLine(const QString &meaning);
+
 public slots:
     // Reads every waiting character; each finished line goes out by lineReceived() before the
     // next character is read.
@@ -66,6 +69,8 @@ signals:
     void outputUnsent(const QString &description);
 
 private:
+    void reportTraffic();
+
     std::unique_ptr<SignPort> m_port;
     LineBuffer m_line;
     QTimer m_lineTimer;

@@ -1,8 +1,19 @@
 #include "link/signport.h"
 
+#include "link/traffic.h"
 #include "protocol/commands.h"
 
 namespace signlink {
+
+void SignPort::setTrafficLog(TrafficLog *log)
+{
+    m_trafficLog = log;
+}
+
+TrafficLog *SignPort::trafficLog() const
+{
+    return m_trafficLog;
+}
 
 bool SignPort::output(const QByteArray &bytes)
 {

@@ -2,9 +2,12 @@
 
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 namespace signlink {
+
+class TrafficLog;
 
 // Why a port could not be opened. The numbers are what the operator sees; 8002 has always meant
 // "there is no such port", the others are this tool's own.
@@ -36,6 +39,11 @@ public:
 
     void setCommPort(int comNumber) { m_commPort = comNumber; }
     int commPort() const { return m_commPort; }
+
+    // Where the connection made over this port reports its traffic; none by default. Whoever
+    // makes the ports sets it, so that the windows need not know about it.
+    void setTrafficLog(TrafficLog *log);
+    TrafficLog *trafficLog() const;
 
     virtual OpenResult open() = 0;
     // Closes the port once everything written has gone out, waiting no longer than the pending
@@ -70,6 +78,7 @@ protected:
 
 private:
     int m_commPort = 1;
+    QPointer<TrafficLog> m_trafficLog;
 };
 
 } // namespace signlink

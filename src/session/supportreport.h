@@ -1,0 +1,27 @@
+#pragma once
+
+#include "link/traffic.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+
+#include <utility>
+
+namespace session {
+
+// Everything a support desk asks for when a sign misbehaves, gathered by whoever writes the
+// report (the main window) and set out as one text file.
+struct SupportReport {
+    QString toolVersion;
+    QString qtVersion;
+    QStringList ports;                // one line per COM number: what it maps to, adapter, presence
+    QString lastConfiguration;        // the configuration last read from the sign, as it came
+    QString lastConfigurationSource;  // "COM 1 at 2026-12-08 11:02:03"; empty when none was read
+    QList<std::pair<QString, QVariant>> settings;
+    QList<signlink::TrafficRow> traffic;
+};
+
+QString supportReportText(const SupportReport &report);
+
+} // namespace session

@@ -1,0 +1,188 @@
+#include "ui/traffic/signtrafficwindow.h"
+
+#include "config/wholefile.h"
+#include "ui/common/uiservices.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace ui {
+
+SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_log(log), m_services(services)
+{
+    setObjectName(QStringLiteral("SignTraffic"));
+    setWindowTitle(tr("Sign Traffic"));
+
+    m_filter = new QLineEdit(this);
+    m_filter->setObjectName(QStringLiteral("TrafficFilter"));
+    m_filter->setPlaceholderText(tr("Filter"));
+    m_filter->setAccessibleName(tr("Filter"));
+    m_filter->setClearButtonEnabled(true);
+    m_hex = new QCheckBox(tr("&Hex"), this);
+    m_hex->setObjectName(QStringLiteral("TrafficHex"));
+    m_pause = new QPushButton(tr("&Pause"), this);
+    m_pause->setObjectName(QStringLiteral("TrafficPause"));
+    m_pause->setCheckable(true);
+    auto *clear = new QPushButton(tr("C&lear"), this);
+    clear->setObjectName(QStringLiteral("TrafficClear"));
+    auto *copy = new QPushButton(tr("&Copy"), this);
+    copy->setObjectName(QStringLiteral("TrafficCopy"));
+    auto *save = new QPushButton(tr("&Save..."), this);
+    save->setObjectName(QStringLiteral("TrafficSave"));
+
+    m_filtered = new QSortFilterProxyModel(this);
+    m_filtered->setSourceModel(&m_model);
+    m_filtered->setFilterKeyColumn(-1);
+    m_filtered->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+    m_table = new QTableView(this);
+    m_table->setObjectName(QStringLiteral("TrafficTable"));
+    m_table->setAccessibleName(tr("Sign traffic"));
+    m_table->setModel(m_filtered);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setWordWrap(false);
+    m_table->verticalHeader()->hide();
+    // Fixed row heights and no measuring of contents keep a full table cheap to update.
+    m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    const QFontMetrics metrics(m_table->font());
+    m_table->setColumnWidth(TrafficTableModel::Time, metrics.horizontalAdvance(QStringLiteral("00:00:00.000  ")));
+    m_table->setColumnWidth(TrafficTableModel::Port, metrics.horizontalAdvance(QStringLiteral("COM 12  ")));
+    m_table->setColumnWidth(TrafficTableModel::Direction, metrics.horizontalAdvance(QStringLiteral("received  ")));
+    m_table->setColumnWidth(TrafficTableModel::Text, metrics.horizontalAdvance(QLatin1Char('x')) * 60);
+
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("TrafficStatus"));
+
+    auto *controls = new QHBoxLayout;
+    controls->addWidget(m_filter, 1);
+    controls->addWidget(m_hex);
+    controls->addWidget(m_pause);
+    controls->addWidget(clear);
+    controls->addWidget(copy);
+    controls->addWidget(save);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(m_table, 1);
+    layout->addWidget(m_status);
+    resize(metrics.horizontalAdvance(QLatin1Char('x')) * 120, metrics.height() * 30);
+
+    connect(m_filter, &QLineEdit::textChanged, m_filtered, &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_hex, &QCheckBox::toggled, &m_model, &TrafficTableModel::setHex);
+    connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
+        m_model.setPaused(paused);
+        m_status->setText(paused ? tr("Paused: what goes over the line meanwhile is not kept.") : QString());
+    });
+    connect(clear, &QPushButton::clicked, &m_model, &TrafficTableModel::clear);
+    connect(copy, &QPushButton::clicked, this, &SignTrafficWindow::copySelected);
+    connect(save, &QPushButton::clicked, this, &SignTrafficWindow::save);
+    auto *copyKey = new QShortcut(QKeySequence::Copy, m_table);
+    copyKey->setContext(Qt::WidgetShortcut);
+    connect(copyKey, &QShortcut::activated, this, &SignTrafficWindow::copySelected);
+    connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &SignTrafficWindow::followNewRows);
+}
+
+SignTrafficWindow::~SignTrafficWindow()
+{
+    stopListening();
+}
+
+void SignTrafficWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    startListening();
+}
+
+void SignTrafficWindow::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    stopListening();
+}
+
+void SignTrafficWindow::startListening()
+{
+    if (m_listening)
+        return;
+    m_listening = true;
+    // What went over the line just before the window opened is often what the operator wants
+    // to see; the log keeps the last few hundred rows for that.
+    m_model.clear();
+    for (const signlink::TrafficRow &row : m_log.recentRows())
+        m_model.add(row);
+    m_model.flush();
+    m_log.listen();
+    connect(&m_log, &signlink::TrafficLog::rowRecorded, &m_model, &TrafficTableModel::add);
+    connect(&m_log, &signlink::TrafficLog::rowExplained, &m_model, &TrafficTableModel::explain);
+}
+
+void SignTrafficWindow::stopListening()
+{
+    if (!m_listening)
+        return;
+    m_listening = false;
+    m_log.stopListening();
+    disconnect(&m_log, nullptr, &m_model, nullptr);
+}
+
+void SignTrafficWindow::followNewRows()
+{
+    // New rows scroll into view only when the operator is looking at the newest ones.
+    QScrollBar *bar = m_table->verticalScrollBar();
+    if (bar->value() >= bar->maximum())
+        QMetaObject::invokeMethod(m_table, &QTableView::scrollToBottom, Qt::QueuedConnection);
+}
+
+QString SignTrafficWindow::rowsAsText(bool selectedOnly) const
+{
+    QList<int> rows;
+    if (selectedOnly) {
+        for (const QModelIndex &index : m_table->selectionModel()->selectedRows())
+            rows << m_filtered->mapToSource(index).row();
+        std::sort(rows.begin(), rows.end());
+    } else {
+        for (int r = 0; r < m_filtered->rowCount(); ++r)
+            rows << m_filtered->mapToSource(m_filtered->index(r, 0)).row();
+    }
+    QStringList lines;
+    for (const int r : rows)
+        lines << signlink::rowText(m_model.row(r), m_model.hex());
+    return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void SignTrafficWindow::copySelected()
+{
+    const QString text = rowsAsText(true);
+    if (!text.isEmpty())
+        QApplication::clipboard()->setText(text);
+}
+
+void SignTrafficWindow::save()
+{
+    QString name = m_services.saveFileName(this, tr("Text files (*.txt);;All files (*)"));
+    if (name.isEmpty())
+        return;
+    if (const QString why = config::replaceFile(name, rowsAsText(false).toUtf8()); !why.isEmpty()) {
+        m_services.message(this, tr("Sign Traffic"), tr("The traffic could not be saved to %1: %2").arg(name, why),
+                           UiServices::Icon::Critical);
+        return;
+    }
+    m_status->setText(tr("Saved %1.").arg(name));
+}
+
+} // namespace ui

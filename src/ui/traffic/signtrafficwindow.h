@@ -1,0 +1,56 @@
+#pragma once
+
+#include "link/traffic.h"
+#include "ui/traffic/traffictablemodel.h"
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace ui {
+
+class UiServices;
+
+// "Sign Traffic": every command written to a sign and every line received from one, by any
+// window's connection, with what the tool made of it. A window of its own beside the others;
+// it listens to the traffic log only while it is shown.
+class SignTrafficWindow final : public QWidget {
+    Q_OBJECT
+public:
+    SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent = nullptr);
+    ~SignTrafficWindow() override;
+
+    TrafficTableModel &model() { return m_model; }
+    // The rows shown (after the filter) as text, one a line; only the selected ones when
+    // `selectedOnly`.
+    QString rowsAsText(bool selectedOnly) const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void startListening();
+    void stopListening();
+    void copySelected();
+    void save();
+    void followNewRows();
+
+    signlink::TrafficLog &m_log;
+    UiServices &m_services;
+    TrafficTableModel m_model;
+    QSortFilterProxyModel *m_filtered = nullptr;
+    QTableView *m_table = nullptr;
+    QLineEdit *m_filter = nullptr;
+    QCheckBox *m_hex = nullptr;
+    QPushButton *m_pause = nullptr;
+    QLabel *m_status = nullptr;
+    bool m_listening = false;
+};
+
+} // namespace ui

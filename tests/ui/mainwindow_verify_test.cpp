@@ -181,7 +181,8 @@ TEST_P(MainWindowVerifyFault, IsNotVerifiedWithTheReasonAndKeepsTheUpload)
     EXPECT_FALSE(w.Textout->text().contains(QStringLiteral("holds what was uploaded")));
     ASSERT_EQ(h.services.messages.size(), 1);
     const QString message = h.services.messages[0].text;
-    EXPECT_TRUE(message.startsWith(QStringLiteral("The upload was not verified: "))) << message.toStdString();
+    EXPECT_TRUE(message.startsWith(QStringLiteral("Every item of the upload was sent.\r\nThe upload was not verified: ")))
+        << message.toStdString();
     EXPECT_TRUE(message.contains(QString::fromUtf8(GetParam().says))) << message.toStdString();
     EXPECT_TRUE(testsupport::mainWindowIdle(w));
     EXPECT_EQ(w.UploadAll->text(), QStringLiteral("Upload to Sign"));

@@ -67,8 +67,10 @@ void KestrovanMain::onVerifyEnded(const session::VerifyOutcome &outcome)
         showStatus(upload + outcome.text());
     }
     if (outcome.differences.isEmpty()) {
-        // The connection's own message follows in the status line; this one says what it cost.
-        m_services.message(this, QString(), upload + outcome.text(), UiServices::Icon::Warning);
+        // The upload itself went through; only the check did not. A lost connection's own
+        // message follows in the status line.
+        const QString sent = upload.isEmpty() ? tr("Every item of the upload was sent.\r\n") : upload;
+        m_services.message(this, QString(), sent + outcome.text(), UiServices::Icon::Warning);
         return;
     }
     const QString summary = outcome.result == Result::Differs

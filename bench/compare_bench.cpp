@@ -1,5 +1,6 @@
 // Comparing what the sign holds with the window's values (target: under 1 ms).
 #include "config/configdiff.h"
+#include "session/readback.h"
 
 #include <QStringList>
 
@@ -51,6 +52,28 @@ void CompareDumpWithWindow(benchmark::State &state)
     state.SetLabel(std::to_string(lines) + " differences");
 }
 BENCHMARK(CompareDumpWithWindow)->Unit(benchmark::kMicrosecond);
+
+// The whole check after an upload, from the dump as read to the outcome with its sentences:
+// what Verify After Upload adds to an upload besides the read itself.
+void VerifyReadBack(benchmark::State &state)
+{
+    session::ReadBack readBack;
+    readBack.comNumber = 1;
+    readBack.lines = 1;
+    readBack.dump = protocol::readConfigDump(fullDump());
+    const config::ConfigValues meant = everythingDifferent();
+    qsizetype lines = 0;
+    for (auto _ : state) {
+        const session::VerifyOutcome outcome = session::verifyReadBack(readBack, meant);
+        QStringList texts;
+        for (const config::ConfigDifference &d : outcome.differences)
+            texts << d.text();
+        lines = texts.size();
+        benchmark::DoNotOptimize(texts);
+    }
+    state.SetLabel(std::to_string(lines) + " differences");
+}
+BENCHMARK(VerifyReadBack)->Unit(benchmark::kMicrosecond);
 
 // The comparison alone, both sides and the lists ready, default messages included.
 void CompareOnly(benchmark::State &state)

@@ -248,6 +248,24 @@ private:
 
 } // namespace
 
+LedFileRecord ledFileRecord(const QString &model, qint16 comPort, const ConfigValues &values, const SignConfig &kept)
+{
+    LedFileRecord record;
+    record.model = model;
+    record.comPort = comPort;
+    record.priorities = values.priorities;
+    record.links = values.links;
+    record.DefMsg = kept.DefMsg;
+    record.DefFont = kept.DefFont;
+    record.DefColor = kept.DefColor;
+    record.DefStyle = kept.DefStyle;
+    record.DefAlign = kept.DefAlign;
+    record.DefSpeed = kept.DefSpeed;
+    record.DefPause = kept.DefPause;
+    record.autoId = values.autoId;
+    return record;
+}
+
 QString ledFileText(const LedFileRecord &r)
 {
     QStringList lines;

@@ -32,6 +32,10 @@ struct LedFileRecord {
 
 // ---- Writing ----
 
+// The record of a configuration: the model caption, the COM port list position, the values, and
+// the default message with its six values as `kept` holds them.
+LedFileRecord ledFileRecord(const QString &model, qint16 comPort, const ConfigValues &values, const SignConfig &kept);
+
 // The character that stands for a line break of the default message in the file (byte 0xAA,
 // the sign's own code for a break).
 inline constexpr QChar StoredLineBreak{u'\u00AA'};

@@ -79,7 +79,8 @@ ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &confi
     const TimerSetup timers[] = {{&ComClose, "ComClose", 400},
                                  {&UploadTimer, "UploadTimer", 500},
                                  {&FactoryDef, "FactoryDef", 500},
-                                 {&SleepTimer, "SleepTimer", 10}};
+                                 {&SleepTimer, "SleepTimer", 10},
+                                 {&ReadBackTimer, "ReadBackTimer", 3000}};
     for (const TimerSetup &setup : timers) {
         setup.timer->setParent(this);
         setup.timer->setObjectName(QString::fromLatin1(setup.name));
@@ -91,8 +92,14 @@ ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &confi
     connect(&ComClose, &QTimer::timeout, this, &ConfigSession::closeTick);
     connect(&UploadTimer, &QTimer::timeout, this, &ConfigSession::uploadTick);
     connect(&FactoryDef, &QTimer::timeout, this, &ConfigSession::factoryDefaultsTick);
+    connect(&ReadBackTimer, &QTimer::timeout, this, &ConfigSession::readBackTick);
     connect(&m_link, &signlink::SignLink::lineReceived, this, &ConfigSession::handleLine);
     connect(&m_link, &signlink::SignLink::connectionLost, this, &ConfigSession::onConnectionLost);
+    // A line of the read-back thrown away unfinished was the configuration cut short.
+    connect(&m_link, &signlink::SignLink::lineDropped, this, [this] {
+        if (m_readBackPurpose != ReadBackPurpose::None)
+            m_readBack.cut = true;
+    });
 }
 
 ConfigSession::~ConfigSession() = default;
@@ -105,6 +112,8 @@ ConfigSession::Activity ConfigSession::activity() const
         return Activity::FactoryDefaults;
     if (ComClose.isActive())
         return Activity::Reading;
+    if (ReadBackTimer.isActive())
+        return m_readBackPurpose == ReadBackPurpose::Compare ? Activity::Comparing : Activity::Verifying;
     if (m_switching > 0)
         return Activity::Switching;
     return Activity::Idle;
@@ -177,6 +186,8 @@ void ConfigSession::handleLine(const QByteArray &bytes)
 {
     const QString line = QString::fromLatin1(bytes);
     ++m_read.lines;
+    if (m_readBackPurpose != ReadBackPurpose::None)
+        ++m_readBack.lines;
     const protocol::ReplyAction action = protocol::interpretReply(line, m_progress.value);
     switch (action.kind) {
     case protocol::ReplyAction::Kind::Nothing:
@@ -200,6 +211,12 @@ void ConfigSession::handleLine(const QByteArray &bytes)
                            "and the items not yet sent still go."));
             break;
         }
+        // A configuration asked for to be checked or compared is not taken in.
+        if (m_readBackPurpose != ReadBackPurpose::None) {
+            m_readBack.dump = protocol::readConfigDump(line);
+            finishReadBack();
+            break;
+        }
         m_read.dumpRead = true;
         ReadConfiguration read;
         read.dump = protocol::readConfigDump(line);
@@ -208,6 +225,7 @@ void ConfigSession::handleLine(const QByteArray &bytes)
         read.unreadable = config::dropValuesOutsideLists(
             read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
         read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
+        takeIntoKnown(read.dump, m_link.port().commPort());
         emit configurationRead(read);
         if (m_endReadAtDump && ComClose.isActive()) {
             ComClose.stop();
@@ -231,6 +249,10 @@ void ConfigSession::onConnectionLost(const QString &description)
     FactoryDef.stop();
     if (m_link.isOpen())
         m_link.close();
+    if (m_readBackPurpose != ReadBackPurpose::None) {
+        m_readBack.lost = description;
+        finishReadBack();
+    }
     changeActivity();
     emit connectionLost(description, uploading);
 }
@@ -271,6 +293,9 @@ ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
         return start;
     if (force)
         m_config.flags.setAll();
+    m_meant = values;
+    m_sent.clear();
+    m_verifyThisUpload = m_verifyAfterUpload;
 
     for (int n = 0; n < config::PriorityCount; ++n) {
         const config::PriorityDefaults &p = values.priorities[n];
@@ -289,6 +314,9 @@ ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
     start.opening = m_link.open(comNumber);
     if (!start.opening.ok())
         return start;
+    // The backup is of the sign that is written to now, so it is made once its port is open.
+    if (const std::optional<QString> note = backUp(comNumber))
+        emit status(start.nothingToUpload ? QStringLiteral("Nothing to Upload\r\n") + *note : *note);
     m_lastSentItem.reset();
     m_refused.clear();
     signlink::startTimer(UploadTimer);
@@ -354,6 +382,7 @@ void ConfigSession::uploadTick()
         if (sendItem(m_config.uploadCommands[k])) {
             *items[k] = false;
             m_lastSentItem = k;
+            m_sent.append(k);
         }
         return;
     }
@@ -364,10 +393,13 @@ void ConfigSession::uploadTick()
             continue;
         flags.linkChanged[i] = false;
         const config::LinkEntry link = m_values().links[i];
+        config::LinkEntry &meant = m_meant.links[i];
+        meant = link;
         QString removal;
         QString command;
         if (protocol::leadingNumber(link.capcode) == 0) {
             // An empty box or a capcode 0 removes the link.
+            meant = {};
             emit linkAdjusted(i, QString(), -1);
             command = protocol::removeLinkCommand(i);
         } else {
@@ -375,6 +407,7 @@ void ConfigSession::uploadTick()
             int priority = link.priority;
             if (priority < 0) {
                 priority = 0;
+                meant.priority = priority;
                 emit linkAdjusted(i, link.capcode, priority);
             }
             command = protocol::linkCommand(i, link.capcode, priority);
@@ -388,6 +421,8 @@ void ConfigSession::uploadTick()
             return;
         if (!sendItem(command))
             flags.linkChanged[i] = true;
+        else
+            m_sent.append(FirstLinkItem + i);
         return;
     }
 
@@ -410,14 +445,26 @@ void ConfigSession::endUpload(UploadOutcome outcome)
             m_config.flags.linkChanged[item - FirstLinkItem] = true;
     }
     outcome.refused = m_refused;
+    // What went out and was not refused is on the sign now, as far as anyone knows.
+    if (m_known) {
+        for (const int item : std::as_const(m_sent)) {
+            if (!m_refused.contains(item))
+                takeSentItemInto(*m_known, item, m_meant);
+        }
+    }
     m_refused.clear();
     m_lastSentItem.reset();
-    if (m_link.isOpen())
-        m_link.close();
     UploadTimer.stop();
     setProgress(m_progress.value, m_progress.maximum, false);
+    // The check keeps the port of the upload and asks on it at once.
+    outcome.verifying = outcome.completed && m_verifyThisUpload && !m_sent.isEmpty() && m_link.isOpen();
+    const bool asked = outcome.verifying && beginReadBack(ReadBackPurpose::Verify, m_link.port().commPort());
+    if (!asked && m_link.isOpen())
+        m_link.close();
     changeActivity();
     emit uploadEnded(outcome);
+    if (outcome.verifying && !asked)
+        emit verifyEnded(verifyReadBack(m_readBack, m_meant));
 }
 
 // ---- One setting at once ----
@@ -437,7 +484,7 @@ signlink::OpenResult ConfigSession::switchSetting(int comNumber, const QString &
         return result;
     --m_switching;
     // An upload or download that was already running keeps its port.
-    if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive())
+    if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive() && !ReadBackTimer.isActive())
         m_link.close();
     changeActivity();
     return result;

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "config/backups.h"
 #include "config/dumplists.h"
 #include "config/signconfig.h"
 #include "link/signlink.h"
 #include "protocol/configdump.h"
 #include "protocol/replyinterpreter.h"
+#include "session/readback.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -44,6 +46,7 @@ struct UploadOutcome {
     QList<int> refused;        // items the sign answered "error" to; flagged again
     QString stopText;          // why it stopped early, when it did
     bool stopIsWarning = false;  // the operator must see it before going on (a message, not a status)
+    bool verifying = false;      // the configuration is being read back to check it (verifyEnded follows)
     QString refusalText() const;  // "The sign refused 2 items: ..."; empty when none
 };
 
@@ -71,7 +74,7 @@ public:
                   QObject *parent = nullptr);
     ~ConfigSession() override;
 
-    enum class Activity { Idle, Reading, Uploading, FactoryDefaults, Switching };
+    enum class Activity { Idle, Reading, Uploading, FactoryDefaults, Switching, Verifying, Comparing };
     Activity activity() const;
     bool busy() const { return activity() != Activity::Idle; }
 
@@ -80,6 +83,7 @@ public:
     QTimer UploadTimer;  // 500 ms: one upload item per tick
     QTimer FactoryDef;   // 500 ms: from factory defaults to reading them back
     QTimer SleepTimer;   // 10 ms: the ticks of pause()
+    QTimer ReadBackTimer;  // 3000 ms: the longest wait for a configuration asked for to be checked or compared
 
     // Waits `ticks` ticks of SleepTimer while events go on. False when the session was
     // destroyed meanwhile.
@@ -110,6 +114,28 @@ public:
     UploadStart startUpload(int comNumber, bool force);
     void uploadTick();
     UploadProgress progress() const { return m_progress; }
+
+    // ---- Checking what the sign holds ----
+    // With this on, an upload that sent at least one item and ended complete keeps the port and
+    // asks for the configuration, as a read does, and compares it with what it meant the sign to
+    // hold (verifyEnded). The differences found are flagged for the next upload. Off by default.
+    void setVerifyAfterUpload(bool on) { m_verifyAfterUpload = on; }
+    bool verifyAfterUpload() const { return m_verifyAfterUpload; }
+    // Flags the items of `differences` for the next upload ("Upload Again").
+    void flagForUpload(const QList<config::ConfigDifference> &differences);
+    // Opens COM `comNumber` and asks for the configuration, to be compared (comparisonRead):
+    // nothing of the configuration record changes. On failure nothing is written.
+    signlink::OpenResult startComparison(int comNumber);
+    // A tick of ReadBackTimer: what has not come by now is late.
+    void readBackTick();
+
+    // ---- Backups ----
+    // Before the first item of an upload goes out, what the sign is known to hold is written to
+    // this folder as a .led file; a failure is said with status() and the upload goes on.
+    config::BackupFolder &backups() { return m_backups; }
+    // What the sign is known to hold: what was read from it last, with what was uploaded since.
+    // Empty before anything was read.
+    const std::optional<KnownConfiguration> &knownConfiguration() const { return m_known; }
 
     // ---- One setting at once ----
     // Open, write the command, pause 20 ticks, close (unless another sequence holds the port).
@@ -142,6 +168,10 @@ signals:
     void progressChanged(const session::UploadProgress &progress);
     void uploadEnded(const session::UploadOutcome &outcome);
     void connectionLost(const QString &description, bool duringUpload);
+    // The check after an upload ended (after uploadEnded with `verifying`).
+    void verifyEnded(const session::VerifyOutcome &outcome);
+    // The configuration asked for by startComparison() came, or did not.
+    void comparisonRead(const session::ReadBack &readBack);
 
 private:
     void onConnectionLost(const QString &description);
@@ -151,6 +181,11 @@ private:
     void endRead();
     void changeActivity();
     signlink::OpenResult switchSetting(int comNumber, const QString &command, const std::function<void()> &opened);
+    enum class ReadBackPurpose { None, Verify, Compare };
+    bool beginReadBack(ReadBackPurpose purpose, int comNumber);
+    void finishReadBack();
+    void takeIntoKnown(const protocol::ConfigDump &dump, int comNumber);
+    std::optional<QString> backUp(int comNumber);
 
     signlink::SignLink &m_link;
     config::SignConfig &m_config;
@@ -166,6 +201,16 @@ private:
     UploadProgress m_progress;
     std::optional<int> m_lastSentItem;
     QList<int> m_refused;
+
+    bool m_verifyAfterUpload = false;
+    bool m_verifyThisUpload = false;
+    config::ConfigValues m_meant;  // what the upload meant the sign to hold, links as they were sent
+    QList<int> m_sent;             // the items this upload sent
+    ReadBackPurpose m_readBackPurpose = ReadBackPurpose::None;
+    ReadBack m_readBack;
+
+    config::BackupFolder m_backups;
+    std::optional<KnownConfiguration> m_known;
 };
 
 } // namespace session

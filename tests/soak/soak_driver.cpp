@@ -64,6 +64,8 @@ int main(int argc, char **argv)
 
     QTemporaryDir xdg;
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
+    // The backups made before each upload stay in the run's own folder.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(xdg.filePath(QStringLiteral("data"))));
     testsupport::SignSimulator sim;
     QString error;
     if (!sim.start({QStringLiteral("--link"), xdg.path() + QStringLiteral("/signconfig/ports/COM1")}, &error)) {

@@ -35,6 +35,7 @@ public:
     QStringList startedPrograms;
 
     std::deque<QString> nextFileNames;  // answers of the file dialogs; empty text = cancelled
+    QStringList openDialogFolders;      // the folder each open dialog started in
     // Plays the operator in a modal window (clicks its buttons); the window is shown meanwhile.
     std::function<void(QDialog &)> onDialog;
     QStringList dialogsShown;  // object names of the windows shown
@@ -61,7 +62,11 @@ public:
         nextAnswers.pop_front();
         return answer;
     }
-    QString openFileName(QWidget *, const QString &) override { return takeFileName(); }
+    QString openFileName(QWidget *, const QString &, const QString &directory) override
+    {
+        openDialogFolders.append(directory);
+        return takeFileName();
+    }
     QString saveFileName(QWidget *, const QString &) override { return takeFileName(); }
     bool openUrl(const QUrl &url) override
     {

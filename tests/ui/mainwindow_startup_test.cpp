@@ -124,9 +124,11 @@ TEST_F(MainWindowStartup, MenusCarryTheirAccessKeys)
     EXPECT_EQ(w.signTools->title(), QStringLiteral("&Tools"));
     EXPECT_EQ(w.signHelp->title(), QStringLiteral("&Help"));
     const QList<QAction *> file = w.signFile->actions();
-    ASSERT_EQ(file.size(), 5);
-    EXPECT_TRUE(file[1]->isSeparator());
-    EXPECT_TRUE(file[3]->isSeparator());
+    // Open, Open Backup | Save | Compare with Sign | Exit
+    ASSERT_EQ(file.size(), 8);
+    EXPECT_TRUE(file[2]->isSeparator());
+    EXPECT_TRUE(file[4]->isSeparator());
+    EXPECT_TRUE(file[6]->isSeparator());
     EXPECT_EQ(w.AutoID->toolTip(), QStringLiteral("Increment IDs Automatically for incoming messages"));
 }
 

@@ -57,9 +57,9 @@ int DesktopUiServices::question(QWidget *parent, const QString &title, const QSt
     return chosen >= 0 ? chosen : rejectAt;
 }
 
-QString DesktopUiServices::openFileName(QWidget *parent, const QString &filter)
+QString DesktopUiServices::openFileName(QWidget *parent, const QString &filter, const QString &directory)
 {
-    return QFileDialog::getOpenFileName(parent, QString(), QString(), filter);
+    return QFileDialog::getOpenFileName(parent, QString(), directory, filter);
 }
 
 QString DesktopUiServices::saveFileName(QWidget *parent, const QString &filter)

@@ -42,8 +42,9 @@ public:
     virtual int question(QWidget *parent, const QString &title, const QString &text,
                          const QList<Answer> &answers) = 0;
 
-    // File dialogs; an empty text when the operator cancels.
-    virtual QString openFileName(QWidget *parent, const QString &filter) = 0;
+    // File dialogs; an empty text when the operator cancels. The open dialog starts in
+    // `directory`, or where the desktop chooses when it is empty.
+    virtual QString openFileName(QWidget *parent, const QString &filter, const QString &directory) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &filter) = 0;
 
     // Opens a web page in the desktop's browser; false when none could be started.
@@ -63,7 +64,7 @@ public:
     void message(QWidget *parent, const QString &title, const QString &text, Icon icon) override;
     int question(QWidget *parent, const QString &title, const QString &text,
                  const QList<Answer> &answers) override;
-    QString openFileName(QWidget *parent, const QString &filter) override;
+    QString openFileName(QWidget *parent, const QString &filter, const QString &directory) override;
     QString saveFileName(QWidget *parent, const QString &filter) override;
     bool openUrl(const QUrl &url) override;
     bool startDetached(const QString &program, const QStringList &arguments,

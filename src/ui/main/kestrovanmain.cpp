@@ -64,6 +64,7 @@ KestrovanMain::KestrovanMain(PortFactory ports, UiServices &services, QWidget *p
     connectSession();
     connectHandlers();
     Form_Load();
+    loadPreferences();
     watchForEdits();
     resize(fittingSize());
 }
@@ -112,6 +113,9 @@ void KestrovanMain::connectHandlers()
     connect(signOpenFile, &QAction::triggered, this, &KestrovanMain::signOpenFile_Click);
     connect(signAbout, &QAction::triggered, this, &KestrovanMain::signAbout_Click);
     connect(signUpgrade, &QAction::triggered, this, &KestrovanMain::signUpgrade_Click);
+    connect(signOpenBackup, &QAction::triggered, this, &KestrovanMain::signOpenBackup_Click);
+    connect(signCompare, &QAction::triggered, this, &KestrovanMain::signCompare_Click);
+    connect(signVerify, &QAction::triggered, this, &KestrovanMain::signVerify_Click);
 }
 
 void KestrovanMain::Form_Load()

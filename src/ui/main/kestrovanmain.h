@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/configdiff.h"
+#include "config/ledfile.h"
 #include "config/signconfig.h"
 #include "link/signlink.h"
 #include "link/signport.h"
@@ -169,6 +171,8 @@ public:
     QMenu *signFile = nullptr, *signTools = nullptr, *signHelp = nullptr;
     QAction *signOpenFile = nullptr, *menuBar1 = nullptr, *signSaveAs = nullptr, *menuBar2 = nullptr,
             *signExit = nullptr, *signUpgrade = nullptr, *signAbout = nullptr;
+    // Knowing what the sign holds: backups, the comparison, the check after an upload.
+    QAction *signOpenBackup = nullptr, *signCompare = nullptr, *signVerify = nullptr;
 
     // DataTimeout belongs to the connection, the sequence timers to the session.
     QTimer &DataTimeout, &SleepTimer, &FactoryDef, &UploadTimer, &ComClose;
@@ -204,6 +208,9 @@ public slots:
     void signSaveAs_Click();
     void signOpenFile_Click();
     void signUpgrade_Click();
+    void signOpenBackup_Click();
+    void signCompare_Click();
+    void signVerify_Click(bool checked);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -233,6 +240,14 @@ private:
     void watchForEdits();
     void reportFailedOpening(int position, const signlink::OpenResult &result);
     void reportSilentSign();
+    void openLedFile(const QString &directory);
+    config::LedReadResult readLedActions(const QString &fileName);
+    config::LedFileRecord currentRecord() const;
+    void loadPreferences();
+    void onVerifyEnded(const session::VerifyOutcome &outcome);
+    void onComparisonRead(const session::ReadBack &readBack);
+    void showDifferences(const QString &title, const QString &summary,
+                         const QList<config::ConfigDifference> &differences, bool offerUploadAgain);
 
     QString m_modelNumber;
     QString m_buildNumber;
@@ -241,6 +256,10 @@ private:
     QString m_refusalStatus;          // the status line that names the items the sign refused
     bool m_closeAfterUpload = false;  // the close question was answered "Upload"
     bool m_focusGiven = false;
+
+    // What "Compare with Sign" compares the sign with, taken when it was chosen, and its name.
+    config::ComparedConfig m_compareHere;
+    QString m_compareSubject;
 
     QWidget *m_content = nullptr;  // every control, inside the window's scroll area
     QWidget *m_priorityPanel = nullptr;

@@ -2,6 +2,7 @@
 #include "ui/main/kestrovanmain.h"
 
 #include "config/attribute.h"
+#include "config/filewrite.h"
 #include "config/ledfile.h"
 #include "ui/common/uiservices.h"
 #include "ui/common/signdialog.h"
@@ -16,9 +17,6 @@
 #include <QSaveFile>
 
 #include <type_traits>
-
-#include <cerrno>
-#include <unistd.h>
 
 namespace ui {
 
@@ -39,34 +37,17 @@ bool KestrovanMain::SaveTextToFile(const QString &FileFullPath, const QString &s
     const config::SaveBytes bytes = config::saveTextBytes(sText);
     if (!bytes.bytes)
         return false;
-    // write() only fills Qt's buffer: a full disk shows when the bytes reach the device, at the
-    // flush, or at the sync for a file system that reports it late. QSaveFile::commit() checks
-    // neither, and would put an empty or cut file in place of the old one.
-    const auto writeWhole = [&bytes](QFileDevice &file) {
-        return file.write(*bytes.bytes) == bytes.bytes->size() && file.flush()
-            && (::fsync(file.handle()) == 0 || errno == EINVAL);
-    };
     if (Overwrite) {
         // The old file is replaced only by a complete new one: a failed write leaves it whole,
         // and no new file is left behind.
         const std::unique_ptr<QSaveFile> file =
             m_saveFiles ? m_saveFiles(FileFullPath) : std::make_unique<QSaveFile>(FileFullPath);
-        // Writing straight into the old file, when no temporary one can be made beside it, would
-        // lose it on a failure.
-        file->setDirectWriteFallback(false);
-        if (!file->open(QIODevice::WriteOnly))
-            return false;
-        if (!writeWhole(*file)) {
-            file->cancelWriting();
-            file->commit();  // drops the temporary file
-            return false;
-        }
-        return file->commit();
+        return !config::replaceWhole(*file, *bytes.bytes);
     }
     QFile file(FileFullPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    const bool written = writeWhole(file);
+    const bool written = !config::writeAndSync(file, *bytes.bytes);
     file.close();
     return written && file.error() == QFileDevice::NoError;
 }
@@ -79,20 +60,7 @@ void KestrovanMain::signSaveAs_Click()
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".led");
 
-    config::LedFileRecord record;
-    record.model = LEDSignModel->text();
-    record.comPort = static_cast<qint16>(ComportsList->currentIndex());
-    const config::ConfigValues values = currentValues();
-    record.priorities = values.priorities;
-    record.links = values.links;
-    record.DefMsg = m_config.DefMsg;
-    record.DefFont = m_config.DefFont;
-    record.DefColor = m_config.DefColor;
-    record.DefStyle = m_config.DefStyle;
-    record.DefAlign = m_config.DefAlign;
-    record.DefSpeed = m_config.DefSpeed;
-    record.DefPause = m_config.DefPause;
-    record.autoId = values.autoId;
+    const config::LedFileRecord record = currentRecord();
 
     // What would not read back as it was is refused before the old file is touched.
     if (const std::optional<QString> why = config::whyUnstorable(record)) {
@@ -103,9 +71,20 @@ void KestrovanMain::signSaveAs_Click()
         m_services.message(this, QString(), QStringLiteral("Error Saving File"), UiServices::Icon::Critical);
 }
 
+config::LedFileRecord KestrovanMain::currentRecord() const
+{
+    return config::ledFileRecord(LEDSignModel->text(), static_cast<qint16>(ComportsList->currentIndex()),
+                                 currentValues(), m_config);
+}
+
 void KestrovanMain::signOpenFile_Click()
 {
-    const QString name = m_services.openFileName(this, LedFilter);
+    openLedFile(QString());
+}
+
+void KestrovanMain::openLedFile(const QString &directory)
+{
+    const QString name = m_services.openFileName(this, LedFilter, directory);
     if (!name.isEmpty()) {
         readConfigFile(name);
         m_config.configFileName = name;
@@ -115,7 +94,7 @@ void KestrovanMain::signOpenFile_Click()
                                       "It will make sure that all the settings are written to the Sign"));
 }
 
-bool KestrovanMain::readConfigFile(const QString &fileName)
+config::LedReadResult KestrovanMain::readLedActions(const QString &fileName)
 {
     QByteArray bytes;
     std::optional<config::LedFileError> error;
@@ -147,10 +126,17 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
         sizes.comPorts = ComportsList->count();
         sizes.linkPriorities = Pri0[0]->count();
         result = config::readLedFile(config::ledFileLines(bytes), sizes);
-        error = result.error;
-        if (!error && !readWhole)
-            error = config::readPastEndError(fileName);
+        if (!result.error && !readWhole)
+            result.error = config::readPastEndError(fileName);
+    } else {
+        result.error = error;
     }
+    return result;
+}
+
+bool KestrovanMain::readConfigFile(const QString &fileName)
+{
+    const config::LedReadResult result = readLedActions(fileName);
 
     // What the lines before a failure say stays applied; the file changes no baseline or flag.
     const auto rows = priorityRows();
@@ -190,8 +176,8 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
             action);
     }
 
-    if (error) {
-        m_services.message(this, QString(), error->message(), UiServices::Icon::Critical);
+    if (result.error) {
+        m_services.message(this, QString(), result.error->message(), UiServices::Icon::Critical);
         return false;
     }
     SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_config));

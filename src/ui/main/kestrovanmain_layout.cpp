@@ -324,6 +324,8 @@ void KestrovanMain::buildMenu()
     signOpenFile = signFile->addAction(QStringLiteral("&Open..."));
     signOpenFile->setObjectName(QStringLiteral("signOpenFile"));
     signOpenFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    signOpenBackup = signFile->addAction(QStringLiteral("Open Backup..."));
+    signOpenBackup->setObjectName(QStringLiteral("signOpenBackup"));
     menuBar1 = signFile->addSeparator();
     menuBar1->setObjectName(QStringLiteral("menuBar1"));
     signSaveAs = signFile->addAction(QStringLiteral("Save..."));
@@ -331,6 +333,9 @@ void KestrovanMain::buildMenu()
     signSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menuBar2 = signFile->addSeparator();
     menuBar2->setObjectName(QStringLiteral("menuBar2"));
+    signCompare = signFile->addAction(QStringLiteral("Compare with Sign..."));
+    signCompare->setObjectName(QStringLiteral("signCompare"));
+    signFile->addSeparator()->setObjectName(QStringLiteral("compareSeparator"));
     signExit = signFile->addAction(QStringLiteral("E&xit"));
     signExit->setObjectName(QStringLiteral("signExit"));
     signExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -339,6 +344,9 @@ void KestrovanMain::buildMenu()
     signTools->setObjectName(QStringLiteral("signTools"));
     signUpgrade = signTools->addAction(QStringLiteral("&Upgrade"));
     signUpgrade->setObjectName(QStringLiteral("signUpgrade"));
+    signVerify = signTools->addAction(QStringLiteral("Verify After Upload"));
+    signVerify->setObjectName(QStringLiteral("signVerify"));
+    signVerify->setCheckable(true);
 
     signHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     signHelp->setObjectName(QStringLiteral("signHelp"));

@@ -36,6 +36,8 @@ void KestrovanMain::connectSession()
     connect(&m_session, &session::ConfigSession::progressChanged, this, &KestrovanMain::showProgress);
     connect(&m_session, &session::ConfigSession::uploadEnded, this, &KestrovanMain::onUploadEnded);
     connect(&m_session, &session::ConfigSession::connectionLost, this, &KestrovanMain::onConnectionLost);
+    connect(&m_session, &session::ConfigSession::verifyEnded, this, &KestrovanMain::onVerifyEnded);
+    connect(&m_session, &session::ConfigSession::comparisonRead, this, &KestrovanMain::onComparisonRead);
     // A port closed before the line drained has cut the last command short.
     connect(&MSComm2, &signlink::SignLink::outputUnsent, this, &KestrovanMain::showStatus);
 }

@@ -43,15 +43,18 @@ void KestrovanMain::refreshPortActions()
     // Every way to the port waits while a sequence holds it; its own button says which.
     using Activity = session::ConfigSession::Activity;
     const Activity activity = m_session.activity();
-    DownloadAll->setText(activity == Activity::Reading ? QStringLiteral("Reading...")
-                                                       : QStringLiteral("Download from Sign"));
-    UploadAll->setText(activity == Activity::Uploading ? QStringLiteral("Writing...")
-                                                       : QStringLiteral("Upload to Sign"));
+    DownloadAll->setText(activity == Activity::Reading || activity == Activity::Comparing
+                             ? QStringLiteral("Reading...")
+                             : QStringLiteral("Download from Sign"));
+    UploadAll->setText(activity == Activity::Uploading   ? QStringLiteral("Writing...")
+                       : activity == Activity::Verifying ? QStringLiteral("Verifying...")
+                                                         : QStringLiteral("Upload to Sign"));
     const bool idle = activity == Activity::Idle;
     for (QWidget *control : std::initializer_list<QWidget *>{DownloadAll, UploadAll, ForceUpload, UploadFactoryDef,
                                                              SetupDefaultMsg, SendTestMsg, AutoID, ForceOnID0})
         control->setEnabled(idle);
-    signOpenFile->setEnabled(idle);
+    for (QAction *action : {signOpenFile, signOpenBackup, signCompare})
+        action->setEnabled(idle);
 }
 
 config::ChangeFlags KestrovanMain::pendingItems() const

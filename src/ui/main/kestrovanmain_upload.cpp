@@ -57,6 +57,9 @@ void KestrovanMain::onUploadEnded(const session::UploadOutcome &outcome)
         TextClear.stop();
         showStatus(m_refusalStatus);
     }
+    // A check that follows decides whether the window may close.
+    if (outcome.verifying)
+        return;
     const bool closing = m_closeAfterUpload;
     m_closeAfterUpload = false;
     if (closing && outcome.completed && outcome.refused.isEmpty())

@@ -1,6 +1,6 @@
 #include "ui/traffic/signtrafficwindow.h"
 
-#include "config/wholefile.h"
+#include "config/filewrite.h"
 #include "ui/common/uiservices.h"
 
 #include <QApplication>
@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSortFilterProxyModel>
@@ -177,8 +178,9 @@ void SignTrafficWindow::save()
     QString name = m_services.saveFileName(this, tr("Text files (*.txt);;All files (*)"));
     if (name.isEmpty())
         return;
-    if (const QString why = config::replaceFile(name, rowsAsText(false).toUtf8()); !why.isEmpty()) {
-        m_services.message(this, tr("Sign Traffic"), tr("The traffic could not be saved to %1: %2").arg(name, why),
+    QSaveFile file(name);
+    if (const std::optional<QString> why = config::replaceWhole(file, rowsAsText(false).toUtf8())) {
+        m_services.message(this, tr("Sign Traffic"), tr("The traffic could not be saved to %1: %2").arg(name, *why),
                            UiServices::Icon::Critical);
         return;
     }

@@ -1,0 +1,129 @@
+// Reading the sign's configuration without taking it in: the check after an upload, the
+// comparison, and what the sign is known to hold for the backup made before an upload.
+#include "session/configsession.h"
+
+#include "config/catalogue.h"
+#include "link/timers.h"
+#include "protocol/commands.h"
+
+#include <QDateTime>
+
+namespace session {
+
+namespace {
+
+void addFlags(config::ChangeFlags &flags, const config::ChangeFlags &more)
+{
+    for (int n = 0; n < config::PriorityCount; ++n)
+        flags.priorityChanged[n] = flags.priorityChanged[n] || more.priorityChanged[n];
+    for (int i = 0; i < config::LinkCount; ++i)
+        flags.linkChanged[i] = flags.linkChanged[i] || more.linkChanged[i];
+    flags.autoIdChanged = flags.autoIdChanged || more.autoIdChanged;
+    flags.userCmdChanged = flags.userCmdChanged || more.userCmdChanged;
+}
+
+} // namespace
+
+void ConfigSession::flagForUpload(const QList<config::ConfigDifference> &differences)
+{
+    addFlags(m_config.flags, config::flagsFor(differences));
+}
+
+signlink::OpenResult ConfigSession::startComparison(int comNumber)
+{
+    signlink::OpenResult result = m_link.open(comNumber);
+    if (!result.ok())
+        return result;
+    if (!beginReadBack(ReadBackPurpose::Compare, comNumber)) {
+        m_link.close();
+        return {signlink::OpenError::Other, tr("the request could not be written")};
+    }
+    changeActivity();
+    return result;
+}
+
+bool ConfigSession::beginReadBack(ReadBackPurpose purpose, int comNumber)
+{
+    m_readBack = {};
+    m_readBack.comNumber = comNumber;
+    // A line left unfinished by what came before is no part of the answer.
+    m_link.clearLine();
+    if (!m_link.send(protocol::readConfigurationCommand())) {
+        m_readBack.requestFailure = tr("the port did not take it");
+        return false;
+    }
+    m_readBackPurpose = purpose;
+    // A whole dump takes about 0.4 s at 9600 baud; a sign that has just stored an upload may
+    // take a moment before it answers. The answer ends the wait as soon as it is complete.
+    signlink::startTimer(ReadBackTimer);
+    return true;
+}
+
+void ConfigSession::readBackTick()
+{
+    if (m_link.lineInProgress())
+        m_readBack.cut = true;
+    finishReadBack();
+}
+
+void ConfigSession::finishReadBack()
+{
+    const ReadBackPurpose purpose = std::exchange(m_readBackPurpose, ReadBackPurpose::None);
+    ReadBackTimer.stop();
+    if (m_link.isOpen())
+        m_link.close();
+    if (m_readBack.dump) {
+        // What the sign holds, for the next backup; the lists decide what can be stored.
+        protocol::ConfigDump stored = *m_readBack.dump;
+        config::dropValuesOutsideLists(stored, config::SelectOptionSet(stored.model, config::OptionWindow::Main));
+        takeIntoKnown(stored, m_readBack.comNumber);
+    }
+    changeActivity();
+    if (purpose == ReadBackPurpose::Compare) {
+        emit comparisonRead(m_readBack);
+        return;
+    }
+    const VerifyOutcome outcome = verifyReadBack(m_readBack, m_meant);
+    // What the sign was seen not to hold goes with the next upload; what it did not say is
+    // flagged only when the operator asks for it again.
+    QList<config::ConfigDifference> seen;
+    for (const config::ConfigDifference &d : outcome.differences) {
+        if (d.onSign)
+            seen.append(d);
+    }
+    flagForUpload(seen);
+    emit verifyEnded(outcome);
+}
+
+void ConfigSession::takeIntoKnown(const protocol::ConfigDump &dump, int comNumber)
+{
+    // Another port may have another sign behind it: what was known of the first says nothing.
+    if (!m_known || m_known->comNumber != comNumber)
+        m_known.emplace().comNumber = comNumber;
+    takeDumpInto(*m_known, dump);
+}
+
+std::optional<QString> ConfigSession::backUp(int comNumber)
+{
+    // Without a configuration read from this sign there is nothing to keep: a file of empty
+    // lists would restore nothing.
+    if (!m_known)
+        return tr("No backup was made: nothing has been read from the sign yet.");
+    if (m_known->comNumber != comNumber)
+        return tr("No backup was made: the configuration read last came from COM %1, not COM %2.")
+            .arg(m_known->comNumber)
+            .arg(comNumber);
+    const config::LedFileRecord record = backupRecord(*m_known, m_config);
+    if (const std::optional<QString> why = config::whyUnstorable(record))
+        return tr("No backup was made: %1").arg(*why);
+    const config::SaveBytes bytes = config::saveTextBytes(config::ledFileText(record));
+    if (!bytes.bytes)
+        return tr("No backup was made: the configuration cannot be stored as single bytes.");
+    const config::BackupFolder::Written written =
+        m_backups.write(*bytes.bytes, QDateTime::currentDateTime(), comNumber, m_known->model);
+    if (!written.ok())
+        return tr("No backup was made before this upload: %1. The upload goes on.").arg(*written.failure);
+    return std::nullopt;
+}
+
+} // namespace session

@@ -1,6 +1,7 @@
 #include "link/portinventory.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSerialPortInfo>
@@ -17,6 +18,17 @@ QString deviceKey(const QString &path)
 {
     const QString canonical = QFileInfo(path).canonicalFilePath();
     return canonical.isEmpty() ? QDir::cleanPath(path) : canonical;
+}
+
+// Linux makes /dev/ttyS0 to ttyS3 whether or not a serial port is built in; the kernel gives one
+// without a port behind it the type 0 (unknown), and opening it fails. Such a node is no port.
+bool isPhantomBuiltInPort(const QString &device)
+{
+    const QString name = QFileInfo(device).fileName();
+    if (!device.startsWith(QStringLiteral("/dev/ttyS")))
+        return false;
+    QFile type(QStringLiteral("/sys/class/tty/%1/type").arg(name));
+    return type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0";
 }
 
 QList<SerialAdapter> systemAdapterList()
@@ -117,7 +129,7 @@ QList<ComPortInfo> portInventory(const PortMap &map, const QList<SerialAdapter> 
             info.mapped = entry.device != PortMap::defaultDevice(com);
             const QFileInfo named(entry.device);
             const QString canonical = named.canonicalFilePath();
-            info.present = !canonical.isEmpty();
+            info.present = !canonical.isEmpty() && !isPhantomBuiltInPort(canonical);
             info.devicePath = info.present ? canonical : named.isSymLink() ? named.symLinkTarget() : entry.device;
             const QString key = deviceKey(info.devicePath);
             const auto adapter = std::find_if(adapters.begin(), adapters.end(),

@@ -51,7 +51,7 @@ struct ComPortInfo {
     // Device: the device it opens, with links followed when the device is there (/dev/ttyUSB0),
     // else the path as named (a dangling link's target, or the default table's device).
     QString devicePath;
-    bool present = false;  // Device: the device node exists
+    bool present = false;  // Device: the device node exists (a built-in ttyS with no port behind it does not count)
     // From the adapter that is this device, when one is.
     QString description;
     QString manufacturer;

@@ -1,15 +1,23 @@
-// The default-message and test-message windows show every text whole, at the default font and
-// at 14 pt, for every kind of sign, and their minimum size fits a small screen. The same tests
+// The default-message, test-message and Ports windows show every text whole, at the default font
+// and at 14 pt, for every kind of sign, and their minimum size fits a small screen. The same tests
 // run once more at twice the scale (QT_SCALE_FACTOR=2, a test entry of its own).
 #include "layoutcheck.h"
 #include "mainwindowfixture.h"
 
+#include "fakeuiservices.h"
+
+#include "link/mappedsignport.h"
 #include "ui/defaultmsg/kestrovandefaultmessage.h"
+#include "ui/ports/portsdialog.h"
 #include "ui/testmsg/ledtestmessage.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ostream>
@@ -81,6 +89,33 @@ TEST_P(SecondaryLayout, TestMessageWindowShowsItsTextsWhole)
 {
     ui::LEDTestMessage window(*h.window);
     window.show();
+    expectWhole(window);
+}
+
+TEST_P(SecondaryLayout, PortsDialogShowsItsTextsWhole)
+{
+    // Every COM number unplugged, so that Find Sign ends at once with its longest sentence.
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/ports");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (int com = 1; com <= 12; ++com)
+        ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), folder + QStringLiteral("/COM%1").arg(com)));
+    signlink::SerialAdapter adapter;
+    adapter.device = QStringLiteral("/dev/ttyUSB0");
+    adapter.description = QStringLiteral("FT232R USB UART");
+    adapter.manufacturer = QStringLiteral("FTDI");
+    adapter.serialNumber = QStringLiteral("A1234567");
+    adapter.vendorId = 0x0403;
+    adapter.productId = 0x6001;
+    testsupport::FakeUiServices services;
+    const signlink::PortMap map(folder);
+    ui::PortsDialog window({map, {[adapter] { return QList<signlink::SerialAdapter>{adapter}; }, {}},
+                            [map] { return std::make_unique<signlink::MappedSignPort>(map); }, services, 5});
+    window.show();
+    QPushButton *find = window.findChild<QPushButton *>(QStringLiteral("FindSign"));
+    ASSERT_NE(find, nullptr);
+    find->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find->isEnabled(); }));
     expectWhole(window);
 }
 

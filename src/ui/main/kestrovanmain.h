@@ -165,10 +165,12 @@ public:
     QLabel *Label23 = nullptr, *LEDSignModel = nullptr;
     QLabel *Textout = nullptr;
     QLabel *C = nullptr;
+    QToolButton *PortsButton = nullptr;  // opens the Ports dialog, as Tools > Ports... does
 
     QMenu *signFile = nullptr, *signTools = nullptr, *signHelp = nullptr;
     QAction *signOpenFile = nullptr, *menuBar1 = nullptr, *signSaveAs = nullptr, *menuBar2 = nullptr,
             *signExit = nullptr, *signUpgrade = nullptr, *signAbout = nullptr;
+    QAction *signPorts = nullptr;
 
     // DataTimeout belongs to the connection, the sequence timers to the session.
     QTimer &DataTimeout, &SleepTimer, &FactoryDef, &UploadTimer, &ComClose;
@@ -204,6 +206,7 @@ public slots:
     void signSaveAs_Click();
     void signOpenFile_Click();
     void signUpgrade_Click();
+    void signPorts_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -3,6 +3,7 @@
 #include "link/portinventory.h"
 #include "link/portmapwriter.h"
 
+#include "fakeadapters.h"
 #include "portentryfile.h"
 #include "qtprinters.h"
 
@@ -41,13 +42,7 @@ protected:
     QString device(const char *name) const { return dir.filePath(QString::fromLatin1(name)); }
     signlink::AdapterSources sources() const
     {
-        SerialAdapter ftdi;
-        ftdi.device = device("ttyUSB0");
-        ftdi.description = QStringLiteral("FT232R USB UART");
-        ftdi.manufacturer = QStringLiteral("FTDI");
-        ftdi.serialNumber = QStringLiteral("A1234567");
-        ftdi.vendorId = 0x0403;
-        ftdi.productId = 0x6001;
+        const SerialAdapter ftdi = testsupport::ftdiAdapter(device("ttyUSB0"));
         SerialAdapter plain;
         plain.device = device("ttyUSB1");
         plain.description = QStringLiteral("USB-Serial Controller");

@@ -1,6 +1,7 @@
 // The Ports dialog in a private XDG_CONFIG_HOME with adapters of the test's own: what it shows,
 // the port map entries it writes and removes, Find Sign over pseudo-terminals with the simulated
 // sign on one of them, and how the main window opens it and takes its answer.
+#include "fakeadapters.h"
 #include "fakeuiservices.h"
 #include "mainwindowfixture.h"
 #include "ptypair.h"
@@ -47,12 +48,7 @@ protected:
         ASSERT_TRUE(xdg.isValid());
         ASSERT_TRUE(QDir().mkpath(byId));
         ASSERT_TRUE(QDir().mkpath(ports));
-        ftdi.device = makeDevice(QStringLiteral("ttyUSB0"));
-        ftdi.description = QStringLiteral("FT232R USB UART");
-        ftdi.manufacturer = QStringLiteral("FTDI");
-        ftdi.serialNumber = QStringLiteral("A1234567");
-        ftdi.vendorId = 0x0403;
-        ftdi.productId = 0x6001;
+        ftdi = testsupport::ftdiAdapter(makeDevice(QStringLiteral("ttyUSB0")));
         ASSERT_TRUE(QFile::link(ftdi.device, byId + QStringLiteral("/usb-FTDI_FT232R_A1234567-if00-port0")));
         plain.device = makeDevice(QStringLiteral("ttyUSB1"));
         plain.description = QStringLiteral("USB-Serial Controller");

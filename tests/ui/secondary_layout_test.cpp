@@ -4,6 +4,7 @@
 #include "layoutcheck.h"
 #include "mainwindowfixture.h"
 
+#include "fakeadapters.h"
 #include "fakeuiservices.h"
 
 #include "link/mappedsignport.h"
@@ -100,13 +101,7 @@ TEST_P(SecondaryLayout, PortsDialogShowsItsTextsWhole)
     ASSERT_TRUE(QDir().mkpath(folder));
     for (int com = 1; com <= 12; ++com)
         ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), folder + QStringLiteral("/COM%1").arg(com)));
-    signlink::SerialAdapter adapter;
-    adapter.device = QStringLiteral("/dev/ttyUSB0");
-    adapter.description = QStringLiteral("FT232R USB UART");
-    adapter.manufacturer = QStringLiteral("FTDI");
-    adapter.serialNumber = QStringLiteral("A1234567");
-    adapter.vendorId = 0x0403;
-    adapter.productId = 0x6001;
+    const signlink::SerialAdapter adapter = testsupport::ftdiAdapter(QStringLiteral("/dev/ttyUSB0"));
     testsupport::FakeUiServices services;
     const signlink::PortMap map(folder);
     ui::PortsDialog window({map, {[adapter] { return QList<signlink::SerialAdapter>{adapter}; }, {}},

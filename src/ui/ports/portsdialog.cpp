@@ -253,6 +253,8 @@ void PortsDialog::fillAdapters()
         m_adapterList->setPlaceholderText(tr("No serial adapter is plugged in"));
     const int again = m_adapterList->findData(chosen);
     m_adapterList->setCurrentIndex(again >= 0 ? again : m_adapters.isEmpty() ? -1 : 0);
+    // The closed list shows the adapter chosen whole: its serial number is what tells two alike apart.
+    m_adapterList->setMinimumWidth(m_adapterList->sizeHint().width());
     refreshButtons();
 }
 

@@ -60,7 +60,10 @@ QString vendorProductText(std::optional<quint16> vendorId, std::optional<quint16
 
 AdapterSources AdapterSources::system()
 {
-    return {systemAdapterList, QString::fromLatin1(SystemByIdFolder)};
+    // Another folder of stable names can stand in for the system's, to try the tool with
+    // adapters made up of links to pseudo-terminals.
+    const QString byId = qEnvironmentVariable("SIGNCONFIG_SERIAL_BY_ID");
+    return {systemAdapterList, byId.isEmpty() ? QString::fromLatin1(SystemByIdFolder) : byId};
 }
 
 QList<SerialAdapter> presentAdapters(const AdapterSources &sources)

@@ -29,7 +29,8 @@ struct SerialAdapter {
 };
 
 // Where the adapters come from. The real system asks QSerialPortInfo and reads
-// /dev/serial/by-id; a test gives adapters of its own and a by-id folder of its own.
+// /dev/serial/by-id (or the folder SIGNCONFIG_SERIAL_BY_ID names); a test gives adapters of its
+// own and a by-id folder of its own.
 struct AdapterSources {
     std::function<QList<SerialAdapter>()> adapters;
     QString byIdFolder;

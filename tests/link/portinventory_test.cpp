@@ -69,6 +69,21 @@ TEST_F(PortInventoryTest, AdaptersCarryTheirStableNameAndByIdLinksAloneCountToo)
     EXPECT_TRUE(adapters[2].vendorProductText().isEmpty());
 }
 
+TEST_F(PortInventoryTest, TheSystemsByIdFolderCanBeAnotherOne)
+{
+    const QByteArray old = qgetenv("SIGNCONFIG_SERIAL_BY_ID");
+    qputenv("SIGNCONFIG_SERIAL_BY_ID", QFile::encodeName(byId));
+    const signlink::AdapterSources system = signlink::AdapterSources::system();
+    qputenv("SIGNCONFIG_SERIAL_BY_ID", old);
+    EXPECT_EQ(system.byIdFolder, byId);
+    QStringList byIdNames;
+    for (const SerialAdapter &adapter : signlink::presentAdapters(system))
+        byIdNames << QFileInfo(adapter.byIdPath).fileName();
+    EXPECT_TRUE(byIdNames.contains(QStringLiteral("usb-FTDI_FT232R_A1234567-if00-port0"))) << byIdNames.join(u' ').toStdString();
+    EXPECT_TRUE(byIdNames.contains(QStringLiteral("usb-Maker_Sign_Bridge-if00")));
+    EXPECT_EQ(signlink::AdapterSources::system().byIdFolder, QString::fromLatin1(signlink::SystemByIdFolder));
+}
+
 TEST_F(PortInventoryTest, EveryKindOfEntryWithItsAdapter)
 {
     // COM 2 through the stable name, COM 3 straight to the device, COM 4 unplugged.

@@ -54,6 +54,7 @@ void SignFinder::start(const QList<signlink::ComPortInfo> &ports)
     cancel();
     m_queue = ports;
     m_results.clear();
+    m_byDevice.clear();
     m_running = true;
     m_step.start();
 }
@@ -92,11 +93,20 @@ void SignFinder::next()
             result.reason = port.problem;
             break;
         case signlink::PortEntry::Kind::Device:
-            if (port.present) {
+            if (!port.present) {
+                result.outcome = Outcome::Absent;
+            } else if (const auto asked = m_byDevice.constFind(port.devicePath); asked != m_byDevice.cend()) {
+                result = *asked;
+                result.comNumber = port.comNumber;
+                result.sameAs = asked->comNumber;
+                result.reason = tr("COM %1 opens the same device as COM %2 (%3); it was asked once for both.")
+                                    .arg(port.comNumber)
+                                    .arg(asked->comNumber)
+                                    .arg(port.devicePath);
+            } else {
                 probe(port);
                 return;
             }
-            result.outcome = Outcome::Absent;
             break;
         }
         m_results.append(result);
@@ -112,6 +122,7 @@ void SignFinder::probe(const signlink::ComPortInfo &port)
 {
     m_current = {};
     m_current.comNumber = port.comNumber;
+    m_device = port.devicePath;
     m_heard = false;
     emit probing(port.comNumber);
     if (!m_running)
@@ -175,6 +186,7 @@ void SignFinder::finish(ProbeResult result)
         if (m_link->isOpen())
             m_link->close();
     }
+    m_byDevice.insert(m_device, result);
     m_results.append(result);
     emit probed(result);
     if (m_running)

@@ -4,6 +4,7 @@
 #include "link/signlink.h"
 #include "link/signport.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -30,7 +31,9 @@ struct ProbeResult {
     Outcome outcome = Outcome::Absent;
     QString model;                 // Found
     std::optional<QString> build;  // Found, when the sign reports one
-    QString reason;                // Busy, Failed, NotProbed: a sentence for the operator
+    QString reason;                // Busy, Failed, NotProbed, or sameAs: a sentence for the operator
+    // The COM number whose probe this is, when both open the same device: it is asked only once.
+    int sameAs = 0;
 
     // A few words for a table cell: "RW2290, build 41", "no answer", "busy".
     QString summary() const;
@@ -39,7 +42,8 @@ struct ProbeResult {
 // "Find Sign": sends the configuration request to each present serial port in turn, one at a
 // time, and waits at most AnswerTimeoutMs for the configuration before closing it again and
 // going on. Absent devices are not opened, and a port another program holds is reported busy
-// without anything being written to it. Network addresses are left out: their connection
+// without anything being written to it. Two COM numbers that open the same device (a by-id link
+// and the default table's name for it) share one probe. Network addresses are left out: their connection
 // alone may take longer than a probe is given, and the operator typed them in anyway.
 // Every step after start() runs from the event loop; nothing waits inside another.
 class SignFinder final : public QObject {
@@ -73,6 +77,8 @@ private:
     PortFactory m_ports;
     QList<signlink::ComPortInfo> m_queue;
     QList<ProbeResult> m_results;
+    QHash<QString, ProbeResult> m_byDevice;  // what each device asked answered
+    QString m_device;                        // the device being probed
     std::unique_ptr<signlink::SignLink> m_link;  // the port being probed
     ProbeResult m_current;
     bool m_heard = false;  // anything at all came from the port being probed

@@ -183,16 +183,25 @@ TEST_F(SignFinderTest, TriesOnePortAtATimeInOrderAndOpensOnlyPresentDevices)
     QList<int> announced;
     QObject::connect(&finder, &session::SignFinder::probed, &finder,
             [&](const session::ProbeResult &result) { announced.append(result.comNumber); });
-    const QList<session::ProbeResult> results = run({device(1, false), device(2), network, device(4), unusable, device(6)});
+    // COM 7 reaches COM 2's device by another name.
+    signlink::ComPortInfo again = device(7);
+    again.devicePath = device(2).devicePath;
+    const QList<session::ProbeResult> results =
+        run({device(1, false), device(2), network, device(4), unusable, device(6), again});
 
-    EXPECT_EQ(announced, (QList<int>{1, 2, 3, 4, 5, 6}));
-    ASSERT_EQ(results.size(), 6);
-    const Outcome expected[] = {Outcome::Absent, Outcome::Found, Outcome::NotProbed, Outcome::Found, Outcome::NotProbed, Outcome::Busy};
-    for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(announced, (QList<int>{1, 2, 3, 4, 5, 6, 7}));
+    ASSERT_EQ(results.size(), 7);
+    const Outcome expected[] = {Outcome::Absent,    Outcome::Found, Outcome::NotProbed, Outcome::Found,
+                                Outcome::NotProbed, Outcome::Busy,  Outcome::Found};
+    for (int i = 0; i < 7; ++i)
         EXPECT_EQ(results[i].outcome, expected[i]) << "COM " << i + 1;
     EXPECT_EQ(results[2].reason, QStringLiteral("COM 3 is the network address tcp://sign:4001; Find Sign searches serial ports only."));
     EXPECT_EQ(results[4].reason, unusable.problem);
     EXPECT_EQ(results[3].summary(), QStringLiteral("QB7, build 7"));
+    EXPECT_EQ(results[6].summary(), QStringLiteral("RW2290, build 41"));
+    EXPECT_EQ(results[6].sameAs, 2);
+    EXPECT_EQ(results[6].reason,
+              QStringLiteral("COM 7 opens the same device as COM 2 (/dev/ttyUSB2); it was asked once for both."));
     EXPECT_EQ(log.opened, (QList<int>{2, 4}));
     EXPECT_EQ(log.mostOpenAtOnce, 1);
     EXPECT_EQ(log.openNow, 0);
@@ -213,18 +222,6 @@ TEST_F(SignFinderTest, CancelledWhileWaitingClosesThePortAndGoesNoFurther)
     EXPECT_EQ(probing.count(), 1);
     EXPECT_EQ(finished.count(), 0);
     EXPECT_EQ(log.opened, QList<int>{1});
-}
-
-TEST_F(SignFinderTest, NoPortPresentFinishesWithoutOpeningAny)
-{
-    QList<signlink::ComPortInfo> ports;
-    for (int com = 1; com <= 12; ++com)
-        ports.append(device(com, false));
-    const QList<session::ProbeResult> results = run(ports);
-    ASSERT_EQ(results.size(), 12);
-    for (const session::ProbeResult &result : results)
-        EXPECT_EQ(result.outcome, Outcome::Absent);
-    EXPECT_TRUE(log.opened.isEmpty());
 }
 
 } // namespace

@@ -364,7 +364,7 @@ void PortsDialog::onFindFinished()
 {
     QList<int> found;
     for (const session::ProbeResult &result : std::as_const(m_probes))
-        if (result.outcome == session::ProbeResult::Outcome::Found)
+        if (result.outcome == session::ProbeResult::Outcome::Found && result.sameAs == 0)
             found.append(result.comNumber);
     if (found.isEmpty()) {
         m_findStatus->setText(tr("No sign answered. Check that the sign is switched on and its cable is plugged "

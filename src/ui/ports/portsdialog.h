@@ -9,6 +9,8 @@
 #include <QMap>
 #include <QTimer>
 
+#include <optional>
+
 class QComboBox;
 class QLabel;
 class QLineEdit;

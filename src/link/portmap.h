@@ -12,7 +12,8 @@ namespace signlink {
 // so the port then reports "no such port" rather than silently opening another device. Without
 // an entry: COM 1-4 are /dev/ttyS0-3, COM 5-8 /dev/ttyUSB0-3, COM 9-12 /dev/ttyACM0-3.
 // An entry that is a regular file holds a network address instead (tcp://HOST:PORT or
-// rfc2217://HOST:PORT, one line). The folder is only read, never written.
+// rfc2217://HOST:PORT, one line). Opening a port only reads the folder; the Ports dialog
+// changes it through portmapwriter.h.
 class PortMap {
 public:
     // Uses the environment's XDG_CONFIG_HOME / HOME.
@@ -35,8 +36,10 @@ public:
     // The built-in device of COM n without any map entry (empty outside 1..12).
     static QString defaultDevice(int comNumber);
 
-private:
+    // Where the entry of COM n is, whether or not there is one.
     QString entryPath(int comNumber) const;
+
+private:
 
     QString m_folder;
 };

@@ -1,15 +1,24 @@
-// The default-message and test-message windows show every text whole, at the default font and
-// at 14 pt, for every kind of sign, and their minimum size fits a small screen. The same tests
+// The default-message, test-message and Ports windows show every text whole, at the default font
+// and at 14 pt, for every kind of sign, and their minimum size fits a small screen. The same tests
 // run once more at twice the scale (QT_SCALE_FACTOR=2, a test entry of its own).
 #include "layoutcheck.h"
 #include "mainwindowfixture.h"
 
+#include "fakeadapters.h"
+#include "fakeuiservices.h"
+
+#include "link/mappedsignport.h"
 #include "ui/defaultmsg/kestrovandefaultmessage.h"
+#include "ui/ports/portsdialog.h"
 #include "ui/testmsg/ledtestmessage.h"
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <ostream>
@@ -45,10 +54,16 @@ protected:
     }
     void TearDown() override { QApplication::setFont(m_font); }
 
-    // Laid out at its own size; at the desktop's font it must also fit the small screen.
-    void expectWhole(QWidget &window)
+    // Laid out at its own size (or its smallest, for a window that may be wider than adjustSize()
+    // allows on the test platform's small screen); at the desktop's font it must also fit the
+    // small screen.
+    enum class Sizing { Own, Smallest };
+    void expectWhole(QWidget &window, Sizing sizing = Sizing::Own)
     {
-        window.adjustSize();
+        if (sizing == Sizing::Smallest)
+            window.resize(window.minimumSizeHint());
+        else
+            window.adjustSize();
         QCoreApplication::processEvents();
         EXPECT_EQ(layoutcheck::clippedTexts(window), QStringList());
         if (GetParam().pointSize == 0) {
@@ -82,6 +97,27 @@ TEST_P(SecondaryLayout, TestMessageWindowShowsItsTextsWhole)
     ui::LEDTestMessage window(*h.window);
     window.show();
     expectWhole(window);
+}
+
+TEST_P(SecondaryLayout, PortsDialogShowsItsTextsWhole)
+{
+    // Every COM number unplugged, so that Find Sign ends at once with its longest sentence.
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/ports");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    for (int com = 1; com <= 12; ++com)
+        ASSERT_TRUE(QFile::link(dir.filePath(QStringLiteral("gone")), folder + QStringLiteral("/COM%1").arg(com)));
+    const signlink::SerialAdapter adapter = testsupport::ftdiAdapter(QStringLiteral("/dev/ttyUSB0"));
+    testsupport::FakeUiServices services;
+    const signlink::PortMap map(folder);
+    ui::PortsDialog window({map, {[adapter] { return QList<signlink::SerialAdapter>{adapter}; }, {}},
+                            [map] { return std::make_unique<signlink::MappedSignPort>(map); }, services, 5});
+    window.show();
+    QPushButton *find = window.findChild<QPushButton *>(QStringLiteral("FindSign"));
+    ASSERT_NE(find, nullptr);
+    find->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return find->isEnabled(); }));
+    expectWhole(window, Sizing::Smallest);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -167,12 +167,14 @@ public:
     QLabel *Label23 = nullptr, *LEDSignModel = nullptr;
     QLabel *Textout = nullptr;
     QLabel *C = nullptr;
+    QToolButton *PortsButton = nullptr;  // opens the Ports dialog, as Tools > Ports... does
 
     QMenu *signFile = nullptr, *signTools = nullptr, *signHelp = nullptr;
     QAction *signOpenFile = nullptr, *menuBar1 = nullptr, *signSaveAs = nullptr, *menuBar2 = nullptr,
             *signExit = nullptr, *signUpgrade = nullptr, *signAbout = nullptr;
     // Knowing what the sign holds: backups, the comparison, the check after an upload.
     QAction *signOpenBackup = nullptr, *signCompare = nullptr, *signVerify = nullptr;
+    QAction *signPorts = nullptr;
 
     // DataTimeout belongs to the connection, the sequence timers to the session.
     QTimer &DataTimeout, &SleepTimer, &FactoryDef, &UploadTimer, &ComClose;
@@ -211,6 +213,7 @@ public slots:
     void signOpenBackup_Click();
     void signCompare_Click();
     void signVerify_Click(bool checked);
+    void signPorts_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

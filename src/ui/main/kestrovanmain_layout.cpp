@@ -5,6 +5,8 @@
 #include "ui/common/accessibility.h"
 #include "ui/common/elidinglabel.h"
 #include "ui/common/logo.h"
+#include "ui/ports/comportlisttips.h"
+#include "ui/ports/portsdialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -128,6 +130,15 @@ QWidget *KestrovanMain::buildStatusColumn()
     C->setBuddy(ComportsList);
     portRow->addWidget(C);
     portRow->addWidget(ComportsList, 1);
+    // The Ports dialog beside the list, and tool tips that say which device each COM number opens.
+    new ComportListTips(ComportsList, signlink::PortMap(), signlink::AdapterSources::system());
+    PortsButton = new QToolButton(column);
+    PortsButton->setObjectName(QStringLiteral("PortsButton"));
+    PortsButton->setText(QStringLiteral("..."));
+    PortsButton->setToolTip(tr("Ports..."));
+    nameControl(PortsButton, QStringLiteral("Ports"));
+    connect(PortsButton, &QToolButton::clicked, this, &KestrovanMain::signPorts_Click);
+    portRow->addWidget(PortsButton);
     layout->addLayout(portRow);
 
     DownloadAll = makeButton(column, "DownloadAll", QStringLiteral("Download from Sign"));
@@ -344,9 +355,12 @@ void KestrovanMain::buildMenu()
     signTools->setObjectName(QStringLiteral("signTools"));
     signUpgrade = signTools->addAction(QStringLiteral("&Upgrade"));
     signUpgrade->setObjectName(QStringLiteral("signUpgrade"));
-    signVerify = signTools->addAction(QStringLiteral("Verify After Upload"));
+    signVerify = signTools->addAction(QStringLiteral("&Verify After Upload"));
     signVerify->setObjectName(QStringLiteral("signVerify"));
     signVerify->setCheckable(true);
+    signPorts = signTools->addAction(QStringLiteral("&Ports..."));
+    signPorts->setObjectName(QStringLiteral("signPorts"));
+    connect(signPorts, &QAction::triggered, this, &KestrovanMain::signPorts_Click);
 
     signHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     signHelp->setObjectName(QStringLiteral("signHelp"));
@@ -363,6 +377,12 @@ std::array<PriorityRowControls, config::PriorityCount> KestrovanMain::priorityRo
         {FontP3, StyleP3, ColorP3, SpeedP3, AlignmentP3, PauseP3, BeepP3, TimeoutP3},
         {FontP4, StyleP4, ColorP4, SpeedP4, AlignmentP4, PauseP4, BeepP4, TimeoutP4},
     }};
+}
+
+void KestrovanMain::signPorts_Click()
+{
+    showPortsDialog(this, ComportsList,
+                    {signlink::PortMap(), signlink::AdapterSources::system(), m_ports, m_services, selectedPortNumber()});
 }
 
 } // namespace ui

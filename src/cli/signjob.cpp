@@ -3,7 +3,12 @@
 #include "cli/report.h"
 #include "config/configdiff.h"
 #include "link/mappedsignport.h"
+#include "config/catalogue.h"
+#include "protocol/commands.h"
+#include "protocol/testmessage.h"
 #include "session/shownvalues.h"
+
+#include <QDateTime>
 
 #include <QRegularExpression>
 #include <QSaveFile>
@@ -44,6 +49,27 @@ std::optional<QString> saveText(const QString &path, const QString &text)
     if (!file.commit())
         return file.errorString();
     return std::nullopt;
+}
+
+// A list entry as the operator names it: its position, or its text in any letter case.
+std::optional<int> positionIn(const QStringList &list, const QString &given)
+{
+    bool number = false;
+    const int position = given.toInt(&number);
+    if (number)
+        return position >= 0 && position < list.size() ? std::optional<int>(position) : std::nullopt;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        if (list.at(k).compare(given.trimmed(), Qt::CaseInsensitive) == 0)
+            return int(k);
+    return std::nullopt;
+}
+
+QString choicesOf(const QStringList &list)
+{
+    QStringList entries;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        entries << QStringLiteral("%1 %2").arg(k).arg(list.at(k));
+    return entries.join(QStringLiteral(", "));
 }
 
 } // namespace
@@ -92,6 +118,21 @@ QString SignJob::tidy(QString text) const
 void SignJob::start()
 {
     m_link = std::make_unique<signlink::SignLink>(std::make_unique<signlink::MappedSignPort>(m_port.portMap()));
+    switch (m_task->options.command) {
+    case Command::SetClock:
+        startMessages(50);
+        emit progress(QStringLiteral("setting the clock"));
+        runMessages(session::clockPlan(QDateTime::currentDateTime()));
+        return;
+    case Command::DefaultMessage:
+        startMessages(50);
+        emit progress(QStringLiteral("reading the default message"));
+        m_readingMessage = true;
+        runMessages(session::defaultMessageReadPlan());
+        return;
+    default:
+        break;
+    }
     // As the main window reads: an unfinished line is dropped after 10 quiet ticks.
     m_link->setLineTimeout(10);
     m_session = std::make_unique<session::ConfigSession>(*m_link, m_config, [this] { return m_values; });
@@ -175,10 +216,182 @@ void SignJob::afterRead(const session::ReadConfiguration &read)
     case Command::Diff:
         diff(read);
         return;
+    case Command::Send:
+        sendTestMessage(read);
+        return;
     default:
         finish(ExitCode::Done, QString());
         return;
     }
+}
+
+void SignJob::startMessages(int closeInterval)
+{
+    // The secondary windows keep an unfinished line until its line feed.
+    m_link->setLineTimeout(0);
+    m_messages = std::make_unique<session::MessageSession>(m_link->port(), closeInterval);
+    connect(m_messages.get(), &session::MessageSession::aboutToWrite, this, [this] { m_link->clearLine(); });
+    connect(m_messages.get(), &session::MessageSession::closed, this, &SignJob::onMessagesClosed);
+    connect(m_messages.get(), &session::MessageSession::writeFailed, this, [this](int, const QString &command) {
+        finish(ExitCode::PortFailed, QStringLiteral("The sign did not take \"%1\".").arg(command));
+    });
+    connect(m_link.get(), &signlink::SignLink::lineReceived, this, &SignJob::onMessageLine);
+    connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
+        if (m_messages)
+            m_messages->connectionLost();
+        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+    });
+}
+
+void SignJob::runMessages(const session::MessagePlan &plan)
+{
+    m_acknowledged = false;
+    m_refusedCommand = false;
+    const session::MessageSession::Start started = m_messages->run(m_port.comNumber, plan);
+    if (!started.opening.ok())
+        finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
+    else if (!started.written)
+        finish(ExitCode::PortFailed, QStringLiteral("The command could not be written. Nothing was sent."));
+}
+
+void SignJob::onMessageLine(const QByteArray &bytes)
+{
+    if (m_finished || !m_messages || !m_messages->running())
+        return;
+    const QString line = QString::fromLatin1(bytes);
+    if (m_readingMessage) {
+        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true);
+        if (reply.kind != protocol::DefaultMessageReply::Kind::Dump || !reply.dump.text)
+            return;
+        m_readingMessage = false;
+        // Nothing more is awaited: the port goes, and the next step runs outside this handler.
+        m_messages->abort();
+        QMetaObject::invokeMethod(this, [this, dump = reply.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
+        return;
+    }
+    const QString folded = line.trimmed().toLower();
+    if (folded.contains(QStringLiteral("error")))
+        m_refusedCommand = true;
+    else if (folded.contains(QStringLiteral("done")) || folded.startsWith(QStringLiteral("default")))
+        m_acknowledged = true;
+}
+
+void SignJob::onMessagesClosed()
+{
+    if (m_readingMessage) {
+        finish(ExitCode::NoAnswer, tidy(QStringLiteral("The sign on COM %1 did not send its default message.")
+                                             .arg(m_port.comNumber)));
+        return;
+    }
+    if (m_refusedCommand)
+        finish(ExitCode::Differences, QStringLiteral("the sign answered \"error\""));
+    else if (m_acknowledged)
+        finish(ExitCode::Done, m_task->options.command == Command::SetClock ? QStringLiteral("clock set")
+                                                                            : QStringLiteral("sent"));
+    else
+        finish(ExitCode::NoAnswer, tidy(QStringLiteral("No answer from the sign on COM %1.").arg(m_port.comNumber)));
+}
+
+bool SignJob::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,
+                     int &position)
+{
+    if (given.isEmpty())
+        return true;
+    const std::optional<int> found = positionIn(list, given);
+    if (!found) {
+        finish(ExitCode::Usage, QStringLiteral("no %1 \"%2\" on a %3; choose one of %4. Nothing was sent.")
+                                    .arg(what, given, model, choicesOf(list)));
+        return false;
+    }
+    position = *found;
+    return true;
+}
+
+void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
+{
+    const Options &o = m_task->options;
+    const QString &model = dump.model;
+    const config::ModelOptionSet lists = config::SelectOptionSet(model, config::OptionWindow::DefaultMessage);
+    protocol::DefaultMessageCodes codes;
+    codes.font = dump.font.value_or(-1);
+    codes.color = dump.color.value_or(-1);
+    codes.style = dump.style.value_or(-1);
+    codes.align = dump.alignment.value_or(-1);
+    codes.speed = dump.speed.value_or(-1);
+    codes.pause = dump.pause.value_or(-1);
+    const auto describe = [](const protocol::DefaultMessageCodes &c, const QString &text) {
+        return QJsonObject{{QStringLiteral("text"), protocol::encodeForSign(text)},
+                           {QStringLiteral("font"), c.font},     {QStringLiteral("color"), c.color},
+                           {QStringLiteral("style"), c.style},   {QStringLiteral("alignment"), c.align},
+                           {QStringLiteral("speed"), c.speed},   {QStringLiteral("pause"), c.pause}};
+    };
+    if (!o.setMessage) {
+        m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, *dump.text));
+        finish(ExitCode::Done, QStringLiteral("\"%1\" (font %2, color %3)")
+                                   .arg(protocol::encodeForSign(*dump.text))
+                                   .arg(lists.font.value(codes.font, QString::number(codes.font)))
+                                   .arg(lists.color.value(codes.color, QString::number(codes.color))));
+        return;
+    }
+    if (!choose(lists.font, o.font, QStringLiteral("font"), model, codes.font)
+        || !choose(lists.color, o.color, QStringLiteral("color"), model, codes.color))
+        return;
+    const QString text = o.messageLines.join(u'\n');
+    if (const std::optional<QString> bad = protocol::firstUnsendableChar(text)) {
+        finish(ExitCode::Usage, QStringLiteral("the sign cannot show the character \"%1\"; nothing was sent").arg(*bad));
+        return;
+    }
+    if (const std::optional<QChar> code = protocol::firstStoredCodeChar(text)) {
+        finish(ExitCode::Usage, QStringLiteral("the character \"%1\" is a code of the sign; nothing was sent").arg(*code));
+        return;
+    }
+    const std::optional<QString> command = protocol::defaultMessageUploadCommand(codes, text, false);
+    m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, text));
+    emit progress(QStringLiteral("writing the default message"));
+    runMessages(session::defaultMessageUploadPlan(command, std::nullopt));
+}
+
+void SignJob::sendTestMessage(const session::ReadConfiguration &read)
+{
+    const Options &o = m_task->options;
+    // As the test-message window starts: the display defaults of priority 0, message ID 0.
+    m_values = session::valuesAfterRead(read, session::startValues());
+    const config::PriorityDefaults &row = m_values.priorities[0];
+    const QString &model = read.dump.model;
+    const config::ModelOptionSet lists = config::SelectOptionSet(model, config::OptionWindow::TestMessage);
+    protocol::PriorityCodes codes;
+    for (const config::Attribute attribute : config::AllAttributes) {
+        const qint16 position = config::attributeOf(row, attribute);
+        config::attributeOf(codes, attribute) = position < config::attributeOf(lists, attribute).size() ? position : -1;
+    }
+    if (!choose(lists.font, o.font, QStringLiteral("font"), model, codes.font)
+        || !choose(lists.color, o.color, QStringLiteral("color"), model, codes.color))
+        return;
+    // The whole text in the chosen font and colour, as the editor holds it after choosing them.
+    QList<protocol::ComposedChar> chars;
+    const protocol::EditorFont font = protocol::fontAttributes(codes.font).value_or(protocol::EditorFont{});
+    const protocol::Rgb color = protocol::previewColor(codes.color).value_or(protocol::Rgb{});
+    for (const QChar c : o.text)
+        chars.append({c, font, color});
+    const protocol::EncodedTestMessage encoded = protocol::encodeTestMessage(chars, 0, codes, row.timeout);
+    if (encoded.unsendable) {
+        finish(ExitCode::Usage, QStringLiteral("the sign cannot show the character \"%1\"; nothing was sent").arg(*encoded.unsendable));
+        return;
+    }
+    m_result.json.insert(QStringLiteral("sentCommand"), encoded.command);
+    // The configuration request is over: the test message's own conversation takes the port,
+    // once the request's session has returned from the signal that brought us here.
+    QMetaObject::invokeMethod(
+        this,
+        [this, command = encoded.command] {
+            if (m_finished)
+                return;
+            m_session.reset();
+            startMessages(500);
+            emit progress(QStringLiteral("sending the test message"));
+            runMessages(session::singleCommandPlan(command));
+        },
+        Qt::QueuedConnection);
 }
 
 void SignJob::saveFile(const session::ReadConfiguration &read)
@@ -345,6 +558,7 @@ void SignJob::finish(ExitCode code, const QString &message)
     QMetaObject::invokeMethod(
         this,
         [this] {
+            m_messages.reset();
             m_session.reset();
             m_link.reset();
             emit finished();

@@ -5,7 +5,9 @@
 #include "config/configdiff.h"
 #include "config/signconfig.h"
 #include "link/signlink.h"
+#include "protocol/defaultmessage.h"
 #include "session/configsession.h"
+#include "session/messagesession.h"
 
 #include <QJsonObject>
 #include <QObject>
@@ -64,6 +66,16 @@ private:
     void diff(const session::ReadConfiguration &read);
     void saveFile(const session::ReadConfiguration &read);
 
+    // set-clock, default-message and send: the secondary windows' conversations.
+    void startMessages(int closeInterval);
+    void runMessages(const session::MessagePlan &plan);
+    void onMessageLine(const QByteArray &bytes);
+    void onMessagesClosed();
+    void setDefaultMessage(const protocol::DefaultMessageDump &dump);
+    void sendTestMessage(const session::ReadConfiguration &read);
+    // --font or --color: the position of `given` in `list`; false (and finished) when it is none.
+    bool choose(const QStringList &list, const QString &given, const QString &what, const QString &model, int &position);
+
     // The file's values over the sign's as read: what write sends and diff compares.
     config::LedFileRecord meantRecord(const session::ReadConfiguration &read);
     QList<config::ConfigDifference> differencesWith(const session::ReadConfiguration &read) const;
@@ -83,6 +95,10 @@ private:
     config::ConfigValues m_values;
     config::LedFileRecord m_meant;
     std::unique_ptr<session::ConfigSession> m_session;
+    std::unique_ptr<session::MessageSession> m_messages;
+    bool m_readingMessage = false;   // default-message: the dump is awaited
+    bool m_acknowledged = false;     // the sign answered "done" (or "default stored")
+    bool m_refusedCommand = false;   // the sign answered "error"
 
     AfterRead m_afterRead;
     std::optional<session::ReadConfiguration> m_read;

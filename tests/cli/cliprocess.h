@@ -36,10 +36,10 @@ inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &en
 }
 
 // Commands the sign received that are not requests for its configuration.
-inline QStringList changingCommands(testsupport::SignSimulator &sim)
+inline QStringList changingCommands(const QStringList &commands)
 {
     QStringList changing;
-    for (const QString &command : sim.commands())
+    for (const QString &command : commands)
         if (command != QStringLiteral("DOWNLOAD_ALL"))
             changing << command;
     return changing;

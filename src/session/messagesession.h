@@ -75,7 +75,7 @@ public:
     // Opens COM `comNumber` and runs the plan: its commands and pauses (which process events
     // while they wait) before returning, then the closing countdown from the event loop.
     // `opened` and aboutToWrite() come once the port is open, before the first command.
-    Start run(int comNumber, const MessagePlan &plan, const std::function<void()> &opened = {});
+    [[nodiscard]] Start run(int comNumber, const MessagePlan &plan, const std::function<void()> &opened = {});
     // Stops the plan where it is and closes the port (the operator left, or the window gave up).
     void abort();
     // The port failed and closed itself: the plan stops without a word.

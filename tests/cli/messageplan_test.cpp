@@ -1,9 +1,12 @@
 // What the default-message and test-message conversations send, and their pauses, as data.
 #include "session/messagesession.h"
 
+#include "fakesignport.h"
 #include "protocol/clock.h"
 
 #include <gtest/gtest.h>
+
+#include <QMap>
 
 namespace {
 
@@ -42,5 +45,90 @@ INSTANTIATE_TEST_SUITE_P(
         PlanCase{"Clock", session::clockPlan(Noon), {{{0, protocol::setClockCommand(Noon)}}, 0, false, 10}},
         PlanCase{"TestMessage", session::singleCommandPlan(QStringLiteral("<id=0>Hi")), {{{0, QStringLiteral("<id=0>Hi")}}, 0, false, 0}}),
     [](const ::testing::TestParamInfo<PlanCase> &info) { return std::string(info.param.name); });
+
+} // namespace
+
+// ---- The session running a plan on a port ----
+
+namespace {
+
+class MessageSessionRun : public ::testing::Test {
+protected:
+    testsupport::FakeSignPort port;
+    session::MessageSession messages{port, 50};
+    QList<bool> closings;
+    QList<int> failedSteps;
+
+    void SetUp() override
+    {
+        QObject::connect(&messages, &session::MessageSession::closed, [this](bool wasOpen) { closings << wasOpen; });
+        QObject::connect(&messages, &session::MessageSession::writeFailed,
+                         [this](int step, const QString &) { failedSteps << step; });
+    }
+};
+
+TEST_F(MessageSessionRun, WritesEachCommandAfterItsPauseThenClosesOnTheCountdown)
+{
+    // SleepTimer ticks counted by how many commands were out at each tick.
+    QMap<qsizetype, int> ticksAfter;
+    QObject::connect(&messages.SleepTimer, &QTimer::timeout, [&] { ++ticksAfter[port.writes.size()]; });
+    const session::MessageSession::Start start = messages.run(4, session::defaultMessageUploadPlan(Message, Time));
+    ASSERT_TRUE(start.ok());
+    EXPECT_TRUE(start.completed);
+    EXPECT_EQ(port.openedPorts, QList<int>{4});
+    EXPECT_EQ(port.writes, (QList<QByteArray>{Message.toLatin1() + '\r', Time.toLatin1() + '\r', "RESET\r"}));
+    EXPECT_EQ(ticksAfter.value(1), 20);
+    EXPECT_EQ(ticksAfter.value(2), 50);
+    // Ten ticks of ComClose are counted down, the next closes the port.
+    EXPECT_EQ(messages.closeCountdown, 10);
+    for (int tick = 0; tick < 10; ++tick)
+        messages.closeTick();
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_TRUE(closings.isEmpty());
+    messages.closeTick();
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_EQ(closings, QList<bool>{true});
+    EXPECT_FALSE(messages.ComClose.isActive());
+}
+
+TEST_F(MessageSessionRun, APortThatWillNotOpenGetsNothing)
+{
+    port.failNextOpens({signlink::OpenError::Busy, QStringLiteral("busy")});
+    const session::MessageSession::Start start = messages.run(2, session::clockPlan(Noon));
+    EXPECT_EQ(start.opening.error, signlink::OpenError::Busy);
+    EXPECT_FALSE(start.written);
+    EXPECT_TRUE(port.writes.isEmpty());
+    EXPECT_FALSE(messages.ComClose.isActive());
+}
+
+TEST_F(MessageSessionRun, ALaterCommandThePortRefusesEndsThePlan)
+{
+    QObject::connect(&messages, &session::MessageSession::written, [&](int step, const QString &) {
+        if (step == 0)
+            port.refuseWrites(true);
+    });
+    const session::MessageSession::Start start = messages.run(1, session::defaultMessageUploadPlan(Message, Time));
+    EXPECT_TRUE(start.written);
+    EXPECT_FALSE(start.completed);
+    EXPECT_EQ(failedSteps, QList<int>{1});
+    EXPECT_EQ(port.writes.size(), 1);
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(messages.ComClose.isActive());
+}
+
+TEST_F(MessageSessionRun, ALostConnectionStopsThePlanInItsPause)
+{
+    QObject::connect(&messages.SleepTimer, &QTimer::timeout, [&] {
+        if (port.isOpen() && port.writes.size() == 1) {
+            port.failWhileOpen(QStringLiteral("unplugged"));
+            messages.connectionLost();
+        }
+    });
+    const session::MessageSession::Start start = messages.run(1, session::defaultMessageUploadPlan(Message, Time));
+    EXPECT_FALSE(start.completed);
+    EXPECT_EQ(port.writes.size(), 1);
+    EXPECT_FALSE(messages.ComClose.isActive());
+    EXPECT_TRUE(closings.isEmpty());
+}
 
 } // namespace

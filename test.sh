@@ -32,7 +32,7 @@ report="$(desktop-file-validate "$packaging/signconfig.desktop" 2>&1)" && [ -z "
 report="$(appstreamcli validate --no-net --pedantic "$packaging/com.example.signconfig.metainfo.xml" 2>&1)" \
     && ! grep -q '^[EWIP]:' <<<"$report" \
     || { echo "$report" >&2; exit 1; }
-for page in signconfig.1 signsim.1; do
+for page in signconfig.1 signconfig-cli.1 signsim.1; do
     report="$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$packaging/$page" 2>&1 >/dev/null)" && [ -z "$report" ] \
         || { echo "$page: $report" >&2; exit 1; }
 done

@@ -25,6 +25,13 @@ PortMap::PortMap() : m_folder(folderFromEnvironment()) {}
 
 PortMap::PortMap(QString mapFolder) : m_folder(std::move(mapFolder)) {}
 
+PortMap PortMap::pinned(PortEntry entry)
+{
+    PortMap map;
+    map.m_pinned = std::move(entry);
+    return map;
+}
+
 QString PortMap::defaultDevice(int comNumber)
 {
     if (comNumber < FirstPort || comNumber > LastPort)
@@ -41,6 +48,8 @@ QString PortMap::entryPath(int comNumber) const
 
 QString PortMap::devicePath(int comNumber) const
 {
+    if (m_pinned)
+        return m_pinned->device;
     if (comNumber < FirstPort || comNumber > LastPort)
         return {};
     const QString entry = entryPath(comNumber);
@@ -53,6 +62,8 @@ QString PortMap::devicePath(int comNumber) const
 
 PortEntry PortMap::entry(int comNumber) const
 {
+    if (m_pinned)
+        return *m_pinned;
     if (comNumber < FirstPort || comNumber > LastPort)
         return PortEntry::deviceAt({});
     const QString path = entryPath(comNumber);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace signlink {
 
 // Which device a COM number opens on Linux. An entry named "COMn" in the port map folder
@@ -19,6 +21,10 @@ public:
     // Uses the environment's XDG_CONFIG_HOME / HOME.
     PortMap();
     explicit PortMap(QString mapFolder);
+    // A map in which every COM number opens `entry`: a device or an address given directly (on
+    // the command line) rather than through a COM number.
+    static PortMap pinned(PortEntry entry);
+    bool isPinned() const { return m_pinned.has_value(); }
 
     static constexpr int FirstPort = 1;
     static constexpr int LastPort = 12;
@@ -42,6 +48,7 @@ public:
 private:
 
     QString m_folder;
+    std::optional<PortEntry> m_pinned;
 };
 
 } // namespace signlink

@@ -99,18 +99,15 @@ QString storedCodeRefused(QChar code)
 } // namespace
 
 KestrovanDefaultMessage::KestrovanDefaultMessage(KestrovanMain &main)
-    : SignDialog(main, &main)
+    : SignDialog(main, &main),
+      m_messages(*MSComm1, 50, this),
+      ComClose(m_messages.ComClose),
+      SleepTimer(m_messages.SleepTimer),
+      closeCountdown(m_messages.closeCountdown)
 {
     setObjectName(QStringLiteral("KestrovanDefaultMessage"));
     setWindowTitle(QStringLiteral("Setup Default Message"));
     buildControls();
-
-    ComClose.setParent(this);
-    ComClose.setObjectName(QStringLiteral("ComClose"));
-    ComClose.setInterval(50);
-    SleepTimer.setParent(this);
-    SleepTimer.setObjectName(QStringLiteral("SleepTimer"));
-    SleepTimer.setInterval(10);
     connectHandlers();
 }
 
@@ -233,7 +230,17 @@ void KestrovanDefaultMessage::connectHandlers()
     connect(Download, &QPushButton::clicked, this, &KestrovanDefaultMessage::Download_Click);
     connect(SetTime, &QPushButton::clicked, this, &KestrovanDefaultMessage::SetTime_Click);
     connect(Exit, &QPushButton::clicked, this, &KestrovanDefaultMessage::Exit_Click);
-    connect(&ComClose, &QTimer::timeout, this, &KestrovanDefaultMessage::ComClose_Timer);
+    connect(&m_messages, &session::MessageSession::closed, this, &KestrovanDefaultMessage::portClosed);
+    connect(&m_messages, &session::MessageSession::writeFailed, this,
+            [this](int, const QString &command) { writeFailed(command); });
+    connect(&m_messages, &session::MessageSession::written, this, [this](int, const QString &command) {
+        // The command box follows the upload: the time display's command once the message has
+        // gone, and the reset after it.
+        if (command == protocol::resetCommand())
+            Test->setText(Test->text() + QStringLiteral(" , RESET"));
+        else if (m_timeCommand && command != *m_timeCommand)
+            Test->setText(*m_timeCommand);
+    });
     // Before any Sleep connects its own check, so the tick is counted when that check runs.
     connect(&SleepTimer, &QTimer::timeout, this, &KestrovanDefaultMessage::SleepTimer_Timer);
 }
@@ -434,15 +441,13 @@ void KestrovanDefaultMessage::InsertTime_Click()
 
 // ---- Talking to the sign ----
 
-bool KestrovanDefaultMessage::send(const QString &command)
+void KestrovanDefaultMessage::writeFailed(const QString &command)
 {
-    if (!signPort().isOpen())
-        return false;  // lost meanwhile; `Ack` says so already
-    if (writeCommand(command))
-        return true;
-    if (!protocol::firstUnsendableChar(command))
+    if (const std::optional<QString> bad = protocol::firstUnsendableChar(command))
+        showAck(tr("The sign cannot show the character \"%1\"; remove it and try again.").arg(*bad));
+    else
         showAck(tr("The sign did not take the command."));
-    return false;
+    abortOperation();
 }
 
 void KestrovanDefaultMessage::beginBusy(QPushButton *button, const QString &caption, Transfer transfer)
@@ -471,8 +476,7 @@ void KestrovanDefaultMessage::leaveBusy()
 
 void KestrovanDefaultMessage::startCloseCountdown(qint16 ticks)
 {
-    closeCountdown = ticks;
-    signlink::startTimer(ComClose);
+    m_messages.startCloseCountdown(ticks);
 }
 
 void KestrovanDefaultMessage::enableListsForTimeDisplay()
@@ -486,10 +490,9 @@ void KestrovanDefaultMessage::enableListsForTimeDisplay()
 // An operation that cannot go on: the port is let go and the window is usable again.
 void KestrovanDefaultMessage::abortOperation()
 {
-    ComClose.stop();
+    m_messages.abort();
     rxLine.clear();
     m_readPending = false;
-    closeSignPort();
     leaveBusy();
     enableListsForTimeDisplay();
 }
@@ -525,71 +528,60 @@ void KestrovanDefaultMessage::Upload_Click()
         protocol::defaultMessageUploadCommand(sending.codes, sending.text, timeOn);
     if (command)
         Test->setText(*command);
+    m_timeCommand.reset();
+    if (timeOn && anyChangeFlag())
+        m_timeCommand = protocol::timeOnIdleCommand(displayCodes(), TimeFormat->currentIndex());
 
     beginBusy(Upload, QStringLiteral("Writing..."), Transfer::Writing);
-    if (!openSignPort()) {
-        leaveBusy();
+    const session::MessageSession::Start start =
+        runPlan(session::defaultMessageUploadPlan(command, m_timeCommand), [this, command] {
+            if (command)
+                return;
+            // The sign has no command for a message while it shows the time on idle.
+            showAck(protocol::removeMessageHint());
+            if (m_timeCommand)
+                Test->setText(*m_timeCommand);
+        });
+    if (start.gone || !start.ok() || !start.completed)
         return;
-    }
-    if (command) {
-        if (!send(*command)) {
-            abortOperation();
-            return;
-        }
-    } else {
-        // The sign has no command for a message while it shows the time on idle.
-        showAck(protocol::removeMessageHint());
-    }
-
-    if (timeOn && anyChangeFlag()) {
-        const QString timeCommand = protocol::timeOnIdleCommand(displayCodes(), TimeFormat->currentIndex());
-        Test->setText(timeCommand);
-        const int transfer = m_transferNumber;
-        if (!Sleep(20) || !stillRunning(transfer))
-            return;
-        if (!send(timeCommand)) {
-            abortOperation();
-            return;
-        }
-        if (!Sleep(50) || !stillRunning(transfer))
-            return;
-        if (!send(protocol::resetCommand())) {
-            abortOperation();
-            return;
-        }
-        Test->setText(Test->text() + QStringLiteral(" , RESET"));
-    }
 
     // The sign has what was sent; changes made while it went out are still the operator's own.
     m_known = sending;
     m_syncedEdits = editsSent;
-    startCloseCountdown(10);
     startProgress();
     RemoveAck.stop();
+}
+
+session::MessageSession::Start KestrovanDefaultMessage::runPlan(const session::MessagePlan &plan,
+                                                               const std::function<void()> &opened)
+{
+    const int port = m_main.selectedPortNumber();
+    const session::MessageSession::Start start = m_messages.run(port, plan, opened);
+    if (start.gone)
+        return start;
+    if (!start.opening.ok()) {
+        showAck(signlink::cannotOpenPortMessage(port, start.opening));
+        leaveBusy();
+    } else if (!start.written) {
+        writeFailed(plan.steps.first().command);
+    }
+    return start;
 }
 
 KestrovanDefaultMessage::Outcome KestrovanDefaultMessage::readFromSign()
 {
     m_main.DeleteConfigFileName();
     beginBusy(Download, QStringLiteral("Reading..."), Transfer::Reading);
-    if (!openSignPort()) {
-        leaveBusy();
-        return Outcome::Failed;
-    }
-    if (!send(protocol::readDefaultMessageCommand())) {
-        abortOperation();
-        return Outcome::Failed;
-    }
-    // The dump may come while the pause below still runs.
-    m_readPending = true;
+    m_timeCommand.reset();
+    // The dump may come while the pause after the request still runs.
     m_readHeardLine = false;
     m_readPort = m_main.selectedPortNumber();
-    const int transfer = m_transferNumber;
-    if (!Sleep(10))
+    const session::MessageSession::Start start =
+        runPlan(session::defaultMessageReadPlan(), [this] { m_readPending = true; });
+    if (start.gone)
         return Outcome::WindowGone;
-    if (!stillRunning(transfer) || !signPort().isOpen())
+    if (!start.ok() || !start.completed)
         return Outcome::Failed;  // lost or closed meanwhile; the buttons are back already
-    startCloseCountdown(20);
     startProgress();
     return Outcome::Done;
 }
@@ -609,22 +601,12 @@ void KestrovanDefaultMessage::TimeOnIdle_Click()
     if (busy())
         return;
     beginBusy(nullptr, QString(), Transfer::Writing);
-    if (!openSignPort()) {
-        leaveBusy();
-        return;
-    }
+    m_timeCommand.reset();
     const bool switchOn = !timeDisplayOn();
-    fontList->setEnabled(!switchOn);
-    if (!send(switchOn ? protocol::timeIdleOnCommand() : protocol::timeIdleOffCommand())) {
-        abortOperation();
-        return;
-    }
-    const int transfer = m_transferNumber;
-    if (!Sleep(10))
-        return;
-    if (!stillRunning(transfer))
+    const session::MessageSession::Start start =
+        runPlan(session::timeDisplayPlan(switchOn), [this, switchOn] { fontList->setEnabled(!switchOn); });
+    if (start.gone || !start.ok() || !start.completed)
         return;  // the port was lost meanwhile: the buttons are back and `Ack` says why
-    closeSignPort();
     if (switchOn && !editorText().isEmpty())
         showAck(protocol::removeMessageHint());
     TimeDisplayStatus->setText(protocol::timeDisplayStatusText(switchOn));
@@ -642,31 +624,34 @@ void KestrovanDefaultMessage::SetTime_Click()
     if (busy())
         return;
     // One reading of the clock, so date, time and weekday belong together.
-    const QString command = protocol::setClockCommand(QDateTime::currentDateTime());
-    if (!openSignPort())
+    const session::MessagePlan plan = session::clockPlan(QDateTime::currentDateTime());
+    const int port = m_main.selectedPortNumber();
+    m_timeCommand.reset();
+    const session::MessageSession::Start start = m_messages.run(port, plan);
+    if (!start.opening.ok()) {
+        showAck(signlink::cannotOpenPortMessage(port, start.opening));
         return;
-    if (!send(command)) {
-        abortOperation();
+    }
+    if (!start.written) {
+        writeFailed(plan.steps.first().command);
         return;
     }
     beginBusy(Upload, QStringLiteral("Writing..."), Transfer::Writing);
-    startCloseCountdown(10);
     startProgress();
     RemoveAck.stop();
 }
 
 void KestrovanDefaultMessage::ComClose_Timer()
 {
-    if (closeCountdown >= 1) {
-        --closeCountdown;
-        return;
-    }
+    m_messages.closeTick();
+}
+
+void KestrovanDefaultMessage::portClosed(bool wasOpen)
+{
     rxLine.clear();
-    ComClose.stop();
     const bool unanswered = m_readPending;
     m_readPending = false;
-    if (signPort().isOpen()) {
-        closeSignPort();
+    if (wasOpen) {
         if (unanswered) {
             // The editor keeps what it had; Upload stays refused until there is a message.
             showAck(m_readHeardLine ? tr("The sign answered, but did not send its default message.")
@@ -722,7 +707,7 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
 void KestrovanDefaultMessage::connectionLost()
 {
     // The base has said so in `Ack` and the port is closed; what the window held is let go.
-    ComClose.stop();
+    m_messages.connectionLost();
     rxLine.clear();
     m_readPending = false;
     leaveBusy();
@@ -754,10 +739,9 @@ void KestrovanDefaultMessage::done(int result)
             handBack(*handedBack);
     }
     // Nothing keeps the port once the window is gone from the screen.
-    ComClose.stop();
+    m_messages.abort();
     rxLine.clear();
     m_readPending = false;
-    closeSignPort();
     if (busy())
         leaveBusy();
     SignDialog::done(result);

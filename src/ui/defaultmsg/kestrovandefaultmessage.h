@@ -2,6 +2,7 @@
 
 #include "protocol/defaultmessage.h"
 #include "link/timers.h"
+#include "session/messagesession.h"
 #include "ui/common/signdialog.h"
 
 #include <QTimer>
@@ -70,11 +71,16 @@ public:
     QPushButton *Upload = nullptr, *Download = nullptr, *SetTime = nullptr, *Exit = nullptr;
     QLineEdit *Test = nullptr;
 
-    QTimer ComClose;    // 50 ms: counts closeCountdown down, then closes the port
-    QTimer SleepTimer;  // 10 ms: the ticks of Sleep
+private:
+    // What goes to the sign, with its pauses, and when the port closes, is decided there.
+    session::MessageSession m_messages;
+
+public:
+    QTimer &ComClose;    // 50 ms: counts closeCountdown down, then closes the port
+    QTimer &SleepTimer;  // 10 ms: the ticks of Sleep
 
     // --- state ---
-    qint16 closeCountdown = 0;
+    qint16 &closeCountdown;
     bool fontChanged = false, colorChanged = false, styleChanged = false, alignChanged = false,
          speedChanged = false, pauseChanged = false, timeFormatChanged = false;
 
@@ -127,7 +133,12 @@ private:
     protocol::DefaultMessageCodes displayCodes() const;
     bool anyChangeFlag() const;
     // Writes one command; false when it did not go out (`Ack` then says why).
-    bool send(const QString &command);
+    // Opens the port and runs `plan`; says why when it cannot (and gives the buttons back).
+    session::MessageSession::Start runPlan(const session::MessagePlan &plan, const std::function<void()> &opened);
+    // A command the port would not take: say so and let the port go.
+    void writeFailed(const QString &command);
+    // The closing countdown ended.
+    void portClosed(bool wasOpen);
     // Says in `Ack` why the editor cannot go to the sign as it stands; true when it cannot.
     bool refuseUpload(bool timeOn);
     bool busy() const { return m_transfer != Transfer::None; }
@@ -156,6 +167,7 @@ private:
     bool m_loaded = false;
     bool m_closed = false;
     Transfer m_transfer = Transfer::None;
+    std::optional<QString> m_timeCommand;  // the time display's command of the upload under way
     int m_transferNumber = 0;
     bool m_closeWhenIdle = false;      // closing waits for the running write to end
     bool m_editorKnown = false;        // the editor holds a message from the sign, a file or the operator

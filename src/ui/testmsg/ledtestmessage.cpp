@@ -129,15 +129,16 @@ QList<protocol::ComposedChar> readComposition(const QTextEdit &editor)
     return chars;
 }
 
-LEDTestMessage::LEDTestMessage(KestrovanMain &main) : SignDialog(main, &main)
+LEDTestMessage::LEDTestMessage(KestrovanMain &main)
+    : SignDialog(main, &main), m_messages(*MSComm1, 500, this), ComClose(m_messages.ComClose)
 {
     setObjectName(QStringLiteral("LEDTestMessage"));
     setWindowTitle(QStringLiteral("Send Test Message"));
     buildControls();
 
-    ComClose.setParent(this);
-    ComClose.setObjectName(QStringLiteral("ComClose"));
-    ComClose.setInterval(500);
+    // Whatever was left of an earlier answer belongs to no reply of the next command.
+    connect(&m_messages, &session::MessageSession::aboutToWrite, this, [this] { rxLine.clear(); });
+    connect(&m_messages, &session::MessageSession::closed, this, &LEDTestMessage::endBusyState);
     connectHandlers();
     Form_Load();
 }
@@ -328,7 +329,6 @@ void LEDTestMessage::connectHandlers()
     connect(SaveSettings, &QCheckBox::toggled, this, &LEDTestMessage::SaveSettings_Click);
     connect(ColorTextBox, &QTextEdit::textChanged, this, &LEDTestMessage::ColorTextBox_Change);
     connect(Timeout, &QLineEdit::textChanged, this, &LEDTestMessage::Timeout_Change);
-    connect(&ComClose, &QTimer::timeout, this, &LEDTestMessage::ComClose_Timer);
     // The message ID is part of the command, so the command is rebuilt when it changes.
     connect(MsgID, &QComboBox::currentIndexChanged, this, [this] {
         if (!m_fillingLists)
@@ -589,20 +589,22 @@ bool LEDTestMessage::refuseUnsendable(const std::optional<QString> &character)
 bool LEDTestMessage::sendCommand(const QString &command, QPushButton *busyButton, const QString &busyCaption)
 {
     // One command at a time: the closing tick of the first would close the port under the next.
-    if (m_busy || refuseUnsendable(protocol::firstUnsendableChar(command)) || !openSignPort())
+    if (m_busy || refuseUnsendable(protocol::firstUnsendableChar(command)))
         return false;
-    // Whatever was left of an earlier answer belongs to no reply of this command.
-    rxLine.clear();
-    if (!writeCommand(command)) {
-        closeSignPort();
-        showAck(tr("The command could not be written to COM %1.").arg(m_main.selectedPortNumber()));
+    const int port = m_main.selectedPortNumber();
+    const session::MessageSession::Start start = m_messages.run(port, session::singleCommandPlan(command));
+    if (!start.opening.ok()) {
+        showAck(signlink::cannotOpenPortMessage(port, start.opening));
+        return false;
+    }
+    if (!start.written) {
+        showAck(tr("The command could not be written to COM %1.").arg(port));
         return false;
     }
     m_busy = true;
     for (QPushButton *action : {Upload, Download, SetTime})
         action->setEnabled(false);
     busyButton->setText(busyCaption);
-    signlink::startTimer(ComClose);
     startProgress();
     return true;
 }
@@ -639,9 +641,7 @@ void LEDTestMessage::SetTime_Click()
 
 void LEDTestMessage::ComClose_Timer()
 {
-    ComClose.stop();
-    closeSignPort();
-    endBusyState();
+    m_messages.closeTick();
 }
 
 void LEDTestMessage::endBusyState()
@@ -655,7 +655,7 @@ void LEDTestMessage::endBusyState()
 
 void LEDTestMessage::connectionLost()
 {
-    ComClose.stop();
+    m_messages.connectionLost();
     rxLine.clear();
     endBusyState();
 }

@@ -2,6 +2,7 @@
 
 #include "config/attribute.h"
 #include "protocol/testmessage.h"
+#include "session/messagesession.h"
 #include "ui/common/signdialog.h"
 
 #include <QColor>
@@ -63,7 +64,12 @@ public:
     QPushButton *Download = nullptr;
     QPushButton *SetTime = nullptr;
 
-    QTimer ComClose;  // 500 ms: its first tick closes the port
+private:
+    // What goes to the sign, and when the port closes, is decided there.
+    session::MessageSession m_messages;
+
+public:
+    QTimer &ComClose;  // 500 ms: its first tick closes the port
 
     // The editor's dark, sign-like background: dark enough for yellow, amber and the light
     // colours, light enough that black, brown and dark red still show on it. And the colour it

@@ -1,0 +1,207 @@
+#include "cli/report.h"
+
+#include "config/attribute.h"
+#include "config/catalogue.h"
+
+namespace cli {
+
+namespace {
+
+QString jsonName(config::Attribute attribute)
+{
+    switch (attribute) {
+    case config::Attribute::Font: return QStringLiteral("font");
+    case config::Attribute::Style: return QStringLiteral("style");
+    case config::Attribute::Color: return QStringLiteral("color");
+    case config::Attribute::Speed: return QStringLiteral("speed");
+    case config::Attribute::Alignment: return QStringLiteral("alignment");
+    case config::Attribute::Pause: return QStringLiteral("pause");
+    case config::Attribute::Beep: return QStringLiteral("beep");
+    }
+    return {};
+}
+
+QString labelOf(const QStringList &list, qint16 position)
+{
+    return position >= 0 && position < list.size() ? list.at(position) : QString();
+}
+
+QJsonValue optionalText(const std::optional<QString> &text)
+{
+    return text ? QJsonValue(*text) : QJsonValue(QJsonValue::Null);
+}
+
+QString itemName(config::ConfigItem item)
+{
+    switch (item) {
+    case config::ConfigItem::Priority: return QStringLiteral("priority");
+    case config::ConfigItem::Link: return QStringLiteral("link");
+    case config::ConfigItem::IdMode: return QStringLiteral("idMode");
+    case config::ConfigItem::UserCommand: return QStringLiteral("userCommand");
+    case config::ConfigItem::DefaultMessage: return QStringLiteral("defaultMessage");
+    }
+    return {};
+}
+
+QString fieldName(const config::ConfigDifference &d)
+{
+    switch (d.field) {
+    case config::ConfigField::Attribute: return jsonName(d.attribute);
+    case config::ConfigField::Timeout: return QStringLiteral("timeout");
+    case config::ConfigField::Capcode: return QStringLiteral("capcode");
+    case config::ConfigField::LinkPriority: return QStringLiteral("priority");
+    case config::ConfigField::IdMode: return QStringLiteral("idMode");
+    case config::ConfigField::UserCommand: return QStringLiteral("userCommand");
+    case config::ConfigField::MessageText: return QStringLiteral("text");
+    }
+    return {};
+}
+
+} // namespace
+
+QJsonObject configurationJson(const ConfigurationView &view)
+{
+    const config::ModelOptionSet lists = config::SelectOptionSet(view.model, config::OptionWindow::Main);
+    QJsonArray priorities;
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const config::PriorityDefaults &row = view.values.priorities[n];
+        QJsonObject object{{QStringLiteral("priority"), n}};
+        for (const config::Attribute attribute : config::AllAttributes) {
+            const qint16 position = config::attributeOf(row, attribute);
+            const QString label = labelOf(config::attributeOf(lists, attribute), position);
+            object.insert(jsonName(attribute),
+                          QJsonObject{{QStringLiteral("position"), position},
+                                      {QStringLiteral("label"), label.isEmpty() ? QJsonValue() : QJsonValue(label)}});
+        }
+        object.insert(QStringLiteral("timeout"), row.timeout);
+        priorities.append(object);
+    }
+    QJsonArray links;
+    for (int i = 0; i < config::LinkCount; ++i) {
+        const config::LinkEntry &link = view.values.links[i];
+        QJsonArray capcodes;
+        for (const QString &capcode : link.capcode.split(u',', Qt::SkipEmptyParts))
+            capcodes.append(capcode);
+        links.append(QJsonObject{{QStringLiteral("id"), i},
+                                 {QStringLiteral("capcodes"), capcodes},
+                                 {QStringLiteral("priority"), link.priority < 0 ? QJsonValue() : QJsonValue(link.priority)}});
+    }
+    return {{QStringLiteral("model"), view.model},
+            {QStringLiteral("build"), optionalText(view.build)},
+            {QStringLiteral("priorities"), priorities},
+            {QStringLiteral("links"), links},
+            {QStringLiteral("autoId"), view.values.autoId == 1},
+            {QStringLiteral("userCommand"), view.values.userCommand},
+            {QStringLiteral("unreadable"), QJsonArray::fromStringList(view.unreadable)}};
+}
+
+QStringList configurationLines(const ConfigurationView &view)
+{
+    const config::ModelOptionSet lists = config::SelectOptionSet(view.model, config::OptionWindow::Main);
+    QStringList lines;
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        const config::PriorityDefaults &row = view.values.priorities[n];
+        QStringList fields;
+        for (const config::Attribute attribute : config::AllAttributes) {
+            const qint16 position = config::attributeOf(row, attribute);
+            const QString label = labelOf(config::attributeOf(lists, attribute), position);
+            fields << config::attributeCaption(attribute) + u' ' + (label.isEmpty() ? QStringLiteral("none") : label);
+        }
+        fields << QStringLiteral("Timeout ") + row.timeout;
+        lines << QStringLiteral("  Priority %1: %2").arg(n).arg(fields.join(QStringLiteral(", ")));
+    }
+    for (int i = 0; i < config::LinkCount; ++i) {
+        const config::LinkEntry &link = view.values.links[i];
+        if (link.capcode.isEmpty())
+            lines << QStringLiteral("  ID %1: no link").arg(i);
+        else if (link.priority < 0)
+            lines << QStringLiteral("  ID %1: capcode %2").arg(i).arg(link.capcode);
+        else
+            lines << QStringLiteral("  ID %1: capcode %2, Priority %3").arg(i).arg(link.capcode).arg(link.priority);
+    }
+    lines << QStringLiteral("  ID mode: %1").arg(view.values.autoId == 1 ? QStringLiteral("auto") : QStringLiteral("user"));
+    lines << QStringLiteral("  User command: \"%1\"").arg(view.values.userCommand);
+    if (!view.unreadable.isEmpty())
+        lines << QStringLiteral("  Not in the model's lists: %1").arg(view.unreadable.join(QStringLiteral(", ")));
+    return lines;
+}
+
+QJsonObject differenceJson(const config::ConfigDifference &d)
+{
+    return {{QStringLiteral("item"), itemName(d.item)},
+            {QStringLiteral("index"), d.index < 0 ? QJsonValue() : QJsonValue(d.index)},
+            {QStringLiteral("field"), fieldName(d)},
+            {QStringLiteral("onSign"), optionalText(d.onSign)},
+            {QStringLiteral("here"), d.here},
+            {QStringLiteral("text"), d.text()}};
+}
+
+QJsonArray differencesJson(const QList<config::ConfigDifference> &differences)
+{
+    QJsonArray array;
+    for (const config::ConfigDifference &d : differences)
+        array.append(differenceJson(d));
+    return array;
+}
+
+QString differenceText(const config::ConfigDifference &d, const QString &signSide, const QString &hereSide)
+{
+    // The comparison words its sentences for a sign and a window; the subject before the first
+    // ": " is the same whoever the two sides are.
+    const QString subject = d.text().section(QStringLiteral(": "), 0, 0);
+    const QString prefix = d.field == config::ConfigField::Capcode ? QStringLiteral("capcode ") : QString();
+    const QString signPart = d.onSign ? *d.onSign + u' ' + signSide : QStringLiteral("not read ") + signSide;
+    return subject + QStringLiteral(": ") + prefix + signPart + QStringLiteral(", ") + d.here + u' ' + hereSide;
+}
+
+QJsonObject portJson(const signlink::ComPortInfo &e)
+{
+    using Kind = signlink::PortEntry::Kind;
+    const QString kind = e.kind == Kind::Device    ? QStringLiteral("device")
+                         : e.kind == Kind::Network ? QStringLiteral("network")
+                                                   : QStringLiteral("invalid");
+    const auto textOrNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
+    const QString device = e.networkAddress ? e.networkAddress->text() : e.devicePath;
+    return {{QStringLiteral("port"), QStringLiteral("COM%1").arg(e.comNumber)},
+            {QStringLiteral("com"), e.comNumber},
+            {QStringLiteral("kind"), kind},
+            {QStringLiteral("mapped"), e.mapped},
+            {QStringLiteral("device"), textOrNull(device)},
+            {QStringLiteral("byId"), textOrNull(e.byIdPath)},
+            {QStringLiteral("exists"), e.kind == Kind::Network || e.present},
+            {QStringLiteral("problem"), textOrNull(e.problem)},
+            {QStringLiteral("description"), textOrNull(e.description)},
+            {QStringLiteral("manufacturer"), textOrNull(e.manufacturer)},
+            {QStringLiteral("serialNumber"), textOrNull(e.serialNumber)},
+            {QStringLiteral("vidPid"), textOrNull(e.vendorProductText())}};
+}
+
+QString portLine(const signlink::ComPortInfo &e)
+{
+    using Kind = signlink::PortEntry::Kind;
+    QString line = QStringLiteral("COM%1\t").arg(e.comNumber);
+    switch (e.kind) {
+    case Kind::Invalid:
+        return line + QStringLiteral("unusable: ") + e.problem;
+    case Kind::Network:
+        return line + (e.networkAddress ? e.networkAddress->text() : QString()) + QStringLiteral("\tnetwork");
+    case Kind::Device:
+        break;
+    }
+    line += e.byIdPath.isEmpty() ? e.devicePath : e.byIdPath + QStringLiteral(" -> ") + e.devicePath;
+    line += e.present ? QStringLiteral("\tpresent") : QStringLiteral("\tmissing");
+    QStringList about;
+    for (const QString &part : {e.description, e.manufacturer})
+        if (!part.isEmpty())
+            about << part;
+    if (!e.serialNumber.isEmpty())
+        about << QStringLiteral("serial ") + e.serialNumber;
+    const QString ids = e.vendorProductText();
+    if (!ids.isEmpty())
+        about << ids;
+    if (!about.isEmpty())
+        line += u'\t' + about.join(QStringLiteral(", "));
+    return line;
+}
+
+} // namespace cli

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "config/configdiff.h"
+#include "config/signconfig.h"
+#include "link/portinventory.h"
+
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace cli {
+
+// The words and JSON the command line prints. The JSON schema is described in the manual page
+// (signconfig-cli.1, JSON OUTPUT); a change here is a change there.
+
+// A configuration as read from a sign, in the values a .led file holds.
+struct ConfigurationView {
+    QString model;
+    std::optional<QString> build;
+    config::ConfigValues values;
+    QStringList unreadable;  // values the sign reported that no list of its model holds
+};
+
+QJsonObject configurationJson(const ConfigurationView &view);
+// Indented lines under the sign's result line.
+QStringList configurationLines(const ConfigurationView &view);
+
+// One difference. `signSide` and `hereSide` name the two sides in words ("on the sign"/"here",
+// or two file names).
+QJsonObject differenceJson(const config::ConfigDifference &difference);
+QString differenceText(const config::ConfigDifference &difference, const QString &signSide, const QString &hereSide);
+QJsonArray differencesJson(const QList<config::ConfigDifference> &differences);
+
+// The ports listing.
+QJsonObject portJson(const signlink::ComPortInfo &entry);
+QString portLine(const signlink::ComPortInfo &entry);
+
+} // namespace cli

@@ -1,0 +1,569 @@
+#include "cli/signjob.h"
+
+#include "cli/report.h"
+#include "config/configdiff.h"
+#include "link/mappedsignport.h"
+#include "config/catalogue.h"
+#include "protocol/commands.h"
+#include "protocol/testmessage.h"
+#include "session/shownvalues.h"
+
+#include <QDateTime>
+
+#include <QRegularExpression>
+#include <QSaveFile>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace cli {
+
+namespace {
+
+QString itemNames(const QList<int> &items)
+{
+    if (items.isEmpty())
+        return QStringLiteral("nothing");
+    QStringList names;
+    for (const int item : items)
+        names << session::uploadItemName(item);
+    return names.join(QStringLiteral(", "));
+}
+
+// As File > Save writes: the old file is replaced only by a complete new one.
+std::optional<QString> saveText(const QString &path, const QString &text)
+{
+    const config::SaveBytes bytes = config::saveTextBytes(text);
+    if (!bytes.bytes)
+        return QStringLiteral("the character \"%1\" cannot be stored").arg(bytes.unstorable.value_or(QString()));
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    if (file.write(*bytes.bytes) != bytes.bytes->size() || !file.flush()
+        || (::fsync(file.handle()) != 0 && errno != EINVAL)) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return why;
+    }
+    if (!file.commit())
+        return file.errorString();
+    return std::nullopt;
+}
+
+// A list entry as the operator names it: its position, or its text in any letter case.
+std::optional<int> positionIn(const QStringList &list, const QString &given)
+{
+    bool number = false;
+    const int position = given.toInt(&number);
+    if (number)
+        return position >= 0 && position < list.size() ? std::optional<int>(position) : std::nullopt;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        if (list.at(k).compare(given.trimmed(), Qt::CaseInsensitive) == 0)
+            return int(k);
+    return std::nullopt;
+}
+
+QString choicesOf(const QStringList &list)
+{
+    QStringList entries;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        entries << QStringLiteral("%1 %2").arg(k).arg(list.at(k));
+    return entries.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QList<int> flaggedItems(const config::ChangeFlags &flags)
+{
+    QList<int> items;
+    for (int n = 0; n < config::PriorityCount; ++n)
+        if (flags.priorityChanged[n])
+            items << n;
+    if (flags.autoIdChanged)
+        items << session::IdModeItem;
+    if (flags.userCmdChanged)
+        items << session::UserCommandItem;
+    for (int i = 0; i < config::LinkCount; ++i)
+        if (flags.linkChanged[i])
+            items << session::FirstLinkItem + i;
+    return items;
+}
+
+SignJob::SignJob(std::shared_ptr<const Task> task, PortSpec port) : m_task(std::move(task)), m_port(std::move(port))
+{
+    m_result.port = m_port.label();
+}
+
+SignJob::~SignJob() = default;
+
+int SignJob::comPosition() const
+{
+    // A sign given by its device has no COM number; its file says COM 1, as a fresh window does.
+    return m_port.direct ? 0 : m_port.comNumber - 1;
+}
+
+QString SignJob::tidy(QString text) const
+{
+    if (!m_port.direct)
+        return text;
+    const QString com = QStringLiteral("COM %1").arg(m_port.comNumber);
+    text.replace(QRegularExpression(QRegularExpression::escape(com) + QStringLiteral(" \\(([^)]*)\\)")),
+                 QStringLiteral("\\1"));
+    text.replace(com + QStringLiteral(": "), QString());
+    text.replace(com, m_port.label());
+    return text;
+}
+
+void SignJob::start()
+{
+    m_link = std::make_unique<signlink::SignLink>(std::make_unique<signlink::MappedSignPort>(m_port.portMap()));
+    switch (m_task->options.command) {
+    case Command::SetClock:
+        startMessages(50);
+        emit progress(QStringLiteral("setting the clock"));
+        runMessages(session::clockPlan(QDateTime::currentDateTime()));
+        return;
+    case Command::DefaultMessage:
+        startMessages(50);
+        emit progress(QStringLiteral("reading the default message"));
+        m_readingMessage = true;
+        runMessages(session::defaultMessageReadPlan());
+        return;
+    default:
+        break;
+    }
+    // As the main window reads: an unfinished line is dropped after 10 quiet ticks.
+    m_link->setLineTimeout(10);
+    m_session = std::make_unique<session::ConfigSession>(*m_link, m_config, [this] { return m_values; });
+    // A command line has nothing to show between the dump and the closing tick.
+    m_session->setEndReadAtDump(true);
+    connect(m_session.get(), &session::ConfigSession::configurationRead, this,
+            [this](const session::ReadConfiguration &read) { m_read = read; });
+    connect(m_session.get(), &session::ConfigSession::readEnded, this, &SignJob::onReadEnded);
+    connect(m_session.get(), &session::ConfigSession::readNotStarted, this,
+            [this](int, const signlink::OpenResult &result) {
+                finish(ExitCode::PortFailed, tidy(result.description) + QStringLiteral(" Nothing was sent."));
+            });
+    connect(m_session.get(), &session::ConfigSession::uploadEnded, this, &SignJob::onUploadEnded);
+    connect(m_session.get(), &session::ConfigSession::connectionLost, this, [this](const QString &description, bool) {
+        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+    });
+    connect(m_session.get(), &session::ConfigSession::linkAdjusted, this,
+            [this](int id, const QString &capcode, int priority) {
+                m_values.links[id] = {capcode, static_cast<qint16>(priority)};
+            });
+
+    switch (m_task->options.command) {
+    case Command::FactoryDefaults: {
+        emit progress(QStringLiteral("restoring the factory defaults"));
+        const session::ConfigSession::FactoryStart started = m_session->startFactoryDefaults(m_port.comNumber);
+        if (!started.opening.ok()) {
+            finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
+            return;
+        }
+        if (!started.refusedText.isEmpty()) {
+            finish(ExitCode::PortFailed, started.refusedText);
+            return;
+        }
+        // FactoryDef reads the configuration back by itself.
+        m_afterRead = [this](const session::ReadConfiguration &read) {
+            m_values = session::valuesAfterRead(read, session::startValues());
+            m_result.json.insert(QStringLiteral("configuration"),
+                                 configurationJson({read.dump.model, read.dump.build, m_values, read.unreadable}));
+            finish(ExitCode::Done, QStringLiteral("factory defaults restored, read back"));
+        };
+        return;
+    }
+    default:
+        readSign([this](const session::ReadConfiguration &read) { afterRead(read); });
+        return;
+    }
+}
+
+void SignJob::readSign(AfterRead then)
+{
+    emit progress(QStringLiteral("reading the configuration"));
+    m_afterRead = std::move(then);
+    m_read.reset();
+    m_session->startRead(m_port.comNumber);  // a failure comes as readNotStarted
+}
+
+void SignJob::onReadEnded(const session::ReadOutcome &outcome)
+{
+    if (m_finished)
+        return;
+    if (!m_read) {
+        QString message = tidy(outcome.failureText());
+        if (m_task->options.command == Command::Write && !m_sent.isEmpty())
+            message += QStringLiteral(" Sent before: %1.").arg(itemNames(m_sent));
+        finish(ExitCode::NoAnswer, message);
+        return;
+    }
+    if (m_afterRead)
+        m_afterRead(*m_read);
+}
+
+void SignJob::afterRead(const session::ReadConfiguration &read)
+{
+    switch (m_task->options.command) {
+    case Command::Read:
+        saveFile(read);
+        return;
+    case Command::Write:
+        write(read);
+        return;
+    case Command::Diff:
+        diff(read);
+        return;
+    case Command::Send:
+        sendTestMessage(read);
+        return;
+    default:
+        finish(ExitCode::Done, QString());
+        return;
+    }
+}
+
+void SignJob::startMessages(int closeInterval)
+{
+    // The secondary windows keep an unfinished line until its line feed.
+    m_link->setLineTimeout(0);
+    m_messages = std::make_unique<session::MessageSession>(m_link->port(), closeInterval);
+    connect(m_messages.get(), &session::MessageSession::aboutToWrite, this, [this] { m_link->clearLine(); });
+    connect(m_messages.get(), &session::MessageSession::closed, this, &SignJob::onMessagesClosed);
+    connect(m_messages.get(), &session::MessageSession::writeFailed, this, [this](int, const QString &command) {
+        finish(ExitCode::PortFailed, QStringLiteral("The sign did not take \"%1\".").arg(command));
+    });
+    connect(m_link.get(), &signlink::SignLink::lineReceived, this, &SignJob::onMessageLine);
+    connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
+        if (m_messages)
+            m_messages->connectionLost();
+        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+    });
+}
+
+void SignJob::runMessages(const session::MessagePlan &plan)
+{
+    m_acknowledged = false;
+    m_refusedCommand = false;
+    const session::MessageSession::Start started = m_messages->run(m_port.comNumber, plan);
+    if (!started.opening.ok())
+        finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
+    else if (!started.written)
+        finish(ExitCode::PortFailed, QStringLiteral("The command could not be written. Nothing was sent."));
+}
+
+void SignJob::onMessageLine(const QByteArray &bytes)
+{
+    if (m_finished || !m_messages || !m_messages->running())
+        return;
+    const QString line = QString::fromLatin1(bytes);
+    if (m_readingMessage) {
+        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true);
+        if (reply.kind != protocol::DefaultMessageReply::Kind::Dump || !reply.dump.text)
+            return;
+        m_readingMessage = false;
+        // Nothing more is awaited: the port goes, and the next step runs outside this handler.
+        m_messages->abort();
+        QMetaObject::invokeMethod(this, [this, dump = reply.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
+        return;
+    }
+    const QString folded = line.trimmed().toLower();
+    if (folded.contains(QStringLiteral("error")))
+        m_refusedCommand = true;
+    else if (folded.contains(QStringLiteral("done")) || folded.startsWith(QStringLiteral("default")))
+        m_acknowledged = true;
+}
+
+void SignJob::onMessagesClosed()
+{
+    if (m_readingMessage) {
+        finish(ExitCode::NoAnswer, tidy(QStringLiteral("The sign on COM %1 did not send its default message.")
+                                             .arg(m_port.comNumber)));
+        return;
+    }
+    if (m_refusedCommand)
+        finish(ExitCode::Differences, QStringLiteral("the sign answered \"error\""));
+    else if (m_acknowledged)
+        finish(ExitCode::Done, m_task->options.command == Command::SetClock ? QStringLiteral("clock set")
+                                                                            : QStringLiteral("sent"));
+    else
+        finish(ExitCode::NoAnswer, tidy(QStringLiteral("No answer from the sign on COM %1.").arg(m_port.comNumber)));
+}
+
+bool SignJob::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,
+                     int &position)
+{
+    if (given.isEmpty())
+        return true;
+    const std::optional<int> found = positionIn(list, given);
+    if (!found) {
+        finish(ExitCode::Usage, QStringLiteral("no %1 \"%2\" on a %3; choose one of %4. Nothing was sent.")
+                                    .arg(what, given, model, choicesOf(list)));
+        return false;
+    }
+    position = *found;
+    return true;
+}
+
+void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
+{
+    const Options &o = m_task->options;
+    const QString &model = dump.model;
+    const config::ModelOptionSet lists = config::SelectOptionSet(model, config::OptionWindow::DefaultMessage);
+    protocol::DefaultMessageCodes codes;
+    codes.font = dump.font.value_or(-1);
+    codes.color = dump.color.value_or(-1);
+    codes.style = dump.style.value_or(-1);
+    codes.align = dump.alignment.value_or(-1);
+    codes.speed = dump.speed.value_or(-1);
+    codes.pause = dump.pause.value_or(-1);
+    const auto describe = [](const protocol::DefaultMessageCodes &c, const QString &text) {
+        return QJsonObject{{QStringLiteral("text"), protocol::encodeForSign(text)},
+                           {QStringLiteral("font"), c.font},     {QStringLiteral("color"), c.color},
+                           {QStringLiteral("style"), c.style},   {QStringLiteral("alignment"), c.align},
+                           {QStringLiteral("speed"), c.speed},   {QStringLiteral("pause"), c.pause}};
+    };
+    if (!o.setMessage) {
+        m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, *dump.text));
+        finish(ExitCode::Done, QStringLiteral("\"%1\" (font %2, color %3)")
+                                   .arg(protocol::encodeForSign(*dump.text))
+                                   .arg(lists.font.value(codes.font, QString::number(codes.font)))
+                                   .arg(lists.color.value(codes.color, QString::number(codes.color))));
+        return;
+    }
+    if (!choose(lists.font, o.font, QStringLiteral("font"), model, codes.font)
+        || !choose(lists.color, o.color, QStringLiteral("color"), model, codes.color))
+        return;
+    const QString text = o.messageLines.join(u'\n');
+    if (const std::optional<QString> bad = protocol::firstUnsendableChar(text)) {
+        finish(ExitCode::Usage, QStringLiteral("the sign cannot show the character \"%1\"; nothing was sent").arg(*bad));
+        return;
+    }
+    if (const std::optional<QChar> code = protocol::firstStoredCodeChar(text)) {
+        finish(ExitCode::Usage, QStringLiteral("the character \"%1\" is a code of the sign; nothing was sent").arg(*code));
+        return;
+    }
+    const std::optional<QString> command = protocol::defaultMessageUploadCommand(codes, text, false);
+    m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, text));
+    emit progress(QStringLiteral("writing the default message"));
+    runMessages(session::defaultMessageUploadPlan(command, std::nullopt));
+}
+
+void SignJob::sendTestMessage(const session::ReadConfiguration &read)
+{
+    const Options &o = m_task->options;
+    // As the test-message window starts: the display defaults of priority 0, message ID 0.
+    m_values = session::valuesAfterRead(read, session::startValues());
+    const config::PriorityDefaults &row = m_values.priorities[0];
+    const QString &model = read.dump.model;
+    const config::ModelOptionSet lists = config::SelectOptionSet(model, config::OptionWindow::TestMessage);
+    protocol::PriorityCodes codes;
+    for (const config::Attribute attribute : config::AllAttributes) {
+        const qint16 position = config::attributeOf(row, attribute);
+        config::attributeOf(codes, attribute) = position < config::attributeOf(lists, attribute).size() ? position : -1;
+    }
+    if (!choose(lists.font, o.font, QStringLiteral("font"), model, codes.font)
+        || !choose(lists.color, o.color, QStringLiteral("color"), model, codes.color))
+        return;
+    // The whole text in the chosen font and colour, as the editor holds it after choosing them.
+    QList<protocol::ComposedChar> chars;
+    const protocol::EditorFont font = protocol::fontAttributes(codes.font).value_or(protocol::EditorFont{});
+    const protocol::Rgb color = protocol::previewColor(codes.color).value_or(protocol::Rgb{});
+    for (const QChar c : o.text)
+        chars.append({c, font, color});
+    const protocol::EncodedTestMessage encoded = protocol::encodeTestMessage(chars, 0, codes, row.timeout);
+    if (encoded.unsendable) {
+        finish(ExitCode::Usage, QStringLiteral("the sign cannot show the character \"%1\"; nothing was sent").arg(*encoded.unsendable));
+        return;
+    }
+    m_result.json.insert(QStringLiteral("sentCommand"), encoded.command);
+    // The configuration request is over: the test message's own conversation takes the port,
+    // once the request's session has returned from the signal that brought us here.
+    QMetaObject::invokeMethod(
+        this,
+        [this, command = encoded.command] {
+            if (m_finished)
+                return;
+            m_session.reset();
+            startMessages(500);
+            emit progress(QStringLiteral("sending the test message"));
+            runMessages(session::singleCommandPlan(command));
+        },
+        Qt::QueuedConnection);
+}
+
+void SignJob::saveFile(const session::ReadConfiguration &read)
+{
+    m_values = session::valuesAfterRead(read, session::startValues());
+    const ConfigurationView view{read.dump.model, read.dump.build, m_values, read.unreadable};
+    m_result.json.insert(QStringLiteral("configuration"), configurationJson(view));
+    QString message = QStringLiteral("%1, build %2").arg(read.dump.model, read.dump.build.value_or(QStringLiteral("not given")));
+    if (!read.unreadable.isEmpty())
+        message += QStringLiteral("; not in the model's lists, left at their start values: %1")
+                       .arg(read.unreadable.join(QStringLiteral(", ")));
+    QString output = m_task->options.output;
+    if (output.isEmpty()) {
+        m_result.details = configurationLines(view);
+        finish(ExitCode::Done, message);
+        return;
+    }
+    output.replace(QStringLiteral("{port}"), m_port.fileNamePart());
+    m_result.json.insert(QStringLiteral("file"), output);
+    const config::LedFileRecord record = session::ledRecordOf(read.dump.model, comPosition(), m_values, m_config);
+    if (const std::optional<QString> why = config::whyUnstorable(record)) {
+        finish(ExitCode::FileError, QStringLiteral("%1 not written: %2").arg(output, *why));
+        return;
+    }
+    if (const std::optional<QString> why = saveText(output, config::ledFileText(record))) {
+        finish(ExitCode::FileError, QStringLiteral("%1 not written: %2").arg(output, *why));
+        return;
+    }
+    finish(ExitCode::Done, message + QStringLiteral("; saved to ") + output);
+}
+
+config::LedFileRecord SignJob::meantRecord(const session::ReadConfiguration &read)
+{
+    m_values = session::valuesAfterRead(read, session::startValues());
+    return m_task->file->appliedOver(session::ledRecordOf(read.dump.model, comPosition(), m_values, m_config));
+}
+
+QList<config::ConfigDifference> SignJob::differencesWith(const session::ReadConfiguration &read) const
+{
+    return config::compareConfigurations(config::comparedFromDump(read.dump), config::comparedFromLedFile(m_meant),
+                                         config::comparisonLists(read.dump.model));
+}
+
+void SignJob::diff(const session::ReadConfiguration &read)
+{
+    m_meant = meantRecord(read);
+    const QList<config::ConfigDifference> differences = differencesWith(read);
+    const QString fileSide = QStringLiteral("in ") + m_task->file->path;
+    for (const config::ConfigDifference &d : differences)
+        m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"), fileSide);
+    m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
+    if (differences.isEmpty())
+        finish(ExitCode::Done, QStringLiteral("no differences"));
+    else
+        finish(ExitCode::Differences,
+               differences.size() == 1 ? QStringLiteral("1 difference") : QStringLiteral("%1 differences").arg(differences.size()));
+}
+
+void SignJob::write(const session::ReadConfiguration &read)
+{
+    const LedInput &file = *m_task->file;
+    // Positions mean other entries on another model: sending them would set other values.
+    if (!file.model.isEmpty() && file.model != read.dump.model) {
+        finish(ExitCode::FileError, QStringLiteral("%1 is for model %2, but the sign is a %3. Nothing was sent.")
+                                        .arg(file.path, file.model, read.dump.model));
+        return;
+    }
+    m_meant = meantRecord(read);
+    m_values = session::valuesFromRecord(m_meant, m_values);
+    const bool force = m_task->options.force;
+    if (!force) {
+        config::Baseline baseline = m_config.baseline;
+        config::ChangeFlags flags = m_config.flags;
+        config::getChangedRows(m_values, baseline, flags);
+        if (!flags.any()) {
+            // Nothing to send; what was just read is what a verify would read.
+            if (m_task->options.verify)
+                verify(read);
+            else
+                finish(ExitCode::Done, QStringLiteral("nothing to send: the sign holds what the file says"));
+            return;
+        }
+    }
+    const session::ConfigSession::UploadStart started = m_session->startUpload(m_port.comNumber, force);
+    if (started.refusal) {
+        finish(ExitCode::FileError, QStringLiteral("%1: %2 Nothing was sent.").arg(file.path, started.refusal->simplified()));
+        return;
+    }
+    if (!started.opening.ok()) {
+        finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
+        return;
+    }
+    m_toSend = flaggedItems(m_config.flags);
+    emit progress(QStringLiteral("sending %1").arg(itemNames(m_toSend)));
+}
+
+QString SignJob::sentText() const
+{
+    QList<int> notSent;
+    for (const int item : m_toSend)
+        if (!m_sent.contains(item))
+            notSent << item;
+    return QStringLiteral("Sent: %1. Not sent: %2.").arg(itemNames(m_sent), itemNames(notSent));
+}
+
+void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
+{
+    // What is still flagged did not go; what the sign refused went, and was flagged again.
+    const QList<int> pending = flaggedItems(m_config.flags);
+    m_sent.clear();
+    for (const int item : m_toSend)
+        if (!pending.contains(item) || outcome.refused.contains(item))
+            m_sent << item;
+    m_refused = outcome.refused;
+    m_result.json.insert(QStringLiteral("sent"), QJsonArray::fromStringList([this] {
+        QStringList names;
+        for (const int item : m_sent)
+            names << session::uploadItemName(item);
+        return names;
+    }()));
+    if (!outcome.completed) {
+        finish(ExitCode::PortFailed, tidy(outcome.stopText).simplified() + u' ' + sentText());
+        return;
+    }
+    if (m_task->options.verify) {
+        emit progress(QStringLiteral("reading back"));
+        readSign([this](const session::ReadConfiguration &read) { verify(read); });
+        return;
+    }
+    if (!outcome.refused.isEmpty()) {
+        finish(ExitCode::Differences, outcome.refusalText().section(u'.', 0, 0) + u'.');
+        return;
+    }
+    finish(ExitCode::Done, QStringLiteral("sent %1").arg(itemNames(m_sent)));
+}
+
+void SignJob::verify(const session::ReadConfiguration &read)
+{
+    const QList<config::ConfigDifference> differences = differencesWith(read);
+    for (const config::ConfigDifference &d : differences)
+        m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"),
+                                                                  QStringLiteral("in ") + m_task->file->path);
+    m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
+    const QString sent = m_sent.isEmpty() ? QStringLiteral("nothing sent") : QStringLiteral("sent %1").arg(itemNames(m_sent));
+    if (differences.isEmpty()) {
+        finish(ExitCode::Done, sent + QStringLiteral("; verified"));
+        return;
+    }
+    QStringList subjects;
+    for (const config::ConfigDifference &d : differences)
+        subjects << d.text().section(QStringLiteral(": "), 0, 0);
+    subjects.removeDuplicates();
+    finish(ExitCode::Differences, sent + QStringLiteral("; verify failed: %1").arg(subjects.join(QStringLiteral(", "))));
+}
+
+void SignJob::finish(ExitCode code, const QString &message)
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    m_result.code = code;
+    m_result.message = message;
+    // Called from inside the session's signals: the session and its link go once they return.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_messages.reset();
+            m_session.reset();
+            m_link.reset();
+            emit finished();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace cli

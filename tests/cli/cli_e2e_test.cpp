@@ -1,0 +1,328 @@
+// signconfig-cli as a process against simulated signs on pseudo-terminals: every command, many
+// signs at once, a silent one among them, and the input a script can get wrong.
+#include "cliprocess.h"
+#include "ptypair.h"
+#include "qtprinters.h"
+#include "signsimulator.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+using clitest::CliRun;
+using clitest::runCli;
+using testsupport::SignSimulator;
+using testsupport::waitUntil;
+
+class CliE2E : public ::testing::Test {
+protected:
+    SignSimulator &startSign(const QStringList &arguments = {})
+    {
+        auto sim = std::make_unique<SignSimulator>();
+        QString error;
+        EXPECT_TRUE(sim->start(arguments, &error)) << error.toStdString();
+        signs.push_back(std::move(sim));
+        return *signs.back();
+    }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    QByteArray fileBytes(const QString &name) const
+    {
+        QFile file(path(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeBytes(const QString &name, const QByteArray &bytes) const
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    // The sign's commands once `downloads` configuration requests have reached it: whatever a
+    // run sent before its last request is printed by then too.
+    static QStringList commandsAfter(SignSimulator &sim, int downloads)
+    {
+        waitUntil([&] { return sim.commands().count(QStringLiteral("DOWNLOAD_ALL")) >= downloads; });
+        return sim.commands();
+    }
+    // Reads the sign into `name` and checks that it worked.
+    void readInto(SignSimulator &sim, const QString &name)
+    {
+        const CliRun run = runCli({QStringLiteral("read"), QStringLiteral("-p"), sim.device(), QStringLiteral("-o"), path(name)});
+        ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    }
+
+    QTemporaryDir dir;
+    std::vector<std::unique_ptr<SignSimulator>> signs;
+};
+
+QJsonObject jsonLine(const QString &line)
+{
+    return QJsonDocument::fromJson(line.toUtf8()).object();
+}
+
+QByteArray withLine(QByteArray file, const QByteArray &key, const QByteArray &line)
+{
+    QList<QByteArray> lines = file.split('\n');
+    for (QByteArray &l : lines)
+        if (l.startsWith(key))
+            l = line + '\r';
+    return lines.join('\n');
+}
+
+TEST_F(CliE2E, ReadThenWriteOfTheSameFileSendsNothing)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("sign.led"));
+    const CliRun run = runCli({QStringLiteral("write"), path(QStringLiteral("sign.led")), QStringLiteral("--port"), sim.device()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("nothing to send"))) << run.out.toStdString();
+    EXPECT_EQ(commandsAfter(sim, 2), QStringList(2, QStringLiteral("DOWNLOAD_ALL")));
+}
+
+TEST_F(CliE2E, WriteSendsWhatDiffersAndVerifies)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("sign.led"));
+    QByteArray edited = withLine(fileBytes(QStringLiteral("sign.led")), "Pri2:", "Pri2:3,3,5,3,1,3,2,30");
+    edited = withLine(edited, "LinkID3:", "LinkID3:5551234,2");
+    writeBytes(QStringLiteral("edited.led"), edited);
+
+    const QStringList diffArgs{QStringLiteral("diff"), path(QStringLiteral("edited.led")), QStringLiteral("-p"), sim.device()};
+    const CliRun before = runCli(diffArgs);
+    EXPECT_EQ(before.exitCode, 1);
+    EXPECT_EQ(before.lines().size(), 3) << before.out.toStdString();
+    EXPECT_TRUE(before.out.contains(QStringLiteral("Priority 2 Color: Red on the sign, Yellow in")));
+
+    const CliRun run = runCli({QStringLiteral("write"), path(QStringLiteral("edited.led")), QStringLiteral("-p"), sim.device(),
+                               QStringLiteral("--verify"), QStringLiteral("--json")});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    const QJsonObject result = jsonLine(run.lines().value(0));
+    EXPECT_EQ(result.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(result.value(QStringLiteral("sent")).toVariant().toStringList(),
+              (QStringList{QStringLiteral("Priority 2"), QStringLiteral("ID 3")}));
+    EXPECT_EQ(sim.state().value(QStringLiteral("pri2")), QStringLiteral("3,3,5,3,1,3,2,30"));
+    EXPECT_EQ(sim.state().value(QStringLiteral("link3")), QStringLiteral("2:5551234"));
+    // Only the two items went: nothing else was touched.
+    EXPECT_EQ(clitest::changingCommands(commandsAfter(sim, 4)),
+              (QStringList{QStringLiteral("<DF pr=2 f=3 c=5 s=3 a=1 sp=3 p=3 b=2 t=30>"), QStringLiteral("<link id=3 cap=0>"),
+                           QStringLiteral("<link id=3 cap=5551234 pr=2>")}));
+    EXPECT_EQ(runCli(diffArgs).exitCode, 0);
+}
+
+TEST_F(CliE2E, ForcedWriteWithVerifyNamesTheItemTheSignDropped)
+{
+    // Item 3 of a forced write is priority 2; the file changes its colour, so its loss shows.
+    SignSimulator &sim = startSign({QStringLiteral("--drop-item"), QStringLiteral("3")});
+    readInto(sim, QStringLiteral("sign.led"));
+    writeBytes(QStringLiteral("edited.led"), withLine(fileBytes(QStringLiteral("sign.led")), "Pri2:", "Pri2:3,3,5,3,1,3,2,30"));
+    const CliRun run = runCli({QStringLiteral("write"), path(QStringLiteral("edited.led")), QStringLiteral("-p"), sim.device(),
+                               QStringLiteral("--force"), QStringLiteral("--verify")});
+    EXPECT_EQ(run.exitCode, 1) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("verify failed: Priority 2 Color"))) << run.out.toStdString();
+    EXPECT_EQ(run.lines().size(), 2) << run.out.toStdString();
+}
+
+TEST_F(CliE2E, ThreeSignsAtOnceOneSilent)
+{
+    SignSimulator &first = startSign();
+    SignSimulator &silent = startSign({QStringLiteral("--silent")});
+    SignSimulator &third = startSign({QStringLiteral("--model"), QStringLiteral("QB7")});
+    const CliRun run = runCli({QStringLiteral("read"), QStringLiteral("-p"), first.device(), QStringLiteral("-p"), silent.device(),
+                               QStringLiteral("-p"), third.device(), QStringLiteral("-o"), path(QStringLiteral("site-{port}.led")),
+                               QStringLiteral("--json")});
+    EXPECT_EQ(run.exitCode, 4);
+    const QStringList lines = run.lines();
+    ASSERT_EQ(lines.size(), 3) << run.out.toStdString();
+    const QJsonObject a = jsonLine(lines[0]), b = jsonLine(lines[1]), c = jsonLine(lines[2]);
+    EXPECT_EQ(a.value(QStringLiteral("port")).toString(), first.device());
+    EXPECT_EQ(a.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(b.value(QStringLiteral("port")).toString(), silent.device());
+    EXPECT_EQ(b.value(QStringLiteral("result")).toString(), QStringLiteral("no-answer"));
+    EXPECT_EQ(b.value(QStringLiteral("exitCode")).toInt(), 4);
+    EXPECT_TRUE(b.value(QStringLiteral("message")).toString().contains(QStringLiteral("No answer")));
+    EXPECT_EQ(c.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(c.value(QStringLiteral("configuration")).toObject().value(QStringLiteral("model")).toString(), QStringLiteral("QB7"));
+    // Each answering sign has its file; the silent one none.
+    for (const QJsonObject &done : {a, c})
+        EXPECT_TRUE(QFile::exists(done.value(QStringLiteral("file")).toString()));
+    EXPECT_EQ(QDir(dir.path()).entryList({QStringLiteral("site-*.led")}).size(), 2);
+}
+
+TEST_F(CliE2E, DiffOfTwoFiles)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("a.led"));
+    writeBytes(QStringLiteral("b.led"), withLine(fileBytes(QStringLiteral("a.led")), "AutoID:", "AutoID:0"));
+    const CliRun same = runCli({QStringLiteral("diff"), path(QStringLiteral("a.led")), path(QStringLiteral("a.led"))});
+    EXPECT_EQ(same.exitCode, 0);
+    const CliRun run = runCli({QStringLiteral("diff"), path(QStringLiteral("a.led")), path(QStringLiteral("b.led"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("ID mode: User in ") + path(QStringLiteral("b.led")))) << run.out.toStdString();
+}
+
+TEST_F(CliE2E, FactoryDefaultsNeedYesAndReadBack)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("sign.led"));
+    writeBytes(QStringLiteral("edited.led"), withLine(fileBytes(QStringLiteral("sign.led")), "Pri0:", "Pri0:2,2,2,2,2,2,1,10"));
+    ASSERT_EQ(runCli({QStringLiteral("write"), path(QStringLiteral("edited.led")), QStringLiteral("-p"), sim.device()}).exitCode, 0);
+    ASSERT_EQ(sim.state().value(QStringLiteral("pri0")), QStringLiteral("2,2,2,2,2,2,1,10"));
+
+    const CliRun refused = runCli({QStringLiteral("factory-defaults"), QStringLiteral("-p"), sim.device()});
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_TRUE(refused.err.contains(QStringLiteral("--yes")));
+    EXPECT_FALSE(clitest::changingCommands(commandsAfter(sim, 2)).contains(QStringLiteral("<FD>")));
+
+    const CliRun run = runCli({QStringLiteral("factory-defaults"), QStringLiteral("-p"), sim.device(), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString();
+    EXPECT_NE(sim.state().value(QStringLiteral("pri0")), QStringLiteral("2,2,2,2,2,2,1,10"));
+    EXPECT_EQ(runCli({QStringLiteral("diff"), path(QStringLiteral("sign.led")), QStringLiteral("-p"), sim.device()}).exitCode, 0);
+}
+
+TEST_F(CliE2E, SetClock)
+{
+    SignSimulator &sim = startSign();
+    const CliRun run = runCli({QStringLiteral("set-clock"), QStringLiteral("-p"), sim.device()});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_LE(std::abs(sim.state().value(QStringLiteral("clockoffset")).toLongLong()), 2);
+}
+
+TEST_F(CliE2E, DefaultMessageSetAndRead)
+{
+    SignSimulator &sim = startSign();
+    const CliRun set = runCli({QStringLiteral("default-message"), QStringLiteral("-p"), sim.device(), QStringLiteral("--set"),
+                               QStringLiteral("Open"), QStringLiteral("--set"), QStringLiteral("<hh:mm>"),
+                               QStringLiteral("--color"), QStringLiteral("1")});
+    EXPECT_EQ(set.exitCode, 0) << set.out.toStdString() << set.err.toStdString();
+    EXPECT_EQ(sim.state().value(QStringLiteral("defmsg")), QStringLiteral("Open\\xAA\\xAD"));
+    const CliRun read = runCli({QStringLiteral("default-message"), QStringLiteral("-p"), sim.device(), QStringLiteral("--json")});
+    EXPECT_EQ(read.exitCode, 0);
+    const QJsonObject message = jsonLine(read.lines().value(0)).value(QStringLiteral("defaultMessage")).toObject();
+    EXPECT_EQ(message.value(QStringLiteral("text")).toString(), QStringLiteral("Open$L$T2"));
+    EXPECT_EQ(message.value(QStringLiteral("color")).toInt(), 1);
+}
+
+TEST_F(CliE2E, SendTestMessage)
+{
+    SignSimulator &sim = startSign();
+    const CliRun run = runCli({QStringLiteral("send"), QStringLiteral("-p"), sim.device(), QStringLiteral("Hello"),
+                               QStringLiteral("--color"), QStringLiteral("Green")});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QString sent = sim.state().value(QStringLiteral("testmsg"));
+    EXPECT_TRUE(sent.startsWith(QStringLiteral("<id=0 "))) << sent.toStdString();
+    EXPECT_TRUE(sent.endsWith(QStringLiteral("Hello"))) << sent.toStdString();
+    const CliRun wrong = runCli({QStringLiteral("send"), QStringLiteral("-p"), sim.device(), QStringLiteral("Hello"),
+                                 QStringLiteral("--color"), QStringLiteral("Ultraviolet")});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(sim.state().value(QStringLiteral("testmsg")), sent);
+}
+
+TEST_F(CliE2E, ConnectionLostInTheMiddleOfAWriteSaysWhatWent)
+{
+    // The fourth command (after the request and two items) never arrives.
+    SignSimulator &sim = startSign({QStringLiteral("--hangup-after"), QStringLiteral("4")});
+    SignSimulator reference;
+    QString error;
+    ASSERT_TRUE(reference.start({}, &error)) << error.toStdString();
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"), reference.device(), QStringLiteral("-o"), path(QStringLiteral("sign.led"))});
+    ASSERT_EQ(read.exitCode, 0);
+    const CliRun run = runCli({QStringLiteral("write"), path(QStringLiteral("sign.led")), QStringLiteral("-p"), sim.device(),
+                               QStringLiteral("--force")});
+    EXPECT_EQ(run.exitCode, 3) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Sent: Priority 0, Priority 1"))) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QStringLiteral("Not sent: Priority 3"))) << run.out.toStdString();
+}
+
+// ---- Bad input: usage, files, ports ----
+
+struct BadCall {
+    const char *name;
+    QStringList arguments;  // "{sign}" is the simulator's device, "{dir}" the test's folder
+    int exitCode;
+    const char *said;       // on standard error, or for a port on standard output
+};
+
+class CliBadInput : public CliE2E, public ::testing::WithParamInterface<BadCall> {};
+
+TEST_P(CliBadInput, FailsWithItsCodeAndSendsNothing)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("good.led"));
+    const QByteArray good = fileBytes(QStringLiteral("good.led"));
+    writeBytes(QStringLiteral("binary.led"), QByteArray("Model:RW2290\r\nCom:1\r\nPri0:1,1\0,1,1,1,1,1,10\r\n", 40));
+    writeBytes(QStringLiteral("badline.led"), withLine(good, "Pri3:", "Pri3:1,99,4,4,2,4,1,40"));
+    writeBytes(QStringLiteral("junk.led"), withLine(good, "LinkID5:", "whatever this is"));
+    writeBytes(QStringLiteral("short.led"), good.left(good.indexOf("LinkID6:")));
+    writeBytes(QStringLiteral("othermodel.led"), withLine(good, "Model:", "Model:QB7"));
+    const int before = int(sim.commands().size());
+
+    QStringList arguments;
+    for (QString argument : GetParam().arguments)
+        arguments << argument.replace(QStringLiteral("{sign}"), sim.device()).replace(QStringLiteral("{dir}"), dir.path());
+    const CliRun run = runCli(arguments);
+    EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out.toStdString() << run.err.toStdString();
+    QString said = QString::fromUtf8(GetParam().said);
+    said.replace(QStringLiteral("{dir}"), dir.path());
+    EXPECT_TRUE((run.err + run.out).contains(said)) << run.err.toStdString() << run.out.toStdString();
+    // A file refused because of the sign's model was read from the sign; nothing else goes.
+    const QStringList after = sim.commands().mid(before);
+    for (const QString &command : after)
+        EXPECT_EQ(command, QStringLiteral("DOWNLOAD_ALL"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Calls, CliBadInput,
+    ::testing::Values(
+        BadCall{"UnknownCommand", {QStringLiteral("fetch"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 2, "Unknown command \"fetch\""},
+        BadCall{"UnknownOption", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("--fast")}, 2, "Unknown option 'fast'"},
+        BadCall{"OptionOfAnotherCommand", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("--force")}, 2, "--force is not an option of read"},
+        BadCall{"NoPort", {QStringLiteral("read")}, 2, "read needs --port"},
+        BadCall{"PortOutOfRange", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("COM13")}, 2, "give COM1 to COM12"},
+        BadCall{"MissingFile", {QStringLiteral("write"), QStringLiteral("{dir}/none.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/none.led: no such file"},
+        BadCall{"BinaryFile", {QStringLiteral("write"), QStringLiteral("{dir}/binary.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/binary.led:3: holds a NUL byte"},
+        BadCall{"PositionOutsideItsList", {QStringLiteral("write"), QStringLiteral("{dir}/badline.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/badline.led:6: \"Pri3:\" style"},
+        BadCall{"LineThatIsNoSetting", {QStringLiteral("diff"), QStringLiteral("{dir}/junk.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/junk.led:13: not a setting"},
+        BadCall{"IncompleteFile", {QStringLiteral("write"), QStringLiteral("{dir}/short.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "no LinkID6: line"},
+        BadCall{"FolderForAFile", {QStringLiteral("write"), QStringLiteral("{dir}"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "is a folder"},
+        BadCall{"FileOfAnotherModel", {QStringLiteral("write"), QStringLiteral("{dir}/othermodel.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "is for model QB7, but the sign is a RW2290"},
+        BadCall{"MissingDevice", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/ttyNone")}, 3, "{dir}/ttyNone does not exist"},
+        BadCall{"NotASerialPort", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/good.led")}, 3, "is not a serial port"},
+        BadCall{"UnwritableOutput", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-o"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "not written"}),
+    [](const ::testing::TestParamInfo<BadCall> &info) { return std::string(info.param.name); });
+
+TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
+{
+    SignSimulator &sim = startSign();
+    const QString folder = dir.filePath(QStringLiteral("signconfig/ports"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::link(sim.device(), folder + QStringLiteral("/COM3")));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+
+    const CliRun run = runCli({QStringLiteral("ports"), QStringLiteral("--json")}, environment);
+    EXPECT_EQ(run.exitCode, 0);
+    const QStringList lines = run.lines();
+    ASSERT_EQ(lines.size(), 12);
+    const QJsonObject com3 = jsonLine(lines[2]);
+    EXPECT_EQ(com3.value(QStringLiteral("port")).toString(), QStringLiteral("COM3"));
+    EXPECT_TRUE(com3.value(QStringLiteral("mapped")).toBool());
+    EXPECT_TRUE(com3.value(QStringLiteral("exists")).toBool());
+    EXPECT_EQ(com3.value(QStringLiteral("device")).toString(), sim.device());
+
+    // The same entry serves "COM3" and "3" as the window's port list would.
+    for (const QString &name : {QStringLiteral("COM3"), QStringLiteral("3")}) {
+        const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"), name}, environment);
+        EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
+        EXPECT_TRUE(read.out.startsWith(QStringLiteral("COM3: RW2290, build 41"))) << read.out.toStdString();
+    }
+}
+
+} // namespace

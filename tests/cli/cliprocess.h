@@ -1,0 +1,48 @@
+// signconfig-cli run as a real process, as a script runs it.
+#pragma once
+
+#include "signsimulator.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+namespace clitest {
+
+struct CliRun {
+    int exitCode = -1;
+    QString out;
+    QString err;
+    QStringList lines() const { return out.split(u'\n', Qt::SkipEmptyParts); }
+};
+
+// Runs the program to its end (or kills it after a minute, which fails the test by its exit code).
+inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+{
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(SIGNCONFIG_CLI), arguments);
+    CliRun run;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+// Commands the sign received that are not requests for its configuration.
+inline QStringList changingCommands(const QStringList &commands)
+{
+    QStringList changing;
+    for (const QString &command : commands)
+        if (command != QStringLiteral("DOWNLOAD_ALL"))
+            changing << command;
+    return changing;
+}
+
+} // namespace clitest

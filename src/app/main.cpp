@@ -1,4 +1,5 @@
 #include "link/mappedsignport.h"
+#include "link/traffic.h"
 #include "ui/common/logo.h"
 #include "ui/common/uiservices.h"
 #include "ui/main/kestrovanmain.h"
@@ -18,8 +19,14 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon(ui::drawLogo(128, 64)));
 
     ui::DesktopUiServices desktop;
-    // Every window that talks to the sign gets a connection of its own from here.
-    const ui::PortFactory ports = [] { return std::make_unique<signlink::MappedSignPort>(); };
+    // Every window that talks to the sign gets a connection of its own from here, and every
+    // connection reports what goes over it to the one traffic log.
+    signlink::TrafficLog traffic;
+    const ui::PortFactory ports = [&traffic] {
+        auto port = std::make_unique<signlink::MappedSignPort>();
+        port->setTrafficLog(&traffic);
+        return port;
+    };
     ui::KestrovanMain window(ports, desktop);
     window.show();
     return QApplication::exec();

@@ -37,6 +37,5 @@ QJsonArray differencesJson(const QList<config::ConfigDifference> &differences);
 
 // The ports listing.
 QJsonObject portJson(const signlink::ComPortInfo &entry);
-QString portLine(const signlink::ComPortInfo &entry);
 
 } // namespace cli

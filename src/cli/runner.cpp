@@ -54,7 +54,7 @@ int listPorts(const Options &options, QTextStream &out)
         if (options.json)
             out << QJsonDocument(portJson(entry)).toJson(QJsonDocument::Compact) << '\n';
         else
-            out << portLine(entry) << '\n';
+            out << signlink::portSummaryLine(entry) << '\n';
     }
     return int(ExitCode::Done);
 }

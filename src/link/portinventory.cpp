@@ -158,4 +158,32 @@ QList<ComPortInfo> portInventory(const PortMap &map)
     return portInventory(map, presentAdapters(AdapterSources::system()));
 }
 
+QString portSummaryLine(const ComPortInfo &e)
+{
+    using Kind = signlink::PortEntry::Kind;
+    QString line = QStringLiteral("COM%1\t").arg(e.comNumber);
+    switch (e.kind) {
+    case Kind::Invalid:
+        return line + QStringLiteral("unusable: ") + e.problem;
+    case Kind::Network:
+        return line + (e.networkAddress ? e.networkAddress->text() : QString()) + QStringLiteral("\tnetwork");
+    case Kind::Device:
+        break;
+    }
+    line += e.byIdPath.isEmpty() ? e.devicePath : e.byIdPath + QStringLiteral(" -> ") + e.devicePath;
+    line += e.present ? QStringLiteral("\tpresent") : QStringLiteral("\tmissing");
+    QStringList about;
+    for (const QString &part : {e.description, e.manufacturer})
+        if (!part.isEmpty())
+            about << part;
+    if (!e.serialNumber.isEmpty())
+        about << QStringLiteral("serial ") + e.serialNumber;
+    const QString ids = e.vendorProductText();
+    if (!ids.isEmpty())
+        about << ids;
+    if (!about.isEmpty())
+        line += u'\t' + about.join(QStringLiteral(", "));
+    return line;
+}
+
 } // namespace signlink

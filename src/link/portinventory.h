@@ -72,4 +72,8 @@ QList<ComPortInfo> portInventory(const PortMap &map, const QList<SerialAdapter> 
 // The same with the system's adapters.
 QList<ComPortInfo> portInventory(const PortMap &map);
 
+// One line a person reads: "COM5\t/dev/serial/by-id/usb-... -> /dev/ttyUSB0\tpresent\tFT232R USB
+// UART, FTDI, serial A1234567, 0403:6001", or the address, or why the entry is unusable.
+QString portSummaryLine(const ComPortInfo &port);
+
 } // namespace signlink

@@ -32,9 +32,6 @@ void SignLink::reportTraffic()
     const auto report = [this, log](TrafficRow::Direction direction, const QByteArray &bytes, const QString &meaning) {
         log->record({0, 0, source(), direction, bytes, meaning});
     };
-    connect(this, &SignLink::written, log, [report](const QByteArray &bytes) {
-        report(TrafficRow::Direction::Sent, bytes, {});
-    });
     connect(this, &SignLink::lineReceived, log, [report](const QByteArray &line) {
         report(TrafficRow::Direction::Received, line, {});
     });

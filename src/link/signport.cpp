@@ -21,7 +21,12 @@ bool SignPort::output(const QByteArray &bytes)
     // whole; neither is what the operator sent.
     if (protocol::longestCommandLength(bytes) > protocol::MaxCommandLength)
         return false;
-    return writeBytes(bytes);
+    if (!writeBytes(bytes))
+        return false;
+    // Every writer (a link, a message session) goes through here, so every write is reported.
+    if (m_trafficLog)
+        m_trafficLog->record({0, 0, QStringLiteral("COM %1").arg(m_commPort), TrafficRow::Direction::Sent, bytes, {}});
+    return true;
 }
 
 QString unsentOutputText(qint64 unsent)

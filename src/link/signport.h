@@ -40,8 +40,9 @@ public:
     void setCommPort(int comNumber) { m_commPort = comNumber; }
     int commPort() const { return m_commPort; }
 
-    // Where the connection made over this port reports its traffic; none by default. Whoever
-    // makes the ports sets it, so that the windows need not know about it.
+    // Where the connection made over this port reports its traffic (output() each write, the
+    // SignLink over it each line); none by default. Whoever makes the ports sets it, so that the
+    // windows need not know about it.
     void setTrafficLog(TrafficLog *log);
     TrafficLog *trafficLog() const;
 

@@ -30,8 +30,11 @@ QString supportReportText(const SupportReport &report)
     if (report.lastConfigurationSource.isEmpty()) {
         lines << QStringLiteral("(none read since the tool started)");
     } else {
-        lines << QStringLiteral("From %1:").arg(report.lastConfigurationSource)
-              << signlink::visibleText(report.lastConfiguration.toLatin1());
+        lines << QStringLiteral("From %1:").arg(report.lastConfigurationSource);
+        QString text = report.lastConfiguration;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts))
+            lines << signlink::visibleText(line.toLatin1());
     }
 
     section(lines, QStringLiteral("Settings"));

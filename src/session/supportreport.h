@@ -16,8 +16,8 @@ struct SupportReport {
     QString toolVersion;
     QString qtVersion;
     QStringList ports;                // one line per COM number: what it maps to, adapter, presence
-    QString lastConfiguration;        // the configuration last read from the sign, as it came
-    QString lastConfigurationSource;  // "COM 1 at 2026-12-08 11:02:03"; empty when none was read
+    QString lastConfiguration;        // what the sign is known to hold, as a .led file's text
+    QString lastConfigurationSource;  // "COM 1, model RW2290"; empty when nothing was read
     QList<std::pair<QString, QVariant>> settings;
     QList<signlink::TrafficRow> traffic;
 };

@@ -61,7 +61,7 @@ void selectListPosition(QComboBox *list, int position) { selectPosition(list, po
 void selectListPosition(ListBox *list, int position) { selectPosition(list, position); }
 
 SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
-    : QDialog(parent), m_main(main), MSComm1(main.makeSignPort())
+    : QDialog(parent), m_main(main), m_link(main.makeSignPort()), MSComm1(m_link.port())
 {
     Ack = new QLabel(this);
     Ack->setObjectName(QStringLiteral("Ack"));
@@ -106,8 +106,9 @@ SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     connect(&ProgressTimer, &QTimer::timeout, this, &SignDialog::ProgressTimer_Timer);
     connect(&RemoveAck, &QTimer::timeout, this, &SignDialog::RemoveAck_Timer);
     connect(&ClockUpdate, &QTimer::timeout, this, &SignDialog::ClockUpdate_Timer);
-    connect(MSComm1.get(), &signlink::SignPort::received, this, &SignDialog::MSComm1_OnComm);
-    connect(MSComm1.get(), &signlink::SignPort::connectionLost, this, &SignDialog::onConnectionLost);
+    connect(&m_link, &signlink::SignLink::lineReceived, this,
+            [this](const QByteArray &line) { ProcessReply(QString::fromLatin1(line)); });
+    connect(&m_link, &signlink::SignLink::connectionLost, this, &SignDialog::onConnectionLost);
 
     ClockUpdate_Timer();
     ClockUpdate.start();
@@ -115,14 +116,6 @@ SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
 
 // The connection closes its device when it goes.
 SignDialog::~SignDialog() = default;
-
-void SignDialog::MSComm1_OnComm()
-{
-    while (MSComm1->inBufferCount() >= 1) {
-        if (std::optional<QByteArray> line = rxLine.append(MSComm1->input()))
-            ProcessReply(QString::fromLatin1(*line));
-    }
-}
 
 void SignDialog::ProgressTimer_Timer()
 {
@@ -146,8 +139,8 @@ void SignDialog::ClockUpdate_Timer()
 bool SignDialog::openSignPort()
 {
     const int port = m_main.selectedPortNumber();
-    MSComm1->setCommPort(port);
-    const signlink::OpenResult result = MSComm1->open();
+    MSComm1.setCommPort(port);
+    const signlink::OpenResult result = MSComm1.open();
     if (!result.ok())
         showAck(signlink::cannotOpenPortMessage(port, result));
     return result.ok();
@@ -160,12 +153,12 @@ bool SignDialog::writeCommand(const QString &command)
         return false;
     }
     const std::optional<QByteArray> bytes = protocol::wireBytes(command);
-    return bytes && MSComm1->output(*bytes);
+    return bytes && MSComm1.output(*bytes);
 }
 
 void SignDialog::closeSignPort()
 {
-    MSComm1->close();
+    MSComm1.close();
 }
 
 void SignDialog::showAck(const QString &text)

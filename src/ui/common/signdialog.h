@@ -1,7 +1,7 @@
 #pragma once
 
 #include "config/catalogue.h"
-#include "link/linebuffer.h"
+#include "link/signlink.h"
 #include "link/signport.h"
 
 #include <QDialog>
@@ -50,10 +50,9 @@ public:
     QTimer RemoveAck;      // 5000 ms
     QTimer ClockUpdate;    // 1000 ms, runs from the start
 
-    signlink::SignPort &signPort() { return *MSComm1; }
+    signlink::SignPort &signPort() { return MSComm1; }
 
 public slots:
-    void MSComm1_OnComm();
     void ProgressTimer_Timer();
     void RemoveAck_Timer();
     void ClockUpdate_Timer();
@@ -76,8 +75,10 @@ protected:
     void startProgress();                // the busy animation: 20 ticks, then hidden
 
     KestrovanMain &m_main;
-    std::unique_ptr<signlink::SignPort> MSComm1;
-    signlink::LineBuffer rxLine;
+    // The connection: the port and the reply lines. An unfinished line waits for its line feed
+    // however long it takes, as these windows have always read.
+    signlink::SignLink m_link;
+    signlink::SignPort &MSComm1;
 
 private:
     void onConnectionLost(const QString &description);

@@ -100,7 +100,7 @@ QString storedCodeRefused(QChar code)
 
 KestrovanDefaultMessage::KestrovanDefaultMessage(KestrovanMain &main)
     : SignDialog(main, &main),
-      m_messages(*MSComm1, 50, this),
+      m_messages(MSComm1, 50, this),
       ComClose(m_messages.ComClose),
       SleepTimer(m_messages.SleepTimer),
       closeCountdown(m_messages.closeCountdown)
@@ -491,7 +491,7 @@ void KestrovanDefaultMessage::enableListsForTimeDisplay()
 void KestrovanDefaultMessage::abortOperation()
 {
     m_messages.abort();
-    rxLine.clear();
+    m_link.clearLine();
     m_readPending = false;
     leaveBusy();
     enableListsForTimeDisplay();
@@ -648,7 +648,7 @@ void KestrovanDefaultMessage::ComClose_Timer()
 
 void KestrovanDefaultMessage::portClosed(bool wasOpen)
 {
-    rxLine.clear();
+    m_link.clearLine();
     const bool unanswered = m_readPending;
     m_readPending = false;
     if (wasOpen) {
@@ -708,7 +708,7 @@ void KestrovanDefaultMessage::connectionLost()
 {
     // The base has said so in `Ack` and the port is closed; what the window held is let go.
     m_messages.connectionLost();
-    rxLine.clear();
+    m_link.clearLine();
     m_readPending = false;
     leaveBusy();
     enableListsForTimeDisplay();
@@ -740,7 +740,7 @@ void KestrovanDefaultMessage::done(int result)
     }
     // Nothing keeps the port once the window is gone from the screen.
     m_messages.abort();
-    rxLine.clear();
+    m_link.clearLine();
     m_readPending = false;
     if (busy())
         leaveBusy();

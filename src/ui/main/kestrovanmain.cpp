@@ -116,6 +116,10 @@ void KestrovanMain::connectHandlers()
     connect(signOpenBackup, &QAction::triggered, this, &KestrovanMain::signOpenBackup_Click);
     connect(signCompare, &QAction::triggered, this, &KestrovanMain::signCompare_Click);
     connect(signVerify, &QAction::triggered, this, &KestrovanMain::signVerify_Click);
+    connect(signTraffic, &QAction::triggered, this, &KestrovanMain::signTraffic_Click);
+    connect(signSupportReport, &QAction::triggered, this, &KestrovanMain::signSupportReport_Click);
+    // Without a traffic log (a test's window) there is nothing to show.
+    signTraffic->setEnabled(signPort().trafficLog() != nullptr);
 }
 
 void KestrovanMain::Form_Load()

@@ -6,6 +6,7 @@
 #include "link/signlink.h"
 #include "link/signport.h"
 #include "session/configsession.h"
+#include "session/supportreport.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -32,6 +33,7 @@ class QWidget;
 namespace ui {
 
 class UiServices;
+class SignTrafficWindow;
 
 // Makes the serial connection a window talks to the sign through.
 using PortFactory = std::function<std::unique_ptr<signlink::SignPort>()>;
@@ -108,6 +110,10 @@ public:
     // The option lists for a model, as the catalogue gives them for this window.
     void ApplyModelOptions(const QString &model, const QString &build);
 
+    // What Help > Save Support Report writes: versions, ports, the configuration last read, the
+    // settings and the recent traffic.
+    session::SupportReport supportReport() const;
+
     // Shows `text` in the status line and starts its clearing timer.
     void showStatus(const QString &text);
 
@@ -175,6 +181,8 @@ public:
     // Knowing what the sign holds: backups, the comparison, the check after an upload.
     QAction *signOpenBackup = nullptr, *signCompare = nullptr, *signVerify = nullptr;
     QAction *signPorts = nullptr;
+    // Seeing what went over the line: the traffic window and the report for a support desk.
+    QAction *signTraffic = nullptr, *signSupportReport = nullptr;
 
     // DataTimeout belongs to the connection, the sequence timers to the session.
     QTimer &DataTimeout, &SleepTimer, &FactoryDef, &UploadTimer, &ComClose;
@@ -214,6 +222,8 @@ public slots:
     void signCompare_Click();
     void signVerify_Click(bool checked);
     void signPorts_Click();
+    void signTraffic_Click();
+    void signSupportReport_Click();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -221,6 +231,8 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    SignTrafficWindow *m_trafficWindow = nullptr;  // made when first opened, a child of this window
+
     void Form_Load();
     void buildControls();
     QWidget *buildStatusColumn();

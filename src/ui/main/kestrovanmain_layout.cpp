@@ -361,9 +361,14 @@ void KestrovanMain::buildMenu()
     signPorts = signTools->addAction(QStringLiteral("&Ports..."));
     signPorts->setObjectName(QStringLiteral("signPorts"));
     connect(signPorts, &QAction::triggered, this, &KestrovanMain::signPorts_Click);
+    signTraffic = signTools->addAction(QStringLiteral("Sign &Traffic"));
+    signTraffic->setObjectName(QStringLiteral("signTraffic"));
 
     signHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     signHelp->setObjectName(QStringLiteral("signHelp"));
+    signSupportReport = signHelp->addAction(QStringLiteral("Save Support &Report..."));
+    signSupportReport->setObjectName(QStringLiteral("signSupportReport"));
+    signHelp->addSeparator();
     signAbout = signHelp->addAction(QStringLiteral("&About"));
     signAbout->setObjectName(QStringLiteral("signAbout"));
 }

@@ -4,6 +4,7 @@
 
 #include "ui/common/uiservices.h"
 #include "ui/main/configdifferences.h"
+#include "ui/main/preferences.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,16 +18,6 @@ namespace ui {
 namespace {
 
 const QString VerifyKey = QStringLiteral("verifyAfterUpload");
-
-// The tool's own settings file: $XDG_CONFIG_HOME/signconfig/signconfig.conf, beside the port map.
-class Preferences final : public QSettings {
-public:
-    Preferences()
-        : QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("signconfig"),
-                    QStringLiteral("signconfig"))
-    {
-    }
-};
 
 } // namespace
 

@@ -130,14 +130,14 @@ QList<protocol::ComposedChar> readComposition(const QTextEdit &editor)
 }
 
 LEDTestMessage::LEDTestMessage(KestrovanMain &main)
-    : SignDialog(main, &main), m_messages(*MSComm1, 500, this), ComClose(m_messages.ComClose)
+    : SignDialog(main, &main), m_messages(MSComm1, 500, this), ComClose(m_messages.ComClose)
 {
     setObjectName(QStringLiteral("LEDTestMessage"));
     setWindowTitle(QStringLiteral("Send Test Message"));
     buildControls();
 
     // Whatever was left of an earlier answer belongs to no reply of the next command.
-    connect(&m_messages, &session::MessageSession::aboutToWrite, this, [this] { rxLine.clear(); });
+    connect(&m_messages, &session::MessageSession::aboutToWrite, this, [this] { m_link.clearLine(); });
     connect(&m_messages, &session::MessageSession::closed, this, &LEDTestMessage::endBusyState);
     connectHandlers();
     Form_Load();
@@ -656,7 +656,7 @@ void LEDTestMessage::endBusyState()
 void LEDTestMessage::connectionLost()
 {
     m_messages.connectionLost();
-    rxLine.clear();
+    m_link.clearLine();
     endBusyState();
 }
 

@@ -15,23 +15,45 @@ void writeFile(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST_F(SignTest, CrlfEndsEveryReplyWithCrLf)
+// What goes back on the line for one command, byte for byte, up to its first LF.
+struct RawReply {
+    const char* name;
+    std::vector<std::string> args;
+    std::string command;
+    std::string begins, ends;
+};
+
+void PrintTo(const RawReply& r, std::ostream* out) { *out << r.name; }
+
+class ReplyBytes : public SignTest, public ::testing::WithParamInterface<RawReply> { };
+
+TEST_P(ReplyBytes, AreTheAnswerWithItsEchoNoiseAndTerminator)
 {
-    ASSERT_TRUE(startSign({"--crlf"}));
-    ASSERT_TRUE(line->send("<id=auto>"));
-    EXPECT_EQ(line->readRaw(), "Auto ID\r\n");
-    ASSERT_TRUE(line->send("DOWNLOAD_ALL"));
-    const auto dump = line->readRaw();
-    ASSERT_TRUE(dump);
-    EXPECT_EQ(dump->substr(dump->size() - 8), ",RESET\r\n");
+    const RawReply& r = GetParam();
+    ASSERT_TRUE(startSign(r.args));
+    ASSERT_TRUE(line->send(r.command));
+    const auto raw = line->readRaw();
+    ASSERT_TRUE(raw);
+    ASSERT_GE(raw->size(), r.begins.size() + r.ends.size()) << *raw;
+    EXPECT_EQ(raw->substr(0, r.begins.size()), r.begins);
+    EXPECT_EQ(raw->substr(raw->size() - r.ends.size()), r.ends);
 }
 
-TEST_F(SignTest, RepliesEndWithALineFeedAlone)
-{
-    ASSERT_TRUE(startSign());
-    ASSERT_TRUE(line->send("<id=auto>"));
-    EXPECT_EQ(line->readRaw(), "Auto ID\n");
-}
+const std::string kNoise("\x00\xFF\xFF", 3);
+
+INSTANTIATE_TEST_SUITE_P(Options, ReplyBytes,
+    ::testing::Values(RawReply{"LineFeedAlone", {}, "<id=auto>", "Auto ID\n", ""},
+        RawReply{"Crlf", {"--crlf"}, "<id=auto>", "Auto ID\r\n", ""},
+        RawReply{"CrlfDump", {"--crlf"}, "DOWNLOAD_ALL", "RW2290,41:", ",RESET\r\n"},
+        RawReply{"Echo", {"--echo"}, "<id=auto>", "<id=auto>\rAuto ID\n", ""},
+        RawReply{"EchoOfARefusal", {"--echo", "--crlf"}, "<bogus>", "<bogus>\rerror\r\n", ""},
+        RawReply{"EchoOfADump", {"--echo"}, "DOWNLOAD_ALL", "DOWNLOAD_ALL\rRW2290,41:", ",RESET\n"},
+        RawReply{"NoiseBeforeTheDump", {"--noise", "00ffFF"}, "DOWNLOAD_ALL", kNoise + "RW2290,41:",
+            ",RESET\n"},
+        RawReply{"NoiseOnlyBeforeTheDump", {"--noise=00FFFF"}, "<id=user>", "User ID\n", ""},
+        RawReply{"EchoThenNoise", {"--echo", "--noise", "1B5B306D"}, "DOWNLOAD_ALL",
+            "DOWNLOAD_ALL\r\x1B[0mRW2290,41:", ",RESET\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct Header {
     std::vector<std::string> args;

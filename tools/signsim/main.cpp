@@ -74,6 +74,9 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.crlf = o.crlf;
     so.silent = o.silent;
     so.paced = o.paced;
+    so.echo = o.echo;
+    so.noise = o.noise;
+    so.dumpAfter = o.dumpAfter;
     so.hangupAfter = o.hangupAfter;
     so.dropItem = o.dropItem;
     so.corruptItem = o.corruptItem;

@@ -44,6 +44,19 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (name == "--silent") {
             if (!flag(o.silent))
                 return std::nullopt;
+        } else if (name == "--echo") {
+            if (!flag(o.echo))
+                return std::nullopt;
+        } else if (name == "--noise") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const auto bytes = parseHexBytes(*v);
+            if (!bytes) {
+                error = "--noise needs bytes as pairs of hexadecimal digits, e.g. 00FFFF";
+                return std::nullopt;
+            }
+            o.noise = *bytes;
         } else if (name == "--no-build") {
             bool noBuild = false;
             if (!flag(noBuild))
@@ -66,7 +79,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.build = *v;
             o.buildGiven = true;
-        } else if (name == "--hangup-after" || name == "--drop-item" || name == "--corrupt-item") {
+        } else if (name == "--hangup-after" || name == "--dump-after" || name == "--drop-item"
+            || name == "--corrupt-item") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
@@ -76,8 +90,9 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             (name == "--hangup-after" ? o.hangupAfter
-                    : name == "--drop-item" ? o.dropItem
-                                            : o.corruptItem)
+                    : name == "--dump-after" ? o.dumpAfter
+                    : name == "--drop-item"  ? o.dropItem
+                                             : o.corruptItem)
                 = *n;
         } else if (name == "--tcp") {
             const auto v = value();
@@ -140,7 +155,15 @@ Options:
                      rewritten at start and after every command that changes anything
   --pace             send at the real 9600 baud (8N1, about 1.04 ms a byte)
   --crlf             end reply lines with CR LF instead of LF
-  --silent           never answer (commands are still carried out and shown)
+  --silent           never answer (commands are still carried out and shown); nothing
+                     is sent at all, echoes and unasked dumps included
+  --echo             send every command back as received, with its CR and before its
+                     answer, as signs with a local echo do: DOWNLOAD_ALL\r before the dump
+  --noise HEX        send these bytes (pairs of hexadecimal digits, e.g. 00FFFF) right
+                     in front of every configuration dump, asked for or not
+  --dump-after N     after the Nth command (of any kind, DOWNLOAD_ALL too, counted over
+                     the whole run) has been carried out and answered, or dropped, also
+                     send the configuration dump unasked, once, as it stands then
   --hangup-after N   after the Nth command is received and shown, and before it is
                      carried out or answered, close the line like an unplugged cable
                      and exit with status 0

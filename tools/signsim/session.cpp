@@ -1,6 +1,8 @@
 #include "session.h"
 
+#include "bytes.h"
 #include "commands.h"
+#include "dump.h"
 #include "misbehaviour.h"
 #include "statefile.h"
 
@@ -48,19 +50,20 @@ void Session::saveStateOrSay()
         m_log.note("cannot write the state file: " + error);
 }
 
-void Session::send(const std::string& line)
+void Session::send(const std::string& text, bool endLine)
 {
     if (m_options.silent) {
-        m_log.note("silent, not sent: " + line);
+        m_log.note("silent, not sent: " + escapeBytes(text));
         return;
     }
     if (!m_line.peerPresent()) {
         // A real sign answers into the void when nobody holds the port open.
-        m_log.note("nobody has the port open, lost: " + line);
+        m_log.note("nobody has the port open, lost: " + escapeBytes(text));
         return;
     }
-    m_log.sent(line);
-    m_tx.queue(line + (m_options.crlf ? "\r\n" : "\n"), Transmitter::Clock::now());
+    m_log.sent(text);
+    const char* end = !endLine ? "" : m_options.crlf ? "\r\n" : "\n";
+    m_tx.queue(text + end, Transmitter::Clock::now());
 }
 
 Session::Step Session::onCommand(const ReceivedCommand& command)
@@ -74,11 +77,24 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_line.hangUp();
         return Step::Unplugged;
     }
+    // The echo is the line's, not the sign's: it comes whatever the sign makes of the command.
+    if (m_options.echo)
+        send(command.text + '\r', false);
+    answer(command);
+    if (m_commands == m_options.dumpAfter) {
+        m_log.note("sending the configuration dump unasked after command " + std::to_string(m_commands));
+        send(m_options.noise + configurationDump(m_state));
+    }
+    return Step::Go;
+}
+
+void Session::answer(const ReceivedCommand& command)
+{
     const int item = storedKind(command.text) ? ++m_configCommands : 0;
     if (item > 0 && item == m_options.dropItem) {
         m_log.note("configuration command " + std::to_string(item)
             + " dropped: not carried out, not answered");
-        return Step::Go;
+        return;
     }
     const bool corrupt = item > 0 && item == m_options.corruptItem;
     std::optional<SignState> before;
@@ -103,8 +119,7 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
     if (out.changed)
         saveStateOrSay();
     if (out.reply)
-        send(*out.reply);
-    return Step::Go;
+        send(out.isDump ? m_options.noise + *out.reply : *out.reply);
 }
 
 Session::Step Session::readLine()

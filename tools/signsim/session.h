@@ -17,6 +17,9 @@ struct SessionOptions {
     bool crlf = false;
     bool silent = false;
     bool paced = false;
+    bool echo = false;    // every command goes back, with its CR, before its answer
+    std::string noise;    // bytes in front of every configuration dump
+    int dumpAfter = 0;    // command after whose answer the dump goes out unasked; 0: never
     int hangupAfter = 0;  // 0: never
     int dropItem = 0;     // configuration command to ignore, counted from 1; 0: none
     int corruptItem = 0;  // configuration command to store altered; 0: none
@@ -38,7 +41,10 @@ private:
     enum class Step { Go, Unplugged, Failed };
     Step readLine();
     Step onCommand(const ReceivedCommand& command);
-    void send(const std::string& line);
+    // Carries the command out and answers it, faults included.
+    void answer(const ReceivedCommand& command);
+    // Sends text and, with endLine, the reply terminator; the log shows text.
+    void send(const std::string& text, bool endLine = true);
     void saveStateOrSay();
     // The user closed the line: what it did not read is lost.
     void onClosed();

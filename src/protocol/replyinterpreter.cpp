@@ -32,6 +32,15 @@ ReplyAction showWithSecondWord(const QString &line, const QString &prefix)
     return show(prefix + words.at(1));
 }
 
+// The sign's own answer in a line: a sign that echoes puts the command and its CR in front of
+// it, and one that ends its lines with CR LF leaves a CR behind it.
+QString answerPart(QString line)
+{
+    while (line.endsWith(u'\r'))
+        line.chop(1);
+    return line.mid(line.lastIndexOf(u'\r') + 1);
+}
+
 } // namespace
 
 QString uploadedCountText(int progressValue)
@@ -45,6 +54,10 @@ ReplyAction interpretReply(const QString &line, int progressValue)
     // The first matching test decides; the order settles lines that hold several words.
     if (line.isEmpty())
         return {};
+    // A refusal counts whatever the line put around it, and ahead of the words an echoed command
+    // may hold: an item the sign did not take must never be reported as uploaded.
+    if (equalsAnyCase(answerPart(line), "error"_L1))
+        return {Kind::Refused, {}};
     if (containsAnyCase(line, "done"_L1))
         return show(u"Uploaded "_s + uploadedCountText(progressValue) + u" Successfull"_s);
     if (containsAnyCase(line, "default"_L1))
@@ -62,8 +75,6 @@ ReplyAction interpretReply(const QString &line, int progressValue)
     // Exact case and ahead of the ":" test, so that "ID Forced : 0" is not taken for a dump.
     if (line.contains("ID Forced :"_L1) || line.contains("Force ID OFF"_L1))
         return show(line);
-    if (equalsAnyCase(line, "error"_L1))
-        return {Kind::Refused, {}};
     if (line.contains(u':'))
         return {Kind::ConfigDump, {}};
     return {};

@@ -20,7 +20,8 @@ struct ReplyAction {
 };
 
 // Recognises a reply line (without its line feed; a CR sent by the sign stays in it) by its
-// fixed words. `progressValue` is the upload progress bar's value, 20 units per item sent; it
+// fixed words. "error" is recognised first and also behind an echoed command and its CR or
+// before a line-end CR, so that a refusal is never missed. `progressValue` is the upload progress bar's value, 20 units per item sent; it
 // feeds the "Uploaded N Successfull" report. Pure: keeps no state between calls.
 ReplyAction interpretReply(const QString &line, int progressValue);
 

@@ -1,5 +1,6 @@
 // The main window against the simulated sign over a real pseudo-terminal, one model family at a
-// time: download, uploads, factory defaults, and a cable pulled in the middle of an upload.
+// time: download, uploads, factory defaults, and a cable pulled in the middle of an upload; then
+// a hostile sign that echoes, sends noise before its dump or sends its dump unasked.
 #include "comonesign.h"
 #include "fakeuiservices.h"
 #include "ptypair.h"
@@ -28,6 +29,7 @@ struct Family {
     const char *name;
     const char *model;
     const char *config;  // the simulator's starting configuration (list positions, seconds)
+    QStringList hostility = {};  // how the sign misbehaves on the line
 };
 
 // What the window shows, in the simulator's state-file form, for the keys both know.
@@ -108,7 +110,9 @@ class SignSimFamily : public SignSimE2E, public ::testing::WithParamInterface<Fa
 TEST_P(SignSimFamily, DownloadEditUploadAndFactoryDefaults)
 {
     const QString config = sim.writeFile(QStringLiteral("start.conf"), QByteArray(GetParam().config));
-    startWith({QStringLiteral("--model"), QString::fromLatin1(GetParam().model), QStringLiteral("--config"), config});
+    startWith(QStringList{QStringLiteral("--model"), QString::fromLatin1(GetParam().model), QStringLiteral("--config"),
+                          config}
+              + GetParam().hostility);
     ui::KestrovanMain &w = *window;
 
     // Download fills every control as the sign holds it, and the baseline with it.
@@ -164,7 +168,18 @@ INSTANTIATE_TEST_SUITE_P(
                "pri4=6,3,3,3,0,2,0,8\nlink4=3:123\nlink5=0:456,789\nautoid=1\nusercmd=X\n"},
         Family{"OtherModel", "ZX9",
                "pri0=4,6,2,1,2,5,2,12\npri1=0,0,0,0,0,0,0,0\npri2=24,27,12,4,2,9,2,99\npri3=9,14,7,3,1,1,1,7\n"
-               "pri4=14,3,9,2,0,8,0,3\nlink0=1:1234567\nlink5=4:77\nautoid=0\nusercmd=BOOT\n"}),
+               "pri4=14,3,9,2,0,8,0,3\nlink0=1:1234567\nlink5=4:77\nautoid=0\nusercmd=BOOT\n"},
+        // A sign that echoes each command with its CR in front of the answer, and one that sends
+        // noise in front of its dump: each reply line then begins with what is not the sign's.
+        Family{"EchoingRW2290", "RW2290",
+               "pri0=4,6,2,1,2,5,2,12\npri2=24,27,12,4,2,9,2,99\nlink2=3:100,200\nlink5=4:77\nautoid=0\n"
+               "usercmd=BOOT\n",
+               {QStringLiteral("--echo")}},
+        Family{"NoisyQB7", "QB7", "pri0=3,23,16,10,8,9,2,12\nlink3=2:31337\nlink5=1:5\nautoid=0\nusercmd=\n",
+               {QStringLiteral("--noise"), QStringLiteral("00FFFF")}},
+        Family{"EchoingNoisyCrlfKT420", "KT420", "pri1=6,0,3,0,0,0,0,5\nlink4=3:123\nlink5=0:456,789\n",
+               {QStringLiteral("--echo"), QStringLiteral("--noise"), QStringLiteral("1B5B306D00"),
+                QStringLiteral("--crlf")}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(SignSimE2E, CablePulledDuringForceUploadLeavesTheRestPending)
@@ -220,5 +235,63 @@ TEST_F(SignSimE2E, SavedConfigurationOpenedAfterARestartIsForcedOntoTheSign)
     upload(window->ForceUpload);
     EXPECT_EQ(comparable(sim.state()), saved);
 }
+
+// The sign sends its dump unasked after the Nth command: the download is the first, the upload
+// sends Priority 2 (2), the removal of ID 6's link (3) and its new link (4).
+class UnaskedDump : public SignSimE2E, public ::testing::WithParamInterface<int> {};
+
+TEST_P(UnaskedDump, DuringAnUploadLosesNoEdit)
+{
+    startWith({QStringLiteral("--dump-after"), QString::number(GetParam())});
+    ui::KestrovanMain &w = *window;
+    download();
+    w.SpeedP2->setCurrentIndex(w.SpeedP2->currentIndex() == 0 ? 1 : 0);
+    w.Capcode0[6]->setText(QStringLiteral("5550001"));
+    w.Pri0[6]->setCurrentIndex(2);
+    const QMap<QString, QString> edited = shownConfiguration(w);
+    upload(w.UploadAll);
+
+    const QStringList commands = sim.commands();
+    ASSERT_EQ(commands.size(), 4) << commands.join(u'|').toStdString();
+    EXPECT_TRUE(commands[1].startsWith(QStringLiteral("<DF pr=2 "))) << commands[1].toStdString();
+    EXPECT_EQ(commands.mid(2),
+              (QStringList{QStringLiteral("<link id=6 cap=0>"), QStringLiteral("<link id=6 cap=5550001 pr=2>")}));
+    // The sign did send its dump during the upload: once asked, once not.
+    EXPECT_EQ(sim.sent().filter(QStringLiteral("RW2290,41:")).size(), 2);
+    EXPECT_EQ(comparable(sim.state()), edited);
+    EXPECT_EQ(shownConfiguration(w), edited);
+    EXPECT_EQ(w.signConfig().flags.countSet(), 0);
+    upload(w.UploadAll);
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("Nothing to Upload"));
+    EXPECT_EQ(sim.commands().size(), 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(AfterCommand, UnaskedDump, ::testing::Values(2, 3, 4));
+
+// A capcode of eleven digits is one the sign refuses: whatever the line puts around its
+// "error", the item is named and stays marked, and the rest goes.
+class RefusingSign : public SignSimE2E, public ::testing::WithParamInterface<QStringList> {};
+
+TEST_P(RefusingSign, RefusedItemIsToldAndStaysPending)
+{
+    startWith(GetParam());
+    ui::KestrovanMain &w = *window;
+    download();
+    w.Capcode0[6]->setText(QStringLiteral("12345678901"));
+    w.usercmd1->setText(QStringLiteral("REBOOT"));
+    upload(w.UploadAll);
+    EXPECT_EQ(sim.state().value(QStringLiteral("usercmd")), QStringLiteral("REBOOT"));
+    EXPECT_EQ(sim.state().value(QStringLiteral("link6")), QString());
+    EXPECT_EQ(w.Textout->text().toStdString(),
+              "The sign refused 1 item: ID 6. They stay marked and go with the next upload.");
+    EXPECT_TRUE(w.signConfig().flags.linkChanged[6]);
+    EXPECT_FALSE(w.signConfig().flags.userCmdChanged);
+    EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("12345678901"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, RefusingSign,
+                         ::testing::Values(QStringList{}, QStringList{QStringLiteral("--crlf")},
+                                           QStringList{QStringLiteral("--echo")},
+                                           QStringList{QStringLiteral("--echo"), QStringLiteral("--crlf")}));
 
 } // namespace

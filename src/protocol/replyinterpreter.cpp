@@ -32,16 +32,14 @@ ReplyAction showWithSecondWord(const QString &line, const QString &prefix)
     return show(prefix + words.at(1));
 }
 
-// The sign's own answer in a line: a sign that echoes puts the command and its CR in front of
-// it, and one that ends its lines with CR LF leaves a CR behind it.
-QString answerPart(QString line)
+} // namespace
+
+QString signsAnswer(QString line)
 {
     while (line.endsWith(u'\r'))
         line.chop(1);
     return line.mid(line.lastIndexOf(u'\r') + 1);
 }
-
-} // namespace
 
 QString uploadedCountText(int progressValue)
 {
@@ -56,7 +54,7 @@ ReplyAction interpretReply(const QString &line, int progressValue)
         return {};
     // A refusal counts whatever the line put around it, and ahead of the words an echoed command
     // may hold: an item the sign did not take must never be reported as uploaded.
-    if (equalsAnyCase(answerPart(line), "error"_L1))
+    if (equalsAnyCase(signsAnswer(line), "error"_L1))
         return {Kind::Refused, {}};
     if (containsAnyCase(line, "done"_L1))
         return show(u"Uploaded "_s + uploadedCountText(progressValue) + u" Successfull"_s);

@@ -268,6 +268,24 @@ TEST_P(UnaskedDump, DuringAnUploadLosesNoEdit)
 
 INSTANTIATE_TEST_SUITE_P(AfterCommand, UnaskedDump, ::testing::Values(2, 3, 4));
 
+TEST_F(SignSimE2E, DumpSentUnaskedAfterASwitchLeavesTheEditsPending)
+{
+    // The second command is the forced-ID switch; the sign's dump follows its answer.
+    startWith({QStringLiteral("--dump-after"), QStringLiteral("2")});
+    ui::KestrovanMain &w = *window;
+    download();
+    w.SpeedP3->setCurrentIndex(w.SpeedP3->currentIndex() == 0 ? 1 : 0);
+    w.Capcode0[4]->setText(QStringLiteral("4444"));
+    w.Pri0[4]->setCurrentIndex(1);
+    const QMap<QString, QString> edited = shownConfiguration(w);
+    w.ForceOnID0->click();
+    ASSERT_TRUE(waitUntil([&] { return idle() && sim.sent().filter(QStringLiteral("RW2290,41:")).size() == 2; }, 5000));
+    ASSERT_TRUE(waitUntil([&] { return sim.state().value(QStringLiteral("forceid0")) == QStringLiteral("1"); }, 5000));
+    EXPECT_EQ(shownConfiguration(w), edited);
+    upload(w.UploadAll);
+    EXPECT_EQ(comparable(sim.state()), edited);
+}
+
 // A capcode of eleven digits is one the sign refuses: whatever the line puts around its
 // "error", the item is named and stays marked, and the rest goes.
 class RefusingSign : public SignSimE2E, public ::testing::WithParamInterface<QStringList> {};

@@ -286,6 +286,44 @@ TEST_F(SignSimE2E, DumpSentUnaskedAfterASwitchLeavesTheEditsPending)
     EXPECT_EQ(comparable(sim.state()), edited);
 }
 
+// A dump that stops, for a while or for good, half-way: what the window shows stays as it was,
+// and the operator is told.
+struct BrokenDump {
+    const char *name;
+    QStringList hostility;
+    const char *told;
+};
+
+void PrintTo(const BrokenDump &b, std::ostream *out) { *out << b.name; }
+
+class BrokenDumpE2E : public SignSimE2E, public ::testing::WithParamInterface<BrokenDump> {};
+
+TEST_P(BrokenDumpE2E, LeavesTheWindowAsItWasAndIsTold)
+{
+    startWith(GetParam().hostility);
+    ui::KestrovanMain &w = *window;
+    const QMap<QString, QString> before = shownConfiguration(w);
+    const QString modelBefore = w.LEDSignModel->text();
+    w.DownloadAll->click();
+    ASSERT_TRUE(waitUntil([&] { return idle(); }, 10000));
+    EXPECT_EQ(shownConfiguration(w), before);
+    EXPECT_EQ(w.LEDSignModel->text(), modelBefore);
+    EXPECT_EQ(w.signConfig().flags.countSet(), 0);
+    QStringList said{w.Textout->text()};
+    for (const auto &message : services.messages)
+        said << message.text;
+    EXPECT_TRUE(said.join(u'|').contains(QString::fromLatin1(GetParam().told))) << said.join(u'|').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Signs, BrokenDumpE2E,
+    // The half that stopped is dropped by the line time-out, the rest comes after the port closed.
+    ::testing::Values(BrokenDump{"LongPause", {QStringLiteral("--dump-pause"), QStringLiteral("1500")},
+                                 "No answer from the sign on COM 1."},
+                      BrokenDump{"HangupInTheMiddle", {QStringLiteral("--hangup-in-dump"), QStringLiteral("1")},
+                                 "connection to the sign was lost"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // A capcode of eleven digits is one the sign refuses: whatever the line puts around its
 // "error", the item is named and stays marked, and the rest goes.
 class RefusingSign : public SignSimE2E, public ::testing::WithParamInterface<QStringList> {};

@@ -145,7 +145,9 @@ INSTANTIATE_TEST_SUITE_P(Options, BadFaultOption,
         std::vector<std::string>{"--drop-item", "3", "--corrupt-item", "3"},
         std::vector<std::string>{"--dump-after", "0"}, std::vector<std::string>{"--noise", "0"},
         std::vector<std::string>{"--noise", "0g"}, std::vector<std::string>{"--noise="},
-        std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"}));
+        std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"},
+        std::vector<std::string>{"--dump-pause", "0"}, std::vector<std::string>{"--dump-pause=600001"},
+        std::vector<std::string>{"--hangup-in-dump", "0"}));
 
 }  // namespace
 }  // namespace signsimtest

@@ -88,6 +88,19 @@ TEST_F(SignTest, HangupAfterClosesTheLineOnTheNthCommandWithoutAnswering)
     EXPECT_EQ(readStateFile(stateFile())["autoid"], "0") << "the last command is not carried out";
 }
 
+TEST_F(SignTest, HangupInDumpSendsHalfTheNthDumpThenClosesTheLine)
+{
+    // The first dump comes unasked after the first answer and is whole; the second is cut.
+    ASSERT_TRUE(startSign({"--hangup-in-dump", "2", "--dump-after", "1", "--crlf"}));
+    EXPECT_EQ(line->ask("<id=user>"), "User ID\r");
+    const auto whole = line->readRaw();
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(splitDump(*whole).fields.size(), 90u);
+    ASSERT_TRUE(line->send("DOWNLOAD_ALL"));
+    EXPECT_EQ(line->readUntilHangup(), whole->substr(0, whole->size() / 2));
+    EXPECT_EQ(sim.waitForExit(), 0);
+}
+
 TEST_F(SignTest, SilentSignStoresButNeverAnswers)
 {
     // The hang-up on the second command shows that nothing was sent for the first.
@@ -210,6 +223,22 @@ TEST_F(SignTest, PacedRepliesTakeTheirTimeOnTheLineAndInputIsReadMeanwhile)
     // 10 bit times a byte at 9600 baud; the sign may be late, never early.
     EXPECT_GE(took, static_cast<long>(dump->size()) * std::chrono::microseconds(1041) * 9 / 10);
     EXPECT_EQ(line->readLine(), "User ID");
+}
+
+TEST_F(SignTest, DumpPauseKeepsSilentInTheMiddleOfTheDumpAndWhatFollowsWaits)
+{
+    ASSERT_TRUE(startSign({"--dump-pause", "300", "--echo"}));
+    const auto started = Clock::now();
+    ASSERT_TRUE(line->write("DOWNLOAD_ALL\r<id=user>\r"));
+    const auto dump = line->readRaw();
+    const auto took = Clock::now() - started;
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(dump->substr(0, 13), "DOWNLOAD_ALL\r");
+    EXPECT_EQ(splitDump(dump->substr(13)).fields.size(), 90u);
+    EXPECT_GE(took, std::chrono::milliseconds(300));
+    EXPECT_TRUE(sim.waitForLog("pausing 300 ms"));
+    // The next command's echo and answer come after the whole dump, not in its middle.
+    EXPECT_EQ(line->readLine(), "<id=user>\rUser ID");
 }
 
 }  // namespace

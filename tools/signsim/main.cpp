@@ -77,6 +77,8 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.echo = o.echo;
     so.noise = o.noise;
     so.dumpAfter = o.dumpAfter;
+    so.dumpPauseMs = o.dumpPauseMs;
+    so.hangupInDump = o.hangupInDump;
     so.hangupAfter = o.hangupAfter;
     so.dropItem = o.dropItem;
     so.corruptItem = o.corruptItem;

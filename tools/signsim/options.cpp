@@ -79,8 +79,18 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.build = *v;
             o.buildGiven = true;
-        } else if (name == "--hangup-after" || name == "--dump-after" || name == "--drop-item"
-            || name == "--corrupt-item") {
+        } else if (name == "--dump-pause") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const auto ms = parseIntIn(*v, 1, 600'000);
+            if (!ms) {
+                error = "--dump-pause needs milliseconds from 1 to 600000";
+                return std::nullopt;
+            }
+            o.dumpPauseMs = *ms;
+        } else if (name == "--hangup-after" || name == "--dump-after" || name == "--hangup-in-dump"
+            || name == "--drop-item" || name == "--corrupt-item") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
@@ -89,10 +99,11 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = name + " needs a count of 1 or more";
                 return std::nullopt;
             }
-            (name == "--hangup-after" ? o.hangupAfter
-                    : name == "--dump-after" ? o.dumpAfter
-                    : name == "--drop-item"  ? o.dropItem
-                                             : o.corruptItem)
+            (name == "--hangup-after"     ? o.hangupAfter
+                    : name == "--dump-after"     ? o.dumpAfter
+                    : name == "--hangup-in-dump" ? o.hangupInDump
+                    : name == "--drop-item"      ? o.dropItem
+                                                 : o.corruptItem)
                 = *n;
         } else if (name == "--tcp") {
             const auto v = value();
@@ -164,9 +175,15 @@ Options:
   --dump-after N     after the Nth command (of any kind, DOWNLOAD_ALL too, counted over
                      the whole run) has been carried out and answered, or dropped, also
                      send the configuration dump unasked, once, as it stands then
+  --dump-pause MS    send every configuration dump in two halves with MS milliseconds
+                     (1 to 600000) of silence between them; what the sign says after
+                     it waits its turn
   --hangup-after N   after the Nth command is received and shown, and before it is
                      carried out or answered, close the line like an unplugged cable
                      and exit with status 0
+  --hangup-in-dump N send only the first half of the Nth configuration dump (asked for
+                     or not, counted from 1 over the whole run), then close the line
+                     like an unplugged cable and exit with status 0
   --drop-item N      ignore the Nth configuration command (below) as if it never came:
                      nothing stored, no answer
   --corrupt-item N   carry out the Nth configuration command and answer as usual, but

@@ -50,20 +50,98 @@ void Session::saveStateOrSay()
         m_log.note("cannot write the state file: " + error);
 }
 
-void Session::send(const std::string& text, bool endLine)
+bool Session::mayAnswer(const std::string& text)
 {
     if (m_options.silent) {
         m_log.note("silent, not sent: " + escapeBytes(text));
-        return;
+        return false;
     }
     if (!m_line.peerPresent()) {
         // A real sign answers into the void when nobody holds the port open.
         m_log.note("nobody has the port open, lost: " + escapeBytes(text));
-        return;
+        return false;
     }
     m_log.sent(text);
-    const char* end = !endLine ? "" : m_options.crlf ? "\r\n" : "\n";
-    m_tx.queue(text + end, Transmitter::Clock::now());
+    return true;
+}
+
+void Session::send(const std::string& text, bool endLine)
+{
+    if (mayAnswer(text))
+        transmit(endLine ? text + lineEnd() : text);
+}
+
+std::string Session::lineEnd() const
+{
+    return m_options.crlf ? "\r\n" : "\n";
+}
+
+void Session::transmit(const std::string& bytes)
+{
+    // The sign says one thing after another: nothing overtakes what waits for its time.
+    if (!m_later.empty())
+        m_later.push_back({m_later.back().due, bytes});
+    else
+        m_tx.queue(bytes, Transmitter::Clock::now());
+}
+
+Transmitter::Clock::time_point Session::queuedUntil(Transmitter::Clock::time_point now) const
+{
+    auto until = m_tx.doneAt(now);
+    for (const Later& later : m_later) {
+        until = std::max(until, later.due);
+        if (m_options.paced)
+            until += Transmitter::kByteTime * static_cast<long>(later.bytes.size());
+    }
+    return until;
+}
+
+void Session::sendDump(const std::string& dump)
+{
+    ++m_dumps;
+    const std::string text = m_options.noise + dump;
+    const bool cut = m_dumps == m_options.hangupInDump;
+    if (!cut && m_options.dumpPauseMs == 0) {
+        send(text);
+        return;
+    }
+    if (!mayAnswer(text))
+        return;
+    const std::string bytes = text + lineEnd();
+    const std::size_t half = bytes.size() / 2;
+    transmit(bytes.substr(0, half));
+    const auto firstHalfGone = queuedUntil(Transmitter::Clock::now());
+    if (cut) {
+        // What went out before the cable was pulled has reached the other end by the time it is.
+        constexpr std::chrono::milliseconds kArrived{200};
+        m_log.note("configuration dump " + std::to_string(m_dumps) + ": hanging up after "
+            + std::to_string(half) + " of its " + std::to_string(bytes.size()) + " bytes");
+        m_later.push_back({firstHalfGone + kArrived, {}, true});
+        return;
+    }
+    m_log.note("configuration dump " + std::to_string(m_dumps) + ": pausing "
+        + std::to_string(m_options.dumpPauseMs) + " ms after " + std::to_string(half) + " of its "
+        + std::to_string(bytes.size()) + " bytes");
+    m_later.push_back(
+        {firstHalfGone + std::chrono::milliseconds(m_options.dumpPauseMs), bytes.substr(half)});
+}
+
+Session::Step Session::releaseDue()
+{
+    const auto now = Transmitter::Clock::now();
+    while (!m_later.empty() && m_later.front().due <= now) {
+        const Later next = std::move(m_later.front());
+        m_later.pop_front();
+        if (next.hangUp) {
+            m_log.note("hanging up in the middle of the dump, like an unplugged cable");
+            m_tx.drop();
+            m_later.clear();
+            m_line.hangUp();
+            return Step::Unplugged;
+        }
+        m_tx.queue(next.bytes, now);
+    }
+    return Step::Go;
 }
 
 Session::Step Session::onCommand(const ReceivedCommand& command)
@@ -74,6 +152,7 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_log.note(
             "hanging up after command " + std::to_string(m_commands) + ", like an unplugged cable");
         m_tx.drop();
+        m_later.clear();
         m_line.hangUp();
         return Step::Unplugged;
     }
@@ -83,7 +162,7 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
     answer(command);
     if (m_commands == m_options.dumpAfter) {
         m_log.note("sending the configuration dump unasked after command " + std::to_string(m_commands));
-        send(m_options.noise + configurationDump(m_state));
+        sendDump(configurationDump(m_state));
     }
     return Step::Go;
 }
@@ -118,8 +197,10 @@ void Session::answer(const ReceivedCommand& command)
         m_log.note(note);
     if (out.changed)
         saveStateOrSay();
-    if (out.reply)
-        send(out.isDump ? m_options.noise + *out.reply : *out.reply);
+    if (out.reply && out.isDump)
+        sendDump(*out.reply);
+    else if (out.reply)
+        send(*out.reply);
 }
 
 Session::Step Session::readLine()
@@ -143,7 +224,12 @@ Session::Step Session::readLine()
 
 void Session::onClosed()
 {
-    const std::size_t lost = m_tx.drop();
+    std::size_t lost = m_tx.drop();
+    // A hang-up still to come stays: the cable is pulled whether or not anyone listens.
+    for (auto it = m_later.begin(); it != m_later.end();) {
+        lost += it->bytes.size();
+        it = it->hangUp ? it + 1 : m_later.erase(it);
+    }
     m_line.discardUnread();
     m_log.note("port closed" + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
 }
@@ -164,7 +250,9 @@ int Session::run(int signalFd)
         pollfd fds[3] = {{signalFd, POLLIN, 0},
             {m_line.fd(), static_cast<short>(POLLIN | (m_tx.blocked() ? POLLOUT : 0)), 0},
             {m_line.watchFd(), POLLIN, 0}};
-        const auto due = m_tx.nextDue();
+        auto due = m_tx.nextDue();
+        if (!m_later.empty() && (!due || m_later.front().due < *due))
+            due = m_later.front().due;
         timespec wait{};
         if (due)
             wait = untilDue(*due);
@@ -196,6 +284,8 @@ int Session::run(int signalFd)
             step = readLine();
         else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))
             step = onLineError("hung up");
+        if (step == Step::Go)
+            step = releaseDue();
         if (step == Step::Unplugged)
             return 0;
         if (step == Step::Failed)

@@ -286,6 +286,21 @@ TEST_F(SignSimE2E, DumpSentUnaskedAfterASwitchLeavesTheEditsPending)
     EXPECT_EQ(comparable(sim.state()), edited);
 }
 
+TEST_F(SignSimE2E, UserCommandWithBytesAbove127GoesBothWaysUnchanged)
+{
+    const QString config = sim.writeFile(QStringLiteral("start.conf"), "usercmd=Caf\\xE9\\xAA\\xFF!\n");
+    startWith({QStringLiteral("--config"), config});
+    ui::KestrovanMain &w = *window;
+    download();
+    EXPECT_EQ(w.usercmd1->text(), QStringLiteral("Caf\u00e9\u00aa\u00ff!"));
+    upload(w.UploadAll);
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("Nothing to Upload"));
+    w.usercmd1->setText(w.usercmd1->text() + QStringLiteral("\u00b0"));
+    upload(w.UploadAll);
+    EXPECT_EQ(sim.commands().mid(1), QStringList{QStringLiteral("<UC>Caf\\xE9\\xAA\\xFF!\\xB0")});
+    EXPECT_EQ(sim.state().value(QStringLiteral("usercmd")), QStringLiteral("Caf\\xE9\\xAA\\xFF!\\xB0"));
+}
+
 // A dump that stops, for a while or for good, half-way: what the window shows stays as it was,
 // and the operator is told.
 struct BrokenDump {

@@ -144,6 +144,24 @@ INSTANTIATE_TEST_SUITE_P(Models, DefaultMessageModelE2E,
                                                 {QStringLiteral("--echo"), QStringLiteral("--crlf")}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(DefaultMessageE2E, ConfigurationDumpSentUnaskedAfterAnUploadLeavesTheWindowAlone)
+{
+    // The main window's download is the first command, the window's own read the second.
+    startWith({QStringLiteral("--dump-after"), QStringLiteral("3")});
+    openWindow();
+    KestrovanDefaultMessage &w = *window;
+    w.setEditorText(QStringLiteral("Open\r\nnow"));
+    w.ColorList->setCurrentIndex(4);
+    const QList<int> chosen = positions();
+    press(w.Upload);
+    ASSERT_TRUE(waitUntil([&] { return sim.sent().filter(QStringLiteral("RW2290,41:")).size() == 2 && idle(); }));
+    EXPECT_EQ(w.editorText(), QStringLiteral("Open\r\nnow"));
+    EXPECT_EQ(positions(), chosen);
+    EXPECT_EQ(sim.state().value(QStringLiteral("defmsg")), QStringLiteral("Open\\xAAnow"));
+    w.Exit->click();
+    EXPECT_EQ(main->signConfig().DefMsg, QStringLiteral("Open\r\nnow"));
+}
+
 TEST_F(DefaultMessageE2E, TimeDisplayOnIdleSwitchesTheSignOnAndOff)
 {
     startWith({QStringLiteral("--model"), QStringLiteral("KT420")});

@@ -134,6 +134,20 @@ INSTANTIATE_TEST_SUITE_P(Signs, TestMessageLines,
                          ::testing::Values(QStringList{},
                                            QStringList{QStringLiteral("--echo"), QStringLiteral("--crlf")}));
 
+TEST_F(TestMessageE2E, ConfigurationDumpSentUnaskedAfterAMessageChangesNothing)
+{
+    startWith({QStringLiteral("--dump-after"), QStringLiteral("1")});
+    LEDTestMessage &w = *window;
+    const int fontBefore = w.fontList->currentIndex();
+    const int priorityFontBefore = main->FontP0->currentIndex();
+    QTest::keyClicks(w.ColorTextBox, QStringLiteral("Hi"));
+    w.Upload->click();
+    ASSERT_TRUE(waitUntil([&] { return idle() && sim.sent().filter(QStringLiteral("RW2290,41:")).size() == 1; }, 3000));
+    EXPECT_TRUE(w.defaultMessage->toPlainText().isEmpty()) << w.defaultMessage->toPlainText().toStdString();
+    EXPECT_EQ(w.fontList->currentIndex(), fontBefore);
+    EXPECT_EQ(main->FontP0->currentIndex(), priorityFontBefore);
+}
+
 TEST_F(TestMessageE2E, PortHeldByTheMainWindowIsReportedAndUsableOnceFree)
 {
     startWith({});

@@ -339,6 +339,48 @@ INSTANTIATE_TEST_SUITE_P(
                                  "connection to the sign was lost"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// Dumps no sign of the catalogue should send: whatever the window makes of them, an Upload
+// right after sends nothing.
+struct OddDump {
+    const char *name;
+    const char *fields;  // after "RW2290,41:", bytes as \xNN
+};
+
+void PrintTo(const OddDump &d, std::ostream *out) { *out << d.name; }
+
+class OddDumpE2E : public SignSimE2E, public ::testing::WithParamInterface<OddDump> {};
+
+TEST_P(OddDumpE2E, IsReadAndAnUploadWithoutEditsSendsNothing)
+{
+    startWith({QStringLiteral("--dump-text"), QStringLiteral("RW2290,41:") + QString::fromLatin1(GetParam().fields)});
+    ui::KestrovanMain &w = *window;
+    download();
+    EXPECT_EQ(w.LEDSignModel->text(), QStringLiteral("RW2290"));
+    upload(w.UploadAll);
+    EXPECT_EQ(sim.commands(), QStringList{QStringLiteral("DOWNLOAD_ALL")});
+    EXPECT_EQ(w.Textout->text().toStdString(), "Nothing to Upload");
+}
+
+#define ROWS_1_TO_4 "66,67,67,50,51,50,21,100,67,68,68,51,50,51,22,150,65,69,69,52,51,52,21,200,66,70,70,49,50,53,22,250,"
+#define PRIORITIES "65,66,66,49,50,49,21,50," ROWS_1_TO_4
+#define EMPTY_SLOTS_14 "0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,0,0,5,"
+
+INSTANTIATE_TEST_SUITE_P(
+    Dumps, OddDumpE2E,
+    ::testing::Values(OddDump{"OneIdTwice", PRIORITIES "3,100,1,3,200,2," EMPTY_SLOTS_14 "1,RESET"},
+                      OddDump{"IdsOutOfRange", PRIORITIES "9,555,1,-1,666,2," EMPTY_SLOTS_14 "1,RESET"},
+                      OddDump{"LinkPriorityOutOfRange", PRIORITIES "4,777,7,5,888,-3," EMPTY_SLOTS_14 "1,RESET"},
+                      OddDump{"ValuesOutOfRange", "200,-66,66,49,50,49,99,50," ROWS_1_TO_4 EMPTY_SLOTS_14
+                                                  "0,0,5,0,0,5,1,RESET"},
+                      OddDump{"TimeoutsOutOfRange", "65,66,66,49,50,49,21,-50,66,67,67,50,51,50,21,9999999,"
+                                                    "67,68,68,51,50,51,22,x,65,69,69,52,51,52,21,,"
+                                                    "66,70,70,49,50,53,22,1e9," EMPTY_SLOTS_14 "0,0,5,0,0,5,1,RESET"},
+                      OddDump{"ExtraFields", PRIORITIES EMPTY_SLOTS_14 "0,0,5,0,0,5,1,RESET,7,8,9"},
+                      OddDump{"Short", PRIORITIES "2,42,1,0,0,5"},
+                      OddDump{"HighBytesInFields", "65\\xFF,66,66\\x80,49,50,49,21,50," ROWS_1_TO_4
+                                                   "1,\\xE9\\xE9,2," EMPTY_SLOTS_14 "0,0,5,1,\\xFFRESET"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 // A capcode of eleven digits is one the sign refuses: whatever the line puts around its
 // "error", the item is named and stays marked, and the rest goes.
 class RefusingSign : public SignSimE2E, public ::testing::WithParamInterface<QStringList> {};

@@ -147,7 +147,8 @@ INSTANTIATE_TEST_SUITE_P(Options, BadFaultOption,
         std::vector<std::string>{"--noise", "0g"}, std::vector<std::string>{"--noise="},
         std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"},
         std::vector<std::string>{"--dump-pause", "0"}, std::vector<std::string>{"--dump-pause=600001"},
-        std::vector<std::string>{"--hangup-in-dump", "0"}));
+        std::vector<std::string>{"--hangup-in-dump", "0"}, std::vector<std::string>{"--dump-text", "a\\x0Ab"},
+        std::vector<std::string>{"--dump-text", "a\\q"}));
 
 }  // namespace
 }  // namespace signsimtest

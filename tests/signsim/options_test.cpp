@@ -52,7 +52,9 @@ INSTANTIATE_TEST_SUITE_P(Options, ReplyBytes,
             ",RESET\n"},
         RawReply{"NoiseOnlyBeforeTheDump", {"--noise=00FFFF"}, "<id=user>", "User ID\n", ""},
         RawReply{"EchoThenNoise", {"--echo", "--noise", "1B5B306D"}, "DOWNLOAD_ALL",
-            "DOWNLOAD_ALL\r\x1B[0mRW2290,41:", ",RESET\n"}),
+            "DOWNLOAD_ALL\r\x1B[0mRW2290,41:", ",RESET\n"},
+        RawReply{"DumpText", {"--dump-text", "QB7,\\xE9:1,\\x0D2", "--noise", "00"}, "DOWNLOAD_ALL",
+            std::string("\0QB7,\xE9:1,\r2\n", 12), ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Header {

@@ -76,6 +76,7 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.paced = o.paced;
     so.echo = o.echo;
     so.noise = o.noise;
+    so.dumpText = o.dumpText;
     so.dumpAfter = o.dumpAfter;
     so.dumpPauseMs = o.dumpPauseMs;
     so.hangupInDump = o.hangupInDump;

@@ -79,6 +79,15 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.build = *v;
             o.buildGiven = true;
+        } else if (name == "--dump-text") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            o.dumpText = unescapeBytes(*v);
+            if (!o.dumpText || o.dumpText->find('\n') != std::string::npos) {
+                error = "--dump-text needs one line, bytes written \\xNN, no LF";
+                return std::nullopt;
+            }
         } else if (name == "--dump-pause") {
             const auto v = value();
             if (!v)
@@ -175,6 +184,8 @@ Options:
   --dump-after N     after the Nth command (of any kind, DOWNLOAD_ALL too, counted over
                      the whole run) has been carried out and answered, or dropped, also
                      send the configuration dump unasked, once, as it stands then
+  --dump-text LINE   send LINE (one line, bytes written \xNN as in the files below) in
+                     place of every configuration dump, whatever the sign holds
   --dump-pause MS    send every configuration dump in two halves with MS milliseconds
                      (1 to 600000) of silence between them; what the sign says after
                      it waits its turn

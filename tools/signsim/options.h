@@ -20,6 +20,7 @@ struct Options {
     bool silent = false;
     bool echo = false;    // send every command back, with its CR, before answering it
     std::string noise;    // bytes sent in front of every configuration dump
+    std::optional<std::string> dumpText;  // sent in place of every configuration dump
     int dumpAfter = 0;    // after answering the Nth command, send the configuration dump unasked; 0: never
     int dumpPauseMs = 0;  // silence in the middle of every configuration dump; 0: none
     int hangupInDump = 0; // the configuration dump in the middle of which to hang up; 0: none

@@ -99,7 +99,7 @@ Transmitter::Clock::time_point Session::queuedUntil(Transmitter::Clock::time_poi
 void Session::sendDump(const std::string& dump)
 {
     ++m_dumps;
-    const std::string text = m_options.noise + dump;
+    const std::string text = m_options.noise + m_options.dumpText.value_or(dump);
     const bool cut = m_dumps == m_options.hangupInDump;
     if (!cut && m_options.dumpPauseMs == 0) {
         send(text);

@@ -20,6 +20,7 @@ struct SessionOptions {
     bool paced = false;
     bool echo = false;    // every command goes back, with its CR, before its answer
     std::string noise;    // bytes in front of every configuration dump
+    std::optional<std::string> dumpText;  // in place of every configuration dump
     int dumpAfter = 0;    // command after whose answer the dump goes out unasked; 0: never
     int dumpPauseMs = 0;  // silence in the middle of every configuration dump; 0: none
     int hangupInDump = 0; // configuration dump in the middle of which the line is cut; 0: none

@@ -407,4 +407,23 @@ INSTANTIATE_TEST_SUITE_P(Lines, RefusingSign,
                                            QStringList{QStringLiteral("--echo")},
                                            QStringList{QStringLiteral("--echo"), QStringLiteral("--crlf")}));
 
+TEST_F(SignSimE2E, SignRefusingEveryItemLeavesEveryEditPendingAndNamed)
+{
+    startWith({QStringLiteral("--refuse-from"), QStringLiteral("1"), QStringLiteral("--echo")});
+    ui::KestrovanMain &w = *window;
+    download();
+    const QMap<QString, QString> held = comparable(sim.state());
+    w.TimeoutP1->setText(QStringLiteral("77"));
+    w.usercmd1->setText(QStringLiteral("REBOOT"));
+    w.Capcode0[2]->setText(QStringLiteral("2222"));
+    w.Pri0[2]->setCurrentIndex(3);
+    const QMap<QString, QString> edited = shownConfiguration(w);
+    upload(w.UploadAll);
+    EXPECT_EQ(comparable(sim.state()), held);
+    EXPECT_EQ(shownConfiguration(w), edited);
+    EXPECT_EQ(w.Textout->text().toStdString(),
+              "The sign refused 3 items: Priority 1, the user command, ID 2. They stay marked and go with the next upload.");
+    EXPECT_EQ(w.signConfig().flags.countSet(), 3);
+}
+
 } // namespace

@@ -67,6 +67,14 @@ INSTANTIATE_TEST_SUITE_P(Corrupt, SignFault,
         Fault{"Refused", kCorrupt2, "<link id=4 cap=0x pr=3>", "error", 43, 3, "0,0,5"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+const std::vector<std::string> kRefuseFrom2{"--refuse-from", "2"};
+
+INSTANTIATE_TEST_SUITE_P(Refuse, SignFault,
+    ::testing::Values(Fault{"PriorityRow", kRefuseFrom2, kRow2, "error", 16, 8, "67,68,68,51,50,51,22,150"},
+        Fault{"UserCommand", kRefuseFrom2, "<UC>NEW", "error", 89, 1, "RESET"},
+        Fault{"Link", kRefuseFrom2, "<link id=4 cap=44 pr=3>", "error", 43, 3, "0,0,5"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SignTest, CommandsCountOverTheWholeRunRefusedOnesIncluded)
 {
     ASSERT_TRUE(startSign({"--drop-item", "3"}));
@@ -148,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Options, BadFaultOption,
         std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"},
         std::vector<std::string>{"--dump-pause", "0"}, std::vector<std::string>{"--dump-pause=600001"},
         std::vector<std::string>{"--hangup-in-dump", "0"}, std::vector<std::string>{"--dump-text", "a\\x0Ab"},
-        std::vector<std::string>{"--dump-text", "a\\q"}));
+        std::vector<std::string>{"--dump-text", "a\\q"}, std::vector<std::string>{"--refuse-from", "0"}));
 
 }  // namespace
 }  // namespace signsimtest

@@ -83,6 +83,7 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.hangupAfter = o.hangupAfter;
     so.dropItem = o.dropItem;
     so.corruptItem = o.corruptItem;
+    so.refuseFrom = o.refuseFrom;
     so.statePath = o.statePath;
     const std::string summary = "model " + state->model
         + (state->build ? ", build " + *state->build : ", no build number")

@@ -99,7 +99,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.dumpPauseMs = *ms;
         } else if (name == "--hangup-after" || name == "--dump-after" || name == "--hangup-in-dump"
-            || name == "--drop-item" || name == "--corrupt-item") {
+            || name == "--drop-item" || name == "--corrupt-item" || name == "--refuse-from") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
@@ -112,6 +112,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                     : name == "--dump-after"     ? o.dumpAfter
                     : name == "--hangup-in-dump" ? o.hangupInDump
                     : name == "--drop-item"      ? o.dropItem
+                    : name == "--refuse-from"    ? o.refuseFrom
                                                  : o.corruptItem)
                 = *n;
         } else if (name == "--tcp") {
@@ -199,6 +200,8 @@ Options:
                      nothing stored, no answer
   --corrupt-item N   carry out the Nth configuration command and answer as usual, but
                      store another value for it (below); not the same N as --drop-item
+  --refuse-from N    answer "error" to the Nth configuration command and to every one
+                     after it, and carry none of them out (a dropped one stays dropped)
   --help             this text
 
 Commands are ended by CR; a LF is ignored, and so is an empty command. Replies that

@@ -27,6 +27,7 @@ struct Options {
     int hangupAfter = 0;  // 0: never
     int dropItem = 0;     // the configuration command to ignore, counted from 1; 0: none
     int corruptItem = 0;  // the configuration command to store altered; 0: none
+    int refuseFrom = 0;   // the configuration command from which on all are refused; 0: none
     std::optional<int> tcpPort;  // listen on 127.0.0.1 instead of a pseudo-terminal; 0: any free port
     bool help = false;
 };

@@ -184,6 +184,10 @@ void Session::answer(const ReceivedCommand& command)
         out.reply = "error";
         out.notes.push_back(
             "refused: longer than " + std::to_string(LineAssembler::kMaxCommand) + " bytes");
+    } else if (m_options.refuseFrom > 0 && item >= m_options.refuseFrom) {
+        out.reply = "error";
+        out.notes.push_back("configuration command " + std::to_string(item) + " refused, as all from "
+            + std::to_string(m_options.refuseFrom) + " on");
     } else {
         out = handleCommand(m_state, command.text, std::time(nullptr));
     }

@@ -27,6 +27,7 @@ struct SessionOptions {
     int hangupAfter = 0;  // 0: never
     int dropItem = 0;     // configuration command to ignore, counted from 1; 0: none
     int corruptItem = 0;  // configuration command to store altered; 0: none
+    int refuseFrom = 0;   // configuration command from which on all are refused; 0: none
     std::optional<std::string> statePath;
 };
 

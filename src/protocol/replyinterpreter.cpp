@@ -38,7 +38,13 @@ QString signsAnswer(QString line)
 {
     while (line.endsWith(u'\r'))
         line.chop(1);
-    return line.mid(line.lastIndexOf(u'\r') + 1);
+    line.remove(0, line.lastIndexOf(u'\r') + 1);
+    // Every answer of the sign begins with a letter or a digit; control characters and bytes
+    // above 126 in front of it are noise on the line.
+    qsizetype start = 0;
+    while (start < line.size() && (line.at(start).unicode() < 0x20 || line.at(start).unicode() >= 0x7F))
+        ++start;
+    return line.mid(start);
 }
 
 QString uploadedCountText(int progressValue)

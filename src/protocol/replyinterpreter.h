@@ -26,8 +26,9 @@ struct ReplyAction {
 ReplyAction interpretReply(const QString &line, int progressValue);
 
 // The sign's own text in a reply line: without the echo of a command and its CR that some signs
-// send in front of it, and without the CR of a CR LF line end. The sign holds no CR anywhere (a
-// CR ends every command it takes), so no CR in a line is its own.
+// send in front of it, without noise (control characters, bytes above 126) in front of that, and
+// without the CR of a CR LF line end. The sign holds no CR anywhere (a CR ends every command it
+// takes), so no CR in a line is its own.
 QString signsAnswer(QString line);
 
 // N of the "done" report: value / 20 in single precision, at most seven significant digits,

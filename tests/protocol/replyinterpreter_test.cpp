@@ -97,6 +97,8 @@ INSTANTIATE_TEST_SUITE_P(Lines, InterpretReplyTest, ::testing::Values(
     ReplyCase{"<UC>done:default\rERROR\r", 0, refused},
     ReplyCase{"error\rdone", 20, status("Uploaded 1 Successfull")},
     ReplyCase{"<UC>x\rerror 5", 0, nothing},
+    ReplyCase{"\xff\xfe\x01" "error", 0, refused},
+    ReplyCase{"<UC>x\r\x1b" "ERROR\r", 0, refused},
     // Everything else with a ":" is a dump; without one it is dropped.
     ReplyCase{"RW2290,41:64,65,66", 0, dump},
     ReplyCase{":", 0, dump},

@@ -126,7 +126,12 @@ ConfigDump readConfigDump(const QString &line)
 {
     ConfigDump dump;
 
-    const QStringList parts = line.split(u':');
+    // A sign that ends its lines with CR LF leaves the CR on the last field: the user command,
+    // or the ID mode of a dump that stops there, would take it in.
+    QString body = line;
+    while (body.endsWith(u'\r'))
+        body.chop(1);
+    const QStringList parts = body.split(u':');
     const QString header = cleanHeader(parts.at(0));
     const qsizetype comma = header.indexOf(u',');
     if (comma < 0) {

@@ -1,6 +1,7 @@
 #include "protocol/defaultmessage.h"
 
 #include "protocol/numbers.h"
+#include "protocol/replyinterpreter.h"
 
 #include <array>
 
@@ -139,8 +140,10 @@ DefaultMessageDump readDefaultMessageDump(const QString &line)
     return dump;
 }
 
-DefaultMessageReply interpretDefaultMessageReply(const QString &line, bool timeDisplayOn, bool editorEmpty)
+DefaultMessageReply interpretDefaultMessageReply(const QString &received, bool timeDisplayOn, bool editorEmpty)
 {
+    // An echo in front and a CR LF line end are not the sign's answer.
+    const QString line = signsAnswer(received);
     using Kind = DefaultMessageReply::Kind;
     DefaultMessageReply reply;
     if (line.isEmpty())

@@ -101,8 +101,9 @@ struct DefaultMessageReply {
     friend bool operator==(const DefaultMessageReply &, const DefaultMessageReply &) = default;
 };
 
-// Classifies a reply line (without its line feed; a CR sent before it stays in it). The first
-// match decides: empty; contains "done" in any case (status "Upload Successfull", or the
+// Classifies a reply line (without its line feed) by the sign's answer in it: an echoed command
+// in front and the CR of a CR LF line end are taken off first (signsAnswer). The first match
+// decides: empty; contains "done" in any case (status "Upload Successfull", or the
 // remove-message hint while the time display is on and the editor holds text); "error" in any
 // case; begins with "TIME" (on when its third ":" field is exactly "1"); begins with "default";
 // anything else is a dump. Pure: keeps no state between calls.

@@ -34,6 +34,19 @@ ReplyAction showWithSecondWord(const QString &line, const QString &prefix)
 
 } // namespace
 
+QString signsAnswer(QString line)
+{
+    while (line.endsWith(u'\r'))
+        line.chop(1);
+    line.remove(0, line.lastIndexOf(u'\r') + 1);
+    // Every answer of the sign begins with a letter or a digit; control characters and bytes
+    // above 126 in front of it are noise on the line.
+    qsizetype start = 0;
+    while (start < line.size() && (line.at(start).unicode() < 0x20 || line.at(start).unicode() >= 0x7F))
+        ++start;
+    return line.mid(start);
+}
+
 QString uploadedCountText(int progressValue)
 {
     // Single precision on purpose: 41 / 20 must read 2.05, not 2.0499999999999998.
@@ -45,6 +58,10 @@ ReplyAction interpretReply(const QString &line, int progressValue)
     // The first matching test decides; the order settles lines that hold several words.
     if (line.isEmpty())
         return {};
+    // A refusal counts whatever the line put around it, and ahead of the words an echoed command
+    // may hold: an item the sign did not take must never be reported as uploaded.
+    if (equalsAnyCase(signsAnswer(line), "error"_L1))
+        return {Kind::Refused, {}};
     if (containsAnyCase(line, "done"_L1))
         return show(u"Uploaded "_s + uploadedCountText(progressValue) + u" Successfull"_s);
     if (containsAnyCase(line, "default"_L1))
@@ -62,8 +79,6 @@ ReplyAction interpretReply(const QString &line, int progressValue)
     // Exact case and ahead of the ":" test, so that "ID Forced : 0" is not taken for a dump.
     if (line.contains("ID Forced :"_L1) || line.contains("Force ID OFF"_L1))
         return show(line);
-    if (equalsAnyCase(line, "error"_L1))
-        return {Kind::Refused, {}};
     if (line.contains(u':'))
         return {Kind::ConfigDump, {}};
     return {};

@@ -20,9 +20,16 @@ struct ReplyAction {
 };
 
 // Recognises a reply line (without its line feed; a CR sent by the sign stays in it) by its
-// fixed words. `progressValue` is the upload progress bar's value, 20 units per item sent; it
+// fixed words. "error" is recognised first and also behind an echoed command and its CR or
+// before a line-end CR, so that a refusal is never missed. `progressValue` is the upload progress bar's value, 20 units per item sent; it
 // feeds the "Uploaded N Successfull" report. Pure: keeps no state between calls.
 ReplyAction interpretReply(const QString &line, int progressValue);
+
+// The sign's own text in a reply line: without the echo of a command and its CR that some signs
+// send in front of it, without noise (control characters, bytes above 126) in front of that, and
+// without the CR of a CR LF line end. The sign holds no CR anywhere (a CR ends every command it
+// takes), so no CR in a line is its own.
+QString signsAnswer(QString line);
 
 // N of the "done" report: value / 20 in single precision, at most seven significant digits,
 // shortest form ("3", "2.5", "2.05", "0").

@@ -1,6 +1,7 @@
 #include "protocol/testmessage.h"
 
 #include "protocol/numbers.h"
+#include "protocol/replyinterpreter.h"
 
 #include <array>
 
@@ -216,8 +217,10 @@ EncodedTestMessage encodeTestMessage(const QList<ComposedChar> &chars, int messa
     return result;
 }
 
-TestMessageReply interpretTestMessageReply(const QString &line)
+TestMessageReply interpretTestMessageReply(const QString &received)
 {
+    // An echo in front and a CR LF line end are not the sign's answer.
+    const QString line = signsAnswer(received);
     using Kind = TestMessageReply::Kind;
     TestMessageReply reply;
     if (line.isEmpty())

@@ -121,8 +121,9 @@ struct TestMessageReply {
     friend bool operator==(const TestMessageReply &, const TestMessageReply &) = default;
 };
 
-// Classifies a reply line (without its line feed; a CR sent before it stays in it). The first
-// match decides: empty; contains "done" in any case (status "Upload Successfull"); "error" in
+// Classifies a reply line (without its line feed) by the sign's answer in it: an echoed command
+// in front and the CR of a CR LF line end are taken off first (signsAnswer). The first match
+// decides: empty; contains "done" in any case (status "Upload Successfull"); "error" in
 // any case; holds ":" and not "SET TIME" in any case: the default-message dump. This window
 // reads the dump's six numbers less 64, 65, 65, 48, 49, 48 whatever the model, and takes a dump
 // without its text (fewer than nine fields) as nothing.

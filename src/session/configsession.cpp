@@ -217,6 +217,12 @@ void ConfigSession::handleLine(const QByteArray &bytes)
             finishReadBack();
             break;
         }
+        // Nor does one that comes after a switch or the factory defaults command: what is shown
+        // and not yet sent would be lost the same way.
+        if (activity() == Activity::Switching || activity() == Activity::FactoryDefaults) {
+            emit status(tr("The sign sent its configuration unasked; it was not applied."));
+            break;
+        }
         m_read.dumpRead = true;
         ReadConfiguration read;
         read.dump = protocol::readConfigDump(line);

@@ -82,13 +82,23 @@ protected:
     std::unique_ptr<KestrovanDefaultMessage> window;
 };
 
-class DefaultMessageModelE2E : public DefaultMessageE2E, public ::testing::WithParamInterface<const char *> {};
+struct Sign {
+    const char *name;
+    const char *model;
+    QStringList hostility = {};  // how the sign misbehaves on the line
+};
+
+void PrintTo(const Sign &sign, std::ostream *out) { *out << sign.name; }
+
+class DefaultMessageModelE2E : public DefaultMessageE2E, public ::testing::WithParamInterface<Sign> {};
 
 TEST_P(DefaultMessageModelE2E, AMessageWithABreakAndATimeFieldGoesToTheSignAndComesBack)
 {
     const QString config = sim.writeFile(QStringLiteral("start.conf"),
                                          "defmsg=WELCOME\\xAAhome\ndefattrs=1,2,3,1,0,4\n");
-    startWith({QStringLiteral("--model"), QString::fromLatin1(GetParam()), QStringLiteral("--config"), config});
+    startWith(QStringList{QStringLiteral("--model"), QString::fromLatin1(GetParam().model), QStringLiteral("--config"),
+                          config}
+              + GetParam().hostility);
     openWindow();
     KestrovanDefaultMessage &w = *window;
 
@@ -125,8 +135,32 @@ TEST_P(DefaultMessageModelE2E, AMessageWithABreakAndATimeFieldGoesToTheSignAndCo
     EXPECT_EQ(positions(), chosen);
 }
 
-INSTANTIATE_TEST_SUITE_P(Models, DefaultMessageModelE2E, ::testing::Values("RW2290", "PN360", "KT420"),
-                         [](const auto &info) { return std::string(info.param); });
+INSTANTIATE_TEST_SUITE_P(Models, DefaultMessageModelE2E,
+                         ::testing::Values(Sign{"RW2290", "RW2290"}, Sign{"PN360", "PN360"}, Sign{"KT420", "KT420"},
+                                           // Each reply line then begins or ends with what is not the sign's.
+                                           Sign{"EchoingRW2290", "RW2290", {QStringLiteral("--echo")}},
+                                           Sign{"CrlfPN360", "PN360", {QStringLiteral("--crlf")}},
+                                           Sign{"EchoingCrlfKT420", "KT420",
+                                                {QStringLiteral("--echo"), QStringLiteral("--crlf")}}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DefaultMessageE2E, ConfigurationDumpSentUnaskedAfterAnUploadLeavesTheWindowAlone)
+{
+    // The main window's download is the first command, the window's own read the second.
+    startWith({QStringLiteral("--dump-after"), QStringLiteral("3")});
+    openWindow();
+    KestrovanDefaultMessage &w = *window;
+    w.setEditorText(QStringLiteral("Open\r\nnow"));
+    w.ColorList->setCurrentIndex(4);
+    const QList<int> chosen = positions();
+    press(w.Upload);
+    ASSERT_TRUE(waitUntil([&] { return sim.sent().filter(QStringLiteral("RW2290,41:")).size() == 2 && idle(); }));
+    EXPECT_EQ(w.editorText(), QStringLiteral("Open\r\nnow"));
+    EXPECT_EQ(positions(), chosen);
+    EXPECT_EQ(sim.state().value(QStringLiteral("defmsg")), QStringLiteral("Open\\xAAnow"));
+    w.Exit->click();
+    EXPECT_EQ(main->signConfig().DefMsg, QStringLiteral("Open\r\nnow"));
+}
 
 TEST_F(DefaultMessageE2E, TimeDisplayOnIdleSwitchesTheSignOnAndOff)
 {

@@ -98,11 +98,14 @@ TEST_F(TestMessageE2E, TwoColourMessageReachesTheSignWithItsCodes)
     EXPECT_EQ(sim.state().value(QStringLiteral("testmsg")), expected);
 }
 
-TEST_F(TestMessageE2E, ClockThenDownloadFromPagerFillsTheListsAndTheMessage)
+// A plain sign, and one that echoes every command and ends its lines with CR LF.
+class TestMessageLines : public TestMessageE2E, public ::testing::WithParamInterface<QStringList> {};
+
+TEST_P(TestMessageLines, ClockThenDownloadFromPagerFillsTheListsAndTheMessage)
 {
     const QString config = sim.writeFile(QStringLiteral("start.conf"),
                                          "model=RW2290\ndefmsg=Open\\xAANow \\xAD\ndefattrs=3,4,5,2,1,6\n");
-    startWith({QStringLiteral("--config"), config});
+    startWith(QStringList{QStringLiteral("--config"), config} + GetParam());
     LEDTestMessage &w = *window;
 
     w.SetTime->click();
@@ -125,6 +128,24 @@ TEST_F(TestMessageE2E, ClockThenDownloadFromPagerFillsTheListsAndTheMessage)
     EXPECT_EQ(main->PauseP0->currentIndex(), 6);
     ASSERT_TRUE(waitUntil([&] { return idle(); }, 3000));
     EXPECT_EQ(sim.commands().value(1), QStringLiteral("DOWNLOAD_DEFAULT_MSG"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signs, TestMessageLines,
+                         ::testing::Values(QStringList{},
+                                           QStringList{QStringLiteral("--echo"), QStringLiteral("--crlf")}));
+
+TEST_F(TestMessageE2E, ConfigurationDumpSentUnaskedAfterAMessageChangesNothing)
+{
+    startWith({QStringLiteral("--dump-after"), QStringLiteral("1")});
+    LEDTestMessage &w = *window;
+    const int fontBefore = w.fontList->currentIndex();
+    const int priorityFontBefore = main->FontP0->currentIndex();
+    QTest::keyClicks(w.ColorTextBox, QStringLiteral("Hi"));
+    w.Upload->click();
+    ASSERT_TRUE(waitUntil([&] { return idle() && sim.sent().filter(QStringLiteral("RW2290,41:")).size() == 1; }, 3000));
+    EXPECT_TRUE(w.defaultMessage->toPlainText().isEmpty()) << w.defaultMessage->toPlainText().toStdString();
+    EXPECT_EQ(w.fontList->currentIndex(), fontBefore);
+    EXPECT_EQ(main->FontP0->currentIndex(), priorityFontBefore);
 }
 
 TEST_F(TestMessageE2E, PortHeldByTheMainWindowIsReportedAndUsableOnceFree)

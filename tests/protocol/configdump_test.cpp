@@ -338,6 +338,18 @@ TEST(ConfigDumpTest, UserCommandIsCutAtCommaAndColon)
     EXPECT_EQ(read(u"KT420"_s, fields).userCommand, u"RE"_s);
 }
 
+TEST(ConfigDumpTest, CrOfACrLfLineEndIsNoPartOfTheLastField)
+{
+    QStringList fields = completeFields();
+    fields[88] = u"1"_s;
+    fields[89] = u"RESET\r"_s;
+    EXPECT_EQ(read(u"KT420"_s, fields).userCommand, u"RESET"_s);
+    EXPECT_EQ(read(u"KT420"_s, fields.mid(0, 88) << u"1\r"_s).autoId, true);
+    // Only at the line's end: a CR inside the user command is the sign's own.
+    fields[89] = u"A\rB\r\r"_s;
+    EXPECT_EQ(read(u"KT420"_s, fields).userCommand, u"A\rB"_s);
+}
+
 TEST(ConfigDumpTest, LineWithoutDataSetsNothing)
 {
     for (const QString &line : {u"RW2290,41:"_s, u"RW2290,41"_s, u"RW2290,41::64"_s}) {

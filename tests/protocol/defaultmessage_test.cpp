@@ -136,7 +136,29 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReplyTest, ::testing::Values(
               u"Default message uploaded successfully"_s},
     ReplyCase{"DumpTextWithDone", u"QB7:1,2,3,4,5,6,0,0,done today"_s, false, true, Kind::ShowStatus,
               u"Upload Successfull"_s},
-    ReplyCase{"Other", u"QB7:1,2,3,4,5,6,0,0,Hi"_s, false, false, Kind::Dump, {}}));
+    ReplyCase{"Other", u"QB7:1,2,3,4,5,6,0,0,Hi"_s, false, false, Kind::Dump, {}},
+    // Behind an echoed command and its CR, or before a CR LF line end, the answer is the same.
+    ReplyCase{"EchoedTime", u"<TIME>IDLE ON\rTIME:IDLE:1"_s, false, false, Kind::TimeDisplay, {}, true},
+    ReplyCase{"TimeCrlf", u"TIME:IDLE:1\r"_s, false, false, Kind::TimeDisplay, {}, true},
+    ReplyCase{"EchoedDefault", u"<DF f=1 c=1 s=1 a=1 sp=1 p=1>Sale: 1,2,3,4,5,6,7,8\rdefault stored\r"_s, false,
+              false, Kind::ShowStatus, u"Default message uploaded successfully"_s},
+    ReplyCase{"EchoedError", u"<DF f=1 c=1 s=1 a=1 sp=1 p=1>a:b,c,d,e,f,g,h,i\rerror"_s, false, false,
+              Kind::Nothing, {}},
+    ReplyCase{"CrAlone", u"\r"_s, false, false, Kind::Nothing, {}},
+    ReplyCase{"NoiseBeforeTime", u"\u00ff\u0000TIME:IDLE:1"_s, false, false, Kind::TimeDisplay, {}, true}));
+
+TEST(ReplyDumpTest, EchoAndCrlfLineEndAreNoPartOfIt)
+{
+    const DefaultMessageDump clean = interpretDefaultMessageReply(u"RW2290:65,66,67,49,50,48,0,0,Hi"_s, false, false).dump;
+    ASSERT_EQ(clean, (DefaultMessageDump{u"RW2290"_s, 1, 1, 2, 1, 1, 0, u"Hi"_s}));
+    EXPECT_EQ(interpretDefaultMessageReply(u"DOWNLOAD_DEFAULT_MSG\rRW2290:65,66,67,49,50,48,0,0,Hi\r"_s, false, false).dump,
+              clean);
+    // Noise in front goes too; stored-form codes at the end of the text stay.
+    const DefaultMessageDump timeAtTheEnd =
+        interpretDefaultMessageReply(u"\u00ff\u00feRW2290:65,66,67,49,50,48,0,0,Hi\u00ad"_s, false, false).dump;
+    EXPECT_EQ(timeAtTheEnd.model, u"RW2290"_s);
+    EXPECT_EQ(timeAtTheEnd.text, u"Hi<hh:mm>"_s);
+}
 
 TEST(DumpTest, Rw2290PositionsAreOffset)
 {

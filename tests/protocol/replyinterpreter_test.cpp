@@ -89,8 +89,16 @@ INSTANTIATE_TEST_SUITE_P(Lines, InterpretReplyTest, ::testing::Values(
     ReplyCase{"force id off", 0, nothing},
     ReplyCase{"error", 0, refused},
     ReplyCase{"ERROR", 0, refused},
-    ReplyCase{"error\r", 0, nothing},
     ReplyCase{"error: 5", 0, dump},
+    // A refusal behind an echoed command or before a CR LF line end is still one, whatever
+    // words the echo holds.
+    ReplyCase{"error\r", 0, refused},
+    ReplyCase{"<link id=6 cap=12345678901 pr=0>\rerror", 0, refused},
+    ReplyCase{"<UC>done:default\rERROR\r", 0, refused},
+    ReplyCase{"error\rdone", 20, status("Uploaded 1 Successfull")},
+    ReplyCase{"<UC>x\rerror 5", 0, nothing},
+    ReplyCase{"\xff\xfe\x01" "error", 0, refused},
+    ReplyCase{"<UC>x\r\x1b" "ERROR\r", 0, refused},
     // Everything else with a ":" is a dump; without one it is dropped.
     ReplyCase{"RW2290,41:64,65,66", 0, dump},
     ReplyCase{":", 0, dump},

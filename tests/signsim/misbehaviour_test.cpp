@@ -1,6 +1,9 @@
 // The faults the sign commits on request: one configuration command ignored, one stored with
-// another value. Each must show in the next dump, as a tool checking its upload would see it.
+// another value, each of which must show in the next dump as a tool checking its upload would
+// see it; and a dump sent unasked.
 #include "signfixture.h"
+
+#include <algorithm>
 
 namespace signsimtest {
 namespace {
@@ -64,6 +67,14 @@ INSTANTIATE_TEST_SUITE_P(Corrupt, SignFault,
         Fault{"Refused", kCorrupt2, "<link id=4 cap=0x pr=3>", "error", 43, 3, "0,0,5"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+const std::vector<std::string> kRefuseFrom2{"--refuse-from", "2"};
+
+INSTANTIATE_TEST_SUITE_P(Refuse, SignFault,
+    ::testing::Values(Fault{"PriorityRow", kRefuseFrom2, kRow2, "error", 16, 8, "67,68,68,51,50,51,22,150"},
+        Fault{"UserCommand", kRefuseFrom2, "<UC>NEW", "error", 89, 1, "RESET"},
+        Fault{"Link", kRefuseFrom2, "<link id=4 cap=44 pr=3>", "error", 43, 3, "0,0,5"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 TEST_F(SignTest, CommandsCountOverTheWholeRunRefusedOnesIncluded)
 {
     ASSERT_TRUE(startSign({"--drop-item", "3"}));
@@ -78,6 +89,51 @@ TEST_F(SignTest, CommandsCountOverTheWholeRunRefusedOnesIncluded)
     ASSERT_TRUE(line->send("<UC>FOUR"));
     EXPECT_EQ(line->ask("<FORCE_ID_OFF>"), "user cmd") << "only the third is dropped";
 }
+
+// A configuration dump the sign sends unasked, among the answers it comes between.
+struct Unasked {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> commands;
+    std::vector<std::string> lines;  // a dump shows as "dump HEADER AUTOID,USERCMD"
+};
+
+void PrintTo(const Unasked& u, std::ostream* out) { *out << u.name; }
+
+class UnaskedDump : public SignTest, public ::testing::WithParamInterface<Unasked> { };
+
+TEST_P(UnaskedDump, FollowsTheNthCommandOnceAndHoldsWhatItDid)
+{
+    const Unasked& u = GetParam();
+    ASSERT_TRUE(startSign(u.args));
+    for (const std::string& command : u.commands)
+        ASSERT_TRUE(line->send(command));
+    std::vector<std::string> got;
+    while (got.size() < u.lines.size()) {
+        const auto next = line->readLine();
+        if (!next)
+            break;
+        const Dump d = splitDump(*next);
+        got.push_back(d.fields.size() == 90 ? "dump " + d.header + " " + d.join(88, 2) : *next);
+    }
+    EXPECT_EQ(got, u.lines);
+    const bool echo = std::find(u.args.begin(), u.args.end(), "--echo") != u.args.end();
+    EXPECT_EQ(line->ask("<FORCE id=0>"), echo ? "<FORCE id=0>\rID Forced : 0" : "ID Forced : 0")
+        << "nothing more came before the next answer";
+}
+
+const std::string kNoise("\x00\xFF\xFF", 3);
+
+INSTANTIATE_TEST_SUITE_P(Options, UnaskedDump,
+    ::testing::Values(Unasked{"AfterTheNthAnswer", {"--dump-after", "2"}, {"<id=user>", "<UC>NEW", "<id=auto>"},
+                          {"User ID", "user cmd", "dump RW2290,41 0,NEW", "Auto ID"}},
+        Unasked{"AfterADroppedCommand", {"--dump-after=2", "--drop-item", "2"},
+            {"<id=user>", "<UC>NEW", "<id=auto>"}, {"User ID", "dump RW2290,41 0,RESET", "Auto ID"}},
+        Unasked{"AfterARequestedOne", {"--dump-after", "1", "--no-build"}, {"DOWNLOAD_ALL", "<id=user>"},
+            {"dump RW2290 1,RESET", "dump RW2290 1,RESET", "User ID"}},
+        Unasked{"WithEchoAndNoise", {"--echo", "--dump-after", "1", "--noise", "00FFFF"}, {"<UC>X"},
+            {"<UC>X\ruser cmd", "dump " + kNoise + "RW2290,41 1,X"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 class BadFaultOption : public ::testing::TestWithParam<std::vector<std::string>> { };
 
@@ -94,7 +150,13 @@ INSTANTIATE_TEST_SUITE_P(Options, BadFaultOption,
         std::vector<std::string>{"--drop-item", "-1"}, std::vector<std::string>{"--drop-item"},
         std::vector<std::string>{"--corrupt-item=x"},
         std::vector<std::string>{"--corrupt-item", "2x"},
-        std::vector<std::string>{"--drop-item", "3", "--corrupt-item", "3"}));
+        std::vector<std::string>{"--drop-item", "3", "--corrupt-item", "3"},
+        std::vector<std::string>{"--dump-after", "0"}, std::vector<std::string>{"--noise", "0"},
+        std::vector<std::string>{"--noise", "0g"}, std::vector<std::string>{"--noise="},
+        std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"},
+        std::vector<std::string>{"--dump-pause", "0"}, std::vector<std::string>{"--dump-pause=600001"},
+        std::vector<std::string>{"--hangup-in-dump", "0"}, std::vector<std::string>{"--dump-text", "a\\x0Ab"},
+        std::vector<std::string>{"--dump-text", "a\\q"}, std::vector<std::string>{"--refuse-from", "0"}));
 
 }  // namespace
 }  // namespace signsimtest

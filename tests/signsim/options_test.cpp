@@ -15,23 +15,47 @@ void writeFile(const std::string& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST_F(SignTest, CrlfEndsEveryReplyWithCrLf)
+// What goes back on the line for one command, byte for byte, up to its first LF.
+struct RawReply {
+    const char* name;
+    std::vector<std::string> args;
+    std::string command;
+    std::string begins, ends;
+};
+
+void PrintTo(const RawReply& r, std::ostream* out) { *out << r.name; }
+
+class ReplyBytes : public SignTest, public ::testing::WithParamInterface<RawReply> { };
+
+TEST_P(ReplyBytes, AreTheAnswerWithItsEchoNoiseAndTerminator)
 {
-    ASSERT_TRUE(startSign({"--crlf"}));
-    ASSERT_TRUE(line->send("<id=auto>"));
-    EXPECT_EQ(line->readRaw(), "Auto ID\r\n");
-    ASSERT_TRUE(line->send("DOWNLOAD_ALL"));
-    const auto dump = line->readRaw();
-    ASSERT_TRUE(dump);
-    EXPECT_EQ(dump->substr(dump->size() - 8), ",RESET\r\n");
+    const RawReply& r = GetParam();
+    ASSERT_TRUE(startSign(r.args));
+    ASSERT_TRUE(line->send(r.command));
+    const auto raw = line->readRaw();
+    ASSERT_TRUE(raw);
+    ASSERT_GE(raw->size(), r.begins.size() + r.ends.size()) << *raw;
+    EXPECT_EQ(raw->substr(0, r.begins.size()), r.begins);
+    EXPECT_EQ(raw->substr(raw->size() - r.ends.size()), r.ends);
 }
 
-TEST_F(SignTest, RepliesEndWithALineFeedAlone)
-{
-    ASSERT_TRUE(startSign());
-    ASSERT_TRUE(line->send("<id=auto>"));
-    EXPECT_EQ(line->readRaw(), "Auto ID\n");
-}
+const std::string kNoise("\x00\xFF\xFF", 3);
+
+INSTANTIATE_TEST_SUITE_P(Options, ReplyBytes,
+    ::testing::Values(RawReply{"LineFeedAlone", {}, "<id=auto>", "Auto ID\n", ""},
+        RawReply{"Crlf", {"--crlf"}, "<id=auto>", "Auto ID\r\n", ""},
+        RawReply{"CrlfDump", {"--crlf"}, "DOWNLOAD_ALL", "RW2290,41:", ",RESET\r\n"},
+        RawReply{"Echo", {"--echo"}, "<id=auto>", "<id=auto>\rAuto ID\n", ""},
+        RawReply{"EchoOfARefusal", {"--echo", "--crlf"}, "<bogus>", "<bogus>\rerror\r\n", ""},
+        RawReply{"EchoOfADump", {"--echo"}, "DOWNLOAD_ALL", "DOWNLOAD_ALL\rRW2290,41:", ",RESET\n"},
+        RawReply{"NoiseBeforeTheDump", {"--noise", "00ffFF"}, "DOWNLOAD_ALL", kNoise + "RW2290,41:",
+            ",RESET\n"},
+        RawReply{"NoiseOnlyBeforeTheDump", {"--noise=00FFFF"}, "<id=user>", "User ID\n", ""},
+        RawReply{"EchoThenNoise", {"--echo", "--noise", "1B5B306D"}, "DOWNLOAD_ALL",
+            "DOWNLOAD_ALL\r\x1B[0mRW2290,41:", ",RESET\n"},
+        RawReply{"DumpText", {"--dump-text", "QB7,\\xE9:1,\\x0D2", "--noise", "00"}, "DOWNLOAD_ALL",
+            std::string("\0QB7,\xE9:1,\r2\n", 12), ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct Header {
     std::vector<std::string> args;
@@ -64,6 +88,19 @@ TEST_F(SignTest, HangupAfterClosesTheLineOnTheNthCommandWithoutAnswering)
     EXPECT_TRUE(sim.waitForLog("hanging up"));
     EXPECT_EQ(sim.waitForExit(), 0);
     EXPECT_EQ(readStateFile(stateFile())["autoid"], "0") << "the last command is not carried out";
+}
+
+TEST_F(SignTest, HangupInDumpSendsHalfTheNthDumpThenClosesTheLine)
+{
+    // The first dump comes unasked after the first answer and is whole; the second is cut.
+    ASSERT_TRUE(startSign({"--hangup-in-dump", "2", "--dump-after", "1", "--crlf"}));
+    EXPECT_EQ(line->ask("<id=user>"), "User ID\r");
+    const auto whole = line->readRaw();
+    ASSERT_TRUE(whole);
+    EXPECT_EQ(splitDump(*whole).fields.size(), 90u);
+    ASSERT_TRUE(line->send("DOWNLOAD_ALL"));
+    EXPECT_EQ(line->readUntilHangup(), whole->substr(0, whole->size() / 2));
+    EXPECT_EQ(sim.waitForExit(), 0);
 }
 
 TEST_F(SignTest, SilentSignStoresButNeverAnswers)
@@ -188,6 +225,22 @@ TEST_F(SignTest, PacedRepliesTakeTheirTimeOnTheLineAndInputIsReadMeanwhile)
     // 10 bit times a byte at 9600 baud; the sign may be late, never early.
     EXPECT_GE(took, static_cast<long>(dump->size()) * std::chrono::microseconds(1041) * 9 / 10);
     EXPECT_EQ(line->readLine(), "User ID");
+}
+
+TEST_F(SignTest, DumpPauseKeepsSilentInTheMiddleOfTheDumpAndWhatFollowsWaits)
+{
+    ASSERT_TRUE(startSign({"--dump-pause", "300", "--echo"}));
+    const auto started = Clock::now();
+    ASSERT_TRUE(line->write("DOWNLOAD_ALL\r<id=user>\r"));
+    const auto dump = line->readRaw();
+    const auto took = Clock::now() - started;
+    ASSERT_TRUE(dump);
+    EXPECT_EQ(dump->substr(0, 13), "DOWNLOAD_ALL\r");
+    EXPECT_EQ(splitDump(dump->substr(13)).fields.size(), 90u);
+    EXPECT_GE(took, std::chrono::milliseconds(300));
+    EXPECT_TRUE(sim.waitForLog("pausing 300 ms"));
+    // The next command's echo and answer come after the whole dump, not in its middle.
+    EXPECT_EQ(line->readLine(), "<id=user>\rUser ID");
 }
 
 }  // namespace

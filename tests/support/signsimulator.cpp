@@ -82,6 +82,12 @@ QStringList SignSimulator::commands()
     return m_commands;
 }
 
+QStringList SignSimulator::sent()
+{
+    readOutput();
+    return m_sent;
+}
+
 void SignSimulator::readOutput()
 {
     m_pending += m_process.readAllStandardOutput();
@@ -91,6 +97,8 @@ void SignSimulator::readOutput()
         m_pending.remove(0, lf + 1);
         if (line.startsWith("< "))
             m_commands.append(QString::fromLatin1(line.mid(2)));
+        else if (line.startsWith("> "))
+            m_sent.append(QString::fromLatin1(line.mid(2)));
     }
 }
 

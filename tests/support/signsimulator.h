@@ -28,8 +28,10 @@ public:
     QMap<QString, QString> state() const;
     // Every command it has received so far, in order.
     QStringList commands();
-    // Forgets the commands received so far (a long run keeps its own memory flat).
-    void forgetCommands() { readOutput(); m_commands.clear(); }
+    // Every line it has sent so far, in order, as its log shows them (bytes outside 32-126 as \xNN).
+    QStringList sent();
+    // Forgets the commands received and lines sent so far (a long run keeps its own memory flat).
+    void forgetCommands() { readOutput(); m_commands.clear(); m_sent.clear(); }
     bool isRunning() const { return m_process.state() == QProcess::Running; }
 
 private:
@@ -40,6 +42,7 @@ private:
     QString m_device;
     QByteArray m_pending;
     QStringList m_commands;
+    QStringList m_sent;
 };
 
 } // namespace testsupport

@@ -549,6 +549,23 @@ TEST_F(DefaultMessageWindow, SwitchingOnWithAnEmptyEditorGivesNoHint)
 
 // ---- Replies ----
 
+TEST_F(DefaultMessageWindow, ADumpNobodyAskedForLeavesTheEditorAndTheListsAlone)
+{
+    signReports(QStringLiteral("RW2290"));
+    openWindowIdle();
+    w->setEditorText(QStringLiteral("Mine"));
+    for (ui::ListBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
+        list->setCurrentIndex(2);
+    w->Upload->click();
+    ASSERT_TRUE(w->signPort().isOpen());
+    // The sign follows its answer with its configuration, unasked.
+    port().feedNow("default stored\nRW2290,41:66,67,67,50,51,50,21,100,64,65,65,49\n");
+    EXPECT_EQ(w->Ack->text(), QStringLiteral("Default message uploaded successfully"));
+    EXPECT_EQ(w->editorText(), QStringLiteral("Mine"));
+    for (ui::ListBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
+        EXPECT_EQ(list->currentIndex(), 2) << list->objectName().toStdString();
+}
+
 struct ReplyCase {
     const char *name;
     QByteArray line;       // without its LF

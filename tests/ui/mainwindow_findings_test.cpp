@@ -212,6 +212,26 @@ TEST_F(MainWindowFindings, DumpSentUnaskedDuringAnUploadKeepsTheItemsNotYetSent)
               (QStringList{QStringLiteral("<link id=6 cap=0>"), QStringLiteral("<link id=6 cap=4711 pr=0>")}));
 }
 
+TEST_F(MainWindowFindings, DumpSentUnaskedAfterASwitchKeepsTheEdits)
+{
+    downloadSample();
+    w.SpeedP2->setCurrentIndex(0);
+    w.Capcode0[6]->setText(QStringLiteral("4711"));
+    // The sign follows its answer to the switch with its dump, while the switch holds the port.
+    QTimer::singleShot(0, &w, [&] { h.mainPort().feed("ID Forced : 0\n" + testdumps::sampleDump().toLatin1() + "\n"); });
+    w.ForceOnID0->click();
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign sent its configuration unasked; it was not applied."));
+    EXPECT_EQ(w.SpeedP2->currentIndex(), 0);
+    EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("4711"));
+    h.mainPort().writes.clear();
+    w.UploadAll_Click();
+    tickToEnd();
+    const QStringList sent = h.commandsSent();
+    ASSERT_EQ(sent.size(), 3) << sent.join(u'|').toStdString();
+    EXPECT_TRUE(sent[0].startsWith(QStringLiteral("<DF pr=2 "))) << sent[0].toStdString();
+    EXPECT_EQ(sent[2], QStringLiteral("<link id=6 cap=4711 pr=0>"));
+}
+
 // ---- nothing thrown away without a question ----
 
 TEST_F(MainWindowFindings, ClosingWithoutChangesAsksNothing)

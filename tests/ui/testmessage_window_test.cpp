@@ -501,6 +501,11 @@ TEST_F(TestMessageWindow, ClockCommandCarriesOneReadingAndTheNextReplyIsReadAsSe
     EXPECT_FALSE(w.Download->isEnabled());
     EXPECT_EQ(w.Upload->text(), QStringLiteral("Writing..."));
 
+    // A dump nobody asked for is not taken; the one Download asks for is, as the sign sent it.
+    port().feedNow("RW2290:65,66,67,49,50,48,0,0,Unasked\n");
+    EXPECT_TRUE(w.defaultMessage->toPlainText().isEmpty());
+    w.ComClose_Timer();
+    w.Download->click();
     port().feedNow("RW2290:65,66,67,49,50,48,0,0,After the clock\n");
     EXPECT_EQ(w.defaultMessage->toPlainText(), QStringLiteral("After the clock"));
 }

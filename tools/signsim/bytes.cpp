@@ -73,4 +73,21 @@ bool isAllDigits(std::string_view text)
     return true;
 }
 
+std::optional<std::string> parseHexBytes(std::string_view text)
+{
+    if (text.empty() || text.size() % 2 != 0)
+        return std::nullopt;
+    std::string out;
+    out.reserve(text.size() / 2);
+    for (std::size_t i = 0; i < text.size(); i += 2) {
+        unsigned value = 0;
+        const char* first = text.data() + i;
+        const auto [ptr, ec] = std::from_chars(first, first + 2, value, 16);
+        if (ec != std::errc{} || ptr != first + 2)
+            return std::nullopt;
+        out += static_cast<char>(value);
+    }
+    return out;
+}
+
 }  // namespace signsim

@@ -22,4 +22,8 @@ std::optional<int> parseIntIn(std::string_view text, int min, int max);
 
 bool isAllDigits(std::string_view text);
 
+// Bytes written as pairs of hexadecimal digits, either case ("00ffFF"); nullopt for an empty
+// text, an odd count or anything that is not a hexadecimal digit.
+std::optional<std::string> parseHexBytes(std::string_view text);
+
 }  // namespace signsim

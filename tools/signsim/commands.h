@@ -14,6 +14,7 @@ namespace signsim {
 struct Outcome {
     std::optional<std::string> reply;  // the answer line without its terminator
     bool changed = false;              // the stored state differs from before
+    bool isDump = false;               // the reply is the configuration dump
     std::vector<std::string> notes;    // shown to the person watching
 };
 

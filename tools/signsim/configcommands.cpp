@@ -91,8 +91,11 @@ bool bare(const Tag& tag, std::string_view name)
 
 std::optional<Outcome> handleConfigCommand(SignState& s, std::string_view command)
 {
-    if (command == "DOWNLOAD_ALL")
-        return answer(configurationDump(s));
+    if (command == "DOWNLOAD_ALL") {
+        Outcome out = answer(configurationDump(s));
+        out.isDump = true;
+        return out;
+    }
     const auto tag = parseTag(command);
     if (!tag)
         return std::nullopt;

@@ -74,9 +74,16 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.crlf = o.crlf;
     so.silent = o.silent;
     so.paced = o.paced;
+    so.echo = o.echo;
+    so.noise = o.noise;
+    so.dumpText = o.dumpText;
+    so.dumpAfter = o.dumpAfter;
+    so.dumpPauseMs = o.dumpPauseMs;
+    so.hangupInDump = o.hangupInDump;
     so.hangupAfter = o.hangupAfter;
     so.dropItem = o.dropItem;
     so.corruptItem = o.corruptItem;
+    so.refuseFrom = o.refuseFrom;
     so.statePath = o.statePath;
     const std::string summary = "model " + state->model
         + (state->build ? ", build " + *state->build : ", no build number")

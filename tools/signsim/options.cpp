@@ -44,6 +44,19 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         } else if (name == "--silent") {
             if (!flag(o.silent))
                 return std::nullopt;
+        } else if (name == "--echo") {
+            if (!flag(o.echo))
+                return std::nullopt;
+        } else if (name == "--noise") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const auto bytes = parseHexBytes(*v);
+            if (!bytes) {
+                error = "--noise needs bytes as pairs of hexadecimal digits, e.g. 00FFFF";
+                return std::nullopt;
+            }
+            o.noise = *bytes;
         } else if (name == "--no-build") {
             bool noBuild = false;
             if (!flag(noBuild))
@@ -66,7 +79,27 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             }
             o.build = *v;
             o.buildGiven = true;
-        } else if (name == "--hangup-after" || name == "--drop-item" || name == "--corrupt-item") {
+        } else if (name == "--dump-text") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            o.dumpText = unescapeBytes(*v);
+            if (!o.dumpText || o.dumpText->find('\n') != std::string::npos) {
+                error = "--dump-text needs one line, bytes written \\xNN, no LF";
+                return std::nullopt;
+            }
+        } else if (name == "--dump-pause") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const auto ms = parseIntIn(*v, 1, 600'000);
+            if (!ms) {
+                error = "--dump-pause needs milliseconds from 1 to 600000";
+                return std::nullopt;
+            }
+            o.dumpPauseMs = *ms;
+        } else if (name == "--hangup-after" || name == "--dump-after" || name == "--hangup-in-dump"
+            || name == "--drop-item" || name == "--corrupt-item" || name == "--refuse-from") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
@@ -75,9 +108,12 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = name + " needs a count of 1 or more";
                 return std::nullopt;
             }
-            (name == "--hangup-after" ? o.hangupAfter
-                    : name == "--drop-item" ? o.dropItem
-                                            : o.corruptItem)
+            (name == "--hangup-after"     ? o.hangupAfter
+                    : name == "--dump-after"     ? o.dumpAfter
+                    : name == "--hangup-in-dump" ? o.hangupInDump
+                    : name == "--drop-item"      ? o.dropItem
+                    : name == "--refuse-from"    ? o.refuseFrom
+                                                 : o.corruptItem)
                 = *n;
         } else if (name == "--tcp") {
             const auto v = value();
@@ -140,14 +176,32 @@ Options:
                      rewritten at start and after every command that changes anything
   --pace             send at the real 9600 baud (8N1, about 1.04 ms a byte)
   --crlf             end reply lines with CR LF instead of LF
-  --silent           never answer (commands are still carried out and shown)
+  --silent           never answer (commands are still carried out and shown); nothing
+                     is sent at all, echoes and unasked dumps included
+  --echo             send every command back as received, with its CR and before its
+                     answer, as signs with a local echo do: DOWNLOAD_ALL\r before the dump
+  --noise HEX        send these bytes (pairs of hexadecimal digits, e.g. 00FFFF) right
+                     in front of every configuration dump, asked for or not
+  --dump-after N     after the Nth command (of any kind, DOWNLOAD_ALL too, counted over
+                     the whole run) has been carried out and answered, or dropped, also
+                     send the configuration dump unasked, once, as it stands then
+  --dump-text LINE   send LINE (one line, bytes written \xNN as in the files below) in
+                     place of every configuration dump, whatever the sign holds
+  --dump-pause MS    send every configuration dump in two halves with MS milliseconds
+                     (1 to 600000) of silence between them; what the sign says after
+                     it waits its turn
   --hangup-after N   after the Nth command is received and shown, and before it is
                      carried out or answered, close the line like an unplugged cable
                      and exit with status 0
+  --hangup-in-dump N send only the first half of the Nth configuration dump (asked for
+                     or not, counted from 1 over the whole run), then close the line
+                     like an unplugged cable and exit with status 0
   --drop-item N      ignore the Nth configuration command (below) as if it never came:
                      nothing stored, no answer
   --corrupt-item N   carry out the Nth configuration command and answer as usual, but
                      store another value for it (below); not the same N as --drop-item
+  --refuse-from N    answer "error" to the Nth configuration command and to every one
+                     after it, and carry none of them out (a dropped one stays dropped)
   --help             this text
 
 Commands are ended by CR; a LF is ignored, and so is an empty command. Replies that

@@ -1,6 +1,8 @@
 #include "session.h"
 
+#include "bytes.h"
 #include "commands.h"
+#include "dump.h"
 #include "misbehaviour.h"
 #include "statefile.h"
 
@@ -48,19 +50,98 @@ void Session::saveStateOrSay()
         m_log.note("cannot write the state file: " + error);
 }
 
-void Session::send(const std::string& line)
+bool Session::mayAnswer(const std::string& text)
 {
     if (m_options.silent) {
-        m_log.note("silent, not sent: " + line);
-        return;
+        m_log.note("silent, not sent: " + escapeBytes(text));
+        return false;
     }
     if (!m_line.peerPresent()) {
         // A real sign answers into the void when nobody holds the port open.
-        m_log.note("nobody has the port open, lost: " + line);
+        m_log.note("nobody has the port open, lost: " + escapeBytes(text));
+        return false;
+    }
+    m_log.sent(text);
+    return true;
+}
+
+void Session::send(const std::string& text, bool endLine)
+{
+    if (mayAnswer(text))
+        transmit(endLine ? text + lineEnd() : text);
+}
+
+std::string Session::lineEnd() const
+{
+    return m_options.crlf ? "\r\n" : "\n";
+}
+
+void Session::transmit(const std::string& bytes)
+{
+    // The sign says one thing after another: nothing overtakes what waits for its time.
+    if (!m_later.empty())
+        m_later.push_back({m_later.back().due, bytes});
+    else
+        m_tx.queue(bytes, Transmitter::Clock::now());
+}
+
+Transmitter::Clock::time_point Session::queuedUntil(Transmitter::Clock::time_point now) const
+{
+    auto until = m_tx.doneAt(now);
+    for (const Later& later : m_later) {
+        until = std::max(until, later.due);
+        if (m_options.paced)
+            until += Transmitter::kByteTime * static_cast<long>(later.bytes.size());
+    }
+    return until;
+}
+
+void Session::sendDump(const std::string& dump)
+{
+    ++m_dumps;
+    const std::string text = m_options.noise + m_options.dumpText.value_or(dump);
+    const bool cut = m_dumps == m_options.hangupInDump;
+    if (!cut && m_options.dumpPauseMs == 0) {
+        send(text);
         return;
     }
-    m_log.sent(line);
-    m_tx.queue(line + (m_options.crlf ? "\r\n" : "\n"), Transmitter::Clock::now());
+    if (!mayAnswer(text))
+        return;
+    const std::string bytes = text + lineEnd();
+    const std::size_t half = bytes.size() / 2;
+    transmit(bytes.substr(0, half));
+    const auto firstHalfGone = queuedUntil(Transmitter::Clock::now());
+    if (cut) {
+        // What went out before the cable was pulled has reached the other end by the time it is.
+        constexpr std::chrono::milliseconds kArrived{200};
+        m_log.note("configuration dump " + std::to_string(m_dumps) + ": hanging up after "
+            + std::to_string(half) + " of its " + std::to_string(bytes.size()) + " bytes");
+        m_later.push_back({firstHalfGone + kArrived, {}, true});
+        return;
+    }
+    m_log.note("configuration dump " + std::to_string(m_dumps) + ": pausing "
+        + std::to_string(m_options.dumpPauseMs) + " ms after " + std::to_string(half) + " of its "
+        + std::to_string(bytes.size()) + " bytes");
+    m_later.push_back(
+        {firstHalfGone + std::chrono::milliseconds(m_options.dumpPauseMs), bytes.substr(half)});
+}
+
+Session::Step Session::releaseDue()
+{
+    const auto now = Transmitter::Clock::now();
+    while (!m_later.empty() && m_later.front().due <= now) {
+        const Later next = std::move(m_later.front());
+        m_later.pop_front();
+        if (next.hangUp) {
+            m_log.note("hanging up in the middle of the dump, like an unplugged cable");
+            m_tx.drop();
+            m_later.clear();
+            m_line.hangUp();
+            return Step::Unplugged;
+        }
+        m_tx.queue(next.bytes, now);
+    }
+    return Step::Go;
 }
 
 Session::Step Session::onCommand(const ReceivedCommand& command)
@@ -71,14 +152,28 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_log.note(
             "hanging up after command " + std::to_string(m_commands) + ", like an unplugged cable");
         m_tx.drop();
+        m_later.clear();
         m_line.hangUp();
         return Step::Unplugged;
     }
+    // The echo is the line's, not the sign's: it comes whatever the sign makes of the command.
+    if (m_options.echo)
+        send(command.text + '\r', false);
+    answer(command);
+    if (m_commands == m_options.dumpAfter) {
+        m_log.note("sending the configuration dump unasked after command " + std::to_string(m_commands));
+        sendDump(configurationDump(m_state));
+    }
+    return Step::Go;
+}
+
+void Session::answer(const ReceivedCommand& command)
+{
     const int item = storedKind(command.text) ? ++m_configCommands : 0;
     if (item > 0 && item == m_options.dropItem) {
         m_log.note("configuration command " + std::to_string(item)
             + " dropped: not carried out, not answered");
-        return Step::Go;
+        return;
     }
     const bool corrupt = item > 0 && item == m_options.corruptItem;
     std::optional<SignState> before;
@@ -89,6 +184,10 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         out.reply = "error";
         out.notes.push_back(
             "refused: longer than " + std::to_string(LineAssembler::kMaxCommand) + " bytes");
+    } else if (m_options.refuseFrom > 0 && item >= m_options.refuseFrom) {
+        out.reply = "error";
+        out.notes.push_back("configuration command " + std::to_string(item) + " refused, as all from "
+            + std::to_string(m_options.refuseFrom) + " on");
     } else {
         out = handleCommand(m_state, command.text, std::time(nullptr));
     }
@@ -102,9 +201,10 @@ Session::Step Session::onCommand(const ReceivedCommand& command)
         m_log.note(note);
     if (out.changed)
         saveStateOrSay();
-    if (out.reply)
+    if (out.reply && out.isDump)
+        sendDump(*out.reply);
+    else if (out.reply)
         send(*out.reply);
-    return Step::Go;
 }
 
 Session::Step Session::readLine()
@@ -128,7 +228,12 @@ Session::Step Session::readLine()
 
 void Session::onClosed()
 {
-    const std::size_t lost = m_tx.drop();
+    std::size_t lost = m_tx.drop();
+    // A hang-up still to come stays: the cable is pulled whether or not anyone listens.
+    for (auto it = m_later.begin(); it != m_later.end();) {
+        lost += it->bytes.size();
+        it = it->hangUp ? it + 1 : m_later.erase(it);
+    }
     m_line.discardUnread();
     m_log.note("port closed" + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
 }
@@ -149,7 +254,9 @@ int Session::run(int signalFd)
         pollfd fds[3] = {{signalFd, POLLIN, 0},
             {m_line.fd(), static_cast<short>(POLLIN | (m_tx.blocked() ? POLLOUT : 0)), 0},
             {m_line.watchFd(), POLLIN, 0}};
-        const auto due = m_tx.nextDue();
+        auto due = m_tx.nextDue();
+        if (!m_later.empty() && (!due || m_later.front().due < *due))
+            due = m_later.front().due;
         timespec wait{};
         if (due)
             wait = untilDue(*due);
@@ -181,6 +288,8 @@ int Session::run(int signalFd)
             step = readLine();
         else if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL))
             step = onLineError("hung up");
+        if (step == Step::Go)
+            step = releaseDue();
         if (step == Step::Unplugged)
             return 0;
         if (step == Step::Failed)

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
@@ -48,6 +49,13 @@ bool Transmitter::flush(int fd, Clock::time_point now)
             m_nextAt += kByteTime;
     }
     return true;
+}
+
+Transmitter::Clock::time_point Transmitter::doneAt(Clock::time_point now) const
+{
+    if (!m_paced || m_queue.empty())
+        return now;
+    return std::max(m_nextAt, now) + kByteTime * static_cast<long>(m_queue.size());
 }
 
 std::optional<Transmitter::Clock::time_point> Transmitter::nextDue() const

@@ -30,6 +30,8 @@ public:
     bool flush(int fd, Clock::time_point now);
     // When the next paced byte is due; nullopt when nothing waits for the clock.
     std::optional<Clock::time_point> nextDue() const;
+    // When everything queued by now will have gone out, as far as the clock decides it.
+    Clock::time_point doneAt(Clock::time_point now) const;
     // True while the pseudo-terminal refused bytes and the sender waits for room.
     bool blocked() const { return m_blocked; }
 

@@ -684,6 +684,11 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
         TimeDisplayStatus->setText(protocol::timeDisplayStatusText(reply.timeDisplayOn));
         break;
     case Kind::Dump: {
+        // Only the answer to a read is taken. Anything else that reads as a dump (a sign that
+        // sends its configuration unasked after an upload) would replace the editor and the
+        // held message with whatever its fields hold.
+        if (!m_readPending)
+            break;
         const protocol::DefaultMessageDump &dump = reply.dump;
         const DisplayLists lists = displayLists();
         for (const config::Attribute attribute : config::AllAttributes) {

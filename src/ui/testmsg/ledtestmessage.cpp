@@ -629,7 +629,7 @@ void LEDTestMessage::Test_DblClick()
 
 void LEDTestMessage::Download_Click()
 {
-    sendCommand(protocol::readDefaultMessageCommand(), Download, QStringLiteral("Reading..."));
+    m_reading = sendCommand(protocol::readDefaultMessageCommand(), Download, QStringLiteral("Reading..."));
 }
 
 void LEDTestMessage::SetTime_Click()
@@ -647,6 +647,7 @@ void LEDTestMessage::ComClose_Timer()
 void LEDTestMessage::endBusyState()
 {
     m_busy = false;
+    m_reading = false;
     Upload->setText(uploadCaption);
     Download->setText(downloadCaption);
     for (QPushButton *action : {Upload, Download, SetTime})
@@ -670,7 +671,10 @@ void LEDTestMessage::ProcessReply(const QString &line)
         showAck(reply.status);
         break;
     case protocol::TestMessageReply::Kind::Dump:
-        applyDump(reply.dump);
+        // Only the answer to Download is taken: a sign that sends its configuration unasked
+        // would otherwise fill the lists, and with them priority 0 of the main window.
+        if (m_reading)
+            applyDump(reply.dump);
         break;
     }
 }

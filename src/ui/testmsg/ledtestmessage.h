@@ -139,6 +139,7 @@ private:
 
     bool multiColorMode = false;
     bool m_busy = false;  // a command was written and the port waits for its closing tick
+    bool m_reading = false;  // ... and it is the request for the default message
     bool m_fillingLists = false;  // lists being rebuilt: no handling of their changes
     bool m_updatingEditor = false;  // the window itself formats the editor text
     int m_encoderDepth = 0;

@@ -46,11 +46,11 @@ struct ConfigDump {
 QStringList knownModels();
 
 // Reads one dump line: header ":" data, fields of data separated by ",", anything after a
-// second ":" ignored, CRs at its end too (a CR LF line end). What came in front of the sign's header is not part of the model: echoes
-// of the request, control characters and bytes above 126 (noise, the CR of an echoed line), and
-// any text in front of a known model name ("xyzRW2290" is RW2290). The model family's offsets
-// (RW2290/PN360, QB7, others) are applied to the priority values using the model part of this
-// very header.
+// second ":" ignored, CRs at its end too (a CR LF line end). What came in front of the sign's
+// header is not part of the model: echoes of the request, control characters and bytes above
+// 126 (noise, the CR of an echoed line), and any text in front of a known model name
+// ("xyzRW2290" is RW2290). The model family's offsets (RW2290/PN360, QB7, others) are applied to
+// the priority values using the model part of this very header.
 ConfigDump readConfigDump(const QString &line);
 
 } // namespace protocol

@@ -191,28 +191,38 @@ void ConfigSession::handleLine(const QByteArray &bytes)
     const protocol::ReplyAction action = protocol::interpretReply(line, m_progress.value);
     switch (action.kind) {
     case protocol::ReplyAction::Kind::Nothing:
+        m_link.explainLastLine(tr("not a reply this tool reads; ignored"));
         break;
     case protocol::ReplyAction::Kind::Refused:
         // The answer belongs to the item sent last; it goes again with the next upload.
-        if (UploadTimer.isActive() && m_lastSentItem && !m_refused.contains(*m_lastSentItem))
-            m_refused.append(*m_lastSentItem);
+        if (UploadTimer.isActive() && m_lastSentItem) {
+            if (!m_refused.contains(*m_lastSentItem))
+                m_refused.append(*m_lastSentItem);
+            m_link.explainLastLine(tr("refused: %1 stays marked for the next upload").arg(uploadItemName(*m_lastSentItem)));
+        } else {
+            m_link.explainLastLine(tr("refused"));
+        }
         break;
     case protocol::ReplyAction::Kind::ShowStatus:
+        m_link.explainLastLine(action.status);
         emit status(action.status);
         break;
     case protocol::ReplyAction::Kind::ShowKeptStatus:
+        m_link.explainLastLine(tr("acknowledged"));
         emit keptStatus();
         break;
     case protocol::ReplyAction::Kind::ConfigDump: {
         // A dump the sign sends unasked during an upload would clear the flags of the items not
         // yet sent and put the sign's old values over them.
         if (UploadTimer.isActive()) {
+            m_link.explainLastLine(tr("configuration, not applied: it came during an upload"));
             emit status(tr("The sign sent its configuration during the upload; it was not applied, "
                            "and the items not yet sent still go."));
             break;
         }
         // A configuration asked for to be checked or compared is not taken in.
         if (m_readBackPurpose != ReadBackPurpose::None) {
+            m_link.explainLastLine(tr("configuration read back to be compared"));
             m_readBack.dump = protocol::readConfigDump(line);
             finishReadBack();
             break;
@@ -220,6 +230,7 @@ void ConfigSession::handleLine(const QByteArray &bytes)
         // Nor does one that comes after a switch or the factory defaults command: what is shown
         // and not yet sent would be lost the same way.
         if (activity() == Activity::Switching || activity() == Activity::FactoryDefaults) {
+            m_link.explainLastLine(tr("configuration, not applied: it came unasked"));
             emit status(tr("The sign sent its configuration unasked; it was not applied."));
             break;
         }
@@ -231,6 +242,8 @@ void ConfigSession::handleLine(const QByteArray &bytes)
         read.unreadable = config::dropValuesOutsideLists(
             read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
         read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
+        m_link.explainLastLine(tr("configuration of model %1, build %2")
+                                   .arg(read.dump.model, read.dump.build.value_or(tr("none"))));
         takeIntoKnown(read.dump, m_link.port().commPort());
         emit configurationRead(read);
         if (m_endReadAtDump && ComClose.isActive()) {

@@ -3,6 +3,7 @@
 #include "fakesignport.h"
 #include "qtprinters.h"
 #include "fakeuiservices.h"
+#include "link/traffic.h"
 #include "ui/main/kestrovanmain.h"
 
 #include <QList>
@@ -20,6 +21,7 @@ public:
         window = std::make_unique<ui::KestrovanMain>(
             [this] {
                 auto port = std::make_unique<FakeSignPort>();
+                port->setTrafficLog(&traffic);
                 ports.append(port.get());
                 return port;
             },
@@ -31,6 +33,7 @@ public:
     QStringList commandsSent();
 
     FakeUiServices services;
+    signlink::TrafficLog traffic;  // every port reports here, as in the program
     QList<FakeSignPort *> ports;
     std::unique_ptr<ui::KestrovanMain> window;
 };

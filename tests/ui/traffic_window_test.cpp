@@ -3,10 +3,13 @@
 #include "ui/traffic/signtrafficwindow.h"
 #include "ui/traffic/traffictablemodel.h"
 
+#include "dumps.h"
 #include "fakeuiservices.h"
+#include "mainwindowfixture.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +102,87 @@ TEST(TrafficWindow, ListensOnlyWhileShownAndFiltersCopiesAndSaves)
         window.show();
     }
     EXPECT_FALSE(log.hasListeners());
+}
+
+// Through the main window: Tools > Sign Traffic shows its connection's conversation, with what
+// the tool made of each line, in the order it happened.
+class TrafficThroughTheMainWindow : public ::testing::Test {
+protected:
+    ui::SignTrafficWindow &openTraffic()
+    {
+        w.signTraffic->trigger();
+        auto *window = w.findChild<ui::SignTrafficWindow *>();
+        EXPECT_NE(window, nullptr);
+        EXPECT_TRUE(window->isVisible());
+        return *window;
+    }
+    QList<TrafficRow> shownRows(ui::SignTrafficWindow &window)
+    {
+        window.model().flush();
+        QList<TrafficRow> rows;
+        for (int n = 0; n < window.model().rowCount(); ++n)
+            rows << window.model().row(n);
+        return rows;
+    }
+
+    testsupport::MainWindowHarness h;
+    ui::KestrovanMain &w = *h.window;
+};
+
+TEST_F(TrafficThroughTheMainWindow, AnUploadShowsItsRowsInOrderWithDirectionsAndMeanings)
+{
+    w.DownloadAll_Click();
+    h.mainPort().feedNow(testdumps::sampleDump().toLatin1() + "\n");
+    w.ComClose_Timer();
+    ui::SignTrafficWindow &traffic = openTraffic();
+    w.TimeoutP2->setText(QStringLiteral("99"));
+    w.UploadAll_Click();
+    w.UploadTimer_Timer();
+    h.mainPort().feedNow("error\n");
+    while (w.UploadTimer.isActive())
+        w.UploadTimer_Timer();
+
+    const QList<TrafficRow> rows = shownRows(traffic);
+    ASSERT_EQ(rows.size(), 4);
+    using D = TrafficRow::Direction;
+    EXPECT_EQ(rows[0].direction, D::Sent);
+    EXPECT_EQ(rows[0].bytes, QByteArray("DOWNLOAD_ALL\r"));
+    EXPECT_EQ(rows[0].source, QStringLiteral("COM 1"));
+    EXPECT_EQ(rows[1].direction, D::Received);
+    EXPECT_EQ(rows[1].meaning, QStringLiteral("configuration of model RW2290, build 41"));
+    EXPECT_EQ(rows[2].direction, D::Sent);
+    EXPECT_TRUE(rows[2].bytes.startsWith("<DF pr=2 ")) << rows[2].bytes.toStdString();
+    EXPECT_EQ(rows[3].direction, D::Received);
+    EXPECT_EQ(rows[3].bytes, QByteArray("error"));
+    EXPECT_EQ(rows[3].meaning, QStringLiteral("refused: Priority 2 stays marked for the next upload"));
+
+    // The support report has the same rows, the configuration the sign holds and every port.
+    const QString report = session::supportReportText(w.supportReport());
+    EXPECT_TRUE(report.contains(QStringLiteral("From COM 1, model RW2290:"))) << report.toStdString();
+    EXPECT_TRUE(report.contains(QStringLiteral("\tsent\tDOWNLOAD_ALL<CR>\t")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\treceived\terror\trefused: Priority 2")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\nCOM12\t")));
+}
+
+TEST_F(TrafficThroughTheMainWindow, ASignSendingAMegabyteWithoutALineFeedGivesOneBoundedRow)
+{
+    ui::SignTrafficWindow &traffic = openTraffic();
+    w.DownloadAll_Click();
+    const QByteArray chunk(4096, 'x');
+    for (int n = 0; n < 256; ++n)
+        h.mainPort().feedNow(chunk);
+    h.mainPort().feedNow("\ndone\n");
+    w.ComClose_Timer();
+
+    const QList<TrafficRow> rows = shownRows(traffic);
+    ASSERT_EQ(rows.size(), 3);
+    EXPECT_EQ(rows[1].direction, TrafficRow::Direction::Dropped);
+    EXPECT_LE(rows[1].bytes.size(), 80);
+    EXPECT_EQ(rows[2].bytes, QByteArray("done"));
+    qsizetype held = 0;
+    for (const TrafficRow &row : h.traffic.recentRows())
+        held += row.bytes.size();
+    EXPECT_LT(held, 1024);
 }
 
 } // namespace

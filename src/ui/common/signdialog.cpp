@@ -107,7 +107,13 @@ SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     connect(&RemoveAck, &QTimer::timeout, this, &SignDialog::RemoveAck_Timer);
     connect(&ClockUpdate, &QTimer::timeout, this, &SignDialog::ClockUpdate_Timer);
     connect(&m_link, &signlink::SignLink::lineReceived, this,
-            [this](const QByteArray &line) { ProcessReply(QString::fromLatin1(line)); });
+            [this](const QByteArray &line) {
+                const quint64 shown = m_acksShown;
+                ProcessReply(QString::fromLatin1(line));
+                // What the window made of the line is what it said of it.
+                if (m_acksShown != shown && !Ack->text().isEmpty())
+                    m_link.explainLastLine(Ack->text());
+            });
     connect(&m_link, &signlink::SignLink::connectionLost, this, &SignDialog::onConnectionLost);
 
     ClockUpdate_Timer();
@@ -164,6 +170,7 @@ void SignDialog::closeSignPort()
 void SignDialog::showAck(const QString &text)
 {
     Ack->setText(text);
+    ++m_acksShown;
     signlink::startTimer(RemoveAck);
 }
 

@@ -82,6 +82,8 @@ protected:
 
 private:
     void onConnectionLost(const QString &description);
+
+    quint64 m_acksShown = 0;  // how often showAck() ran: tells which lines said something
 };
 
 } // namespace ui

@@ -2,6 +2,7 @@
 
 #include "cli/report.h"
 #include "config/configdiff.h"
+#include "config/filewrite.h"
 #include "link/mappedsignport.h"
 #include "config/catalogue.h"
 #include "protocol/commands.h"
@@ -13,8 +14,6 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 
-#include <cerrno>
-#include <unistd.h>
 
 namespace cli {
 
@@ -37,18 +36,7 @@ std::optional<QString> saveText(const QString &path, const QString &text)
     if (!bytes.bytes)
         return QStringLiteral("the character \"%1\" cannot be stored").arg(bytes.unstorable.value_or(QString()));
     QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    if (file.write(*bytes.bytes) != bytes.bytes->size() || !file.flush()
-        || (::fsync(file.handle()) != 0 && errno != EINVAL)) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return why;
-    }
-    if (!file.commit())
-        return file.errorString();
-    return std::nullopt;
+    return config::replaceWhole(file, *bytes.bytes);
 }
 
 // A list entry as the operator names it: its position, or its text in any letter case.
@@ -411,7 +399,7 @@ void SignJob::saveFile(const session::ReadConfiguration &read)
     }
     output.replace(QStringLiteral("{port}"), m_port.fileNamePart());
     m_result.json.insert(QStringLiteral("file"), output);
-    const config::LedFileRecord record = session::ledRecordOf(read.dump.model, comPosition(), m_values, m_config);
+    const config::LedFileRecord record = config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config);
     if (const std::optional<QString> why = config::whyUnstorable(record)) {
         finish(ExitCode::FileError, QStringLiteral("%1 not written: %2").arg(output, *why));
         return;
@@ -426,7 +414,7 @@ void SignJob::saveFile(const session::ReadConfiguration &read)
 config::LedFileRecord SignJob::meantRecord(const session::ReadConfiguration &read)
 {
     m_values = session::valuesAfterRead(read, session::startValues());
-    return m_task->file->appliedOver(session::ledRecordOf(read.dump.model, comPosition(), m_values, m_config));
+    return m_task->file->appliedOver(config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config));
 }
 
 QList<config::ConfigDifference> SignJob::differencesWith(const session::ReadConfiguration &read) const

@@ -48,25 +48,6 @@ config::ConfigValues valuesAfterRead(const ReadConfiguration &read, const config
     return values;
 }
 
-config::LedFileRecord ledRecordOf(const QString &model, int comPosition, const config::ConfigValues &values,
-                                  const config::SignConfig &config)
-{
-    config::LedFileRecord record;
-    record.model = model;
-    record.comPort = static_cast<qint16>(comPosition);
-    record.priorities = values.priorities;
-    record.links = values.links;
-    record.DefMsg = config.DefMsg;
-    record.DefFont = config.DefFont;
-    record.DefColor = config.DefColor;
-    record.DefStyle = config.DefStyle;
-    record.DefAlign = config.DefAlign;
-    record.DefSpeed = config.DefSpeed;
-    record.DefPause = config.DefPause;
-    record.autoId = values.autoId;
-    return record;
-}
-
 config::ConfigValues valuesFromRecord(const config::LedFileRecord &record, const config::ConfigValues &shown)
 {
     config::ConfigValues values = shown;

@@ -20,10 +20,6 @@ config::ConfigValues startValues();
 // decimal, the links the dump covers, and the ID mode and user command when it carries them.
 config::ConfigValues valuesAfterRead(const ReadConfiguration &read, const config::ConfigValues &before);
 
-// What File > Save writes for these values: the model caption, the COM port list position, the
-// values and the kept default message.
-config::LedFileRecord ledRecordOf(const QString &model, int comPosition, const config::ConfigValues &values,
-                                  const config::SignConfig &config);
 
 // A record's values as the main window shows them once the file is opened over `shown`: the
 // user command is not in a file and stays.

@@ -67,6 +67,21 @@ inline QString textOf(const Detail &detail) { return detail.text(); }
     std::abort();
 }
 
+// The sign's own part of a reply line, as the readers must take it: what follows the last CR
+// with text after it (an echoed command and its CR come first, a CR LF line end leaves one
+// behind), without control characters and bytes above 126 in front of it (noise).
+inline QString answerOf(QString line)
+{
+    while (line.endsWith(u'\r'))
+        line.chop(1);
+    const qsizetype echo = line.lastIndexOf(u'\r');
+    if (echo >= 0)
+        line = line.mid(echo + 1);
+    while (!line.isEmpty() && (line.front().unicode() < 0x20 || line.front().unicode() > 0x7E))
+        line.remove(0, 1);
+    return line;
+}
+
 // A few fixed knobs from the input itself, so a text-only input still varies them.
 inline std::uint32_t hashOf(const std::uint8_t *data, std::size_t size)
 {

@@ -241,8 +241,6 @@ void KestrovanDefaultMessage::connectHandlers()
         else if (m_timeCommand && command != *m_timeCommand)
             Test->setText(*m_timeCommand);
     });
-    // Before any Sleep connects its own check, so the tick is counted when that check runs.
-    connect(&SleepTimer, &QTimer::timeout, this, &KestrovanDefaultMessage::SleepTimer_Timer);
 }
 
 KestrovanDefaultMessage::DisplayLists KestrovanDefaultMessage::displayLists() const
@@ -453,7 +451,6 @@ void KestrovanDefaultMessage::writeFailed(const QString &command)
 void KestrovanDefaultMessage::beginBusy(QPushButton *button, const QString &caption, Transfer transfer)
 {
     m_transfer = transfer;
-    ++m_transferNumber;
     for (QPushButton *action : {Upload, Download, SetTime, TimeOnIdle})
         action->setEnabled(false);
     if (button)
@@ -660,11 +657,6 @@ void KestrovanDefaultMessage::portClosed(bool wasOpen)
         leaveBusy();
     }
     enableListsForTimeDisplay();
-}
-
-void KestrovanDefaultMessage::SleepTimer_Timer()
-{
-    ++sleepTicks;
 }
 
 void KestrovanDefaultMessage::ProcessReply(const QString &line)

@@ -43,10 +43,6 @@ public:
     // Rebuilds the six display lists (and the time controls) for a model.
     void ApplyModelOptions(const QString &model, const QString &build);
 
-    // Waits `count` ticks of SleepTimer (10 ms each) while window events go on. False when the
-    // window was destroyed meanwhile.
-    bool Sleep(qint16 count) { return signlink::sleepTicks(this, SleepTimer, sleepTicks, count); }
-
     // The editor text with CR LF line breaks, as the sign's encoder and the main window take it.
     QString editorText() const;
     // Puts a text with CR LF line breaks into the editor. It counts as a known message (Upload
@@ -77,7 +73,7 @@ private:
 
 public:
     QTimer &ComClose;    // 50 ms: counts closeCountdown down, then closes the port
-    QTimer &SleepTimer;  // 10 ms: the ticks of Sleep
+    QTimer &SleepTimer;  // 10 ms: the ticks of the pauses between commands (the session's)
 
     // --- state ---
     qint16 &closeCountdown;
@@ -99,7 +95,6 @@ public slots:
     void SetTime_Click();
     void Exit_Click();
     void ComClose_Timer();
-    void SleepTimer_Timer();
 
     // Closing by any means (Exit, the title bar, Esc) ends here.
     void done(int result) override;
@@ -142,9 +137,6 @@ private:
     // Says in `Ack` why the editor cannot go to the sign as it stands; true when it cannot.
     bool refuseUpload(bool timeOn);
     bool busy() const { return m_transfer != Transfer::None; }
-    // After a pause: whether the transfer numbered `transfer` still runs (a lost port ends it,
-    // and the buttons it gave back may have started another meanwhile).
-    bool stillRunning(int transfer) const { return busy() && m_transferNumber == transfer; }
     // Every button that opens or writes the port is off until the transfer ends; `button`
     // (when given) shows `caption` meanwhile.
     void beginBusy(QPushButton *button, const QString &caption, Transfer transfer);
@@ -163,12 +155,10 @@ private:
     // Asks what becomes of unsent changes; false when the window is to stay open.
     bool settleUnsentChanges(std::optional<HeldMessage> &handedBack);
 
-    qint16 sleepTicks = 0;
     bool m_loaded = false;
     bool m_closed = false;
     Transfer m_transfer = Transfer::None;
     std::optional<QString> m_timeCommand;  // the time display's command of the upload under way
-    int m_transferNumber = 0;
     bool m_closeWhenIdle = false;      // closing waits for the running write to end
     bool m_editorKnown = false;        // the editor holds a message from the sign, a file or the operator
     bool m_settingText = false;        // the window itself changes the editor

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -113,7 +114,9 @@ void SignTrafficWindow::showEvent(QShowEvent *event)
 void SignTrafficWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    stopListening();
+    // Minimised is still open: only closing the window stops the recording.
+    if (!event->spontaneous())
+        stopListening();
 }
 
 void SignTrafficWindow::startListening()

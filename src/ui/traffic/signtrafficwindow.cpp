@@ -23,6 +23,39 @@
 
 namespace ui {
 
+// The rows that hold the filter text in any column, as shown. A new text is applied as one
+// change of layout: QSortFilterProxyModel's own filter change takes out the rows that no longer
+// match range by range, and with thousands of ranges in a full view the table's header keeping
+// up with each of them made every keystroke a visible stall.
+class TrafficFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setText(const QString &text)
+    {
+        if (text == m_text)
+            return;
+        m_text = text;
+        invalidate();
+    }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override
+    {
+        if (m_text.isEmpty())
+            return true;
+        const QAbstractItemModel *rows = sourceModel();
+        for (int column = 0; column < rows->columnCount(sourceParent); ++column) {
+            if (rows->index(sourceRow, column, sourceParent).data().toString().contains(m_text, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    QString m_text;
+};
+
 SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent)
     : QWidget(parent, Qt::Window), m_log(log), m_services(services)
 {
@@ -46,10 +79,8 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     auto *save = new QPushButton(tr("&Save..."), this);
     save->setObjectName(QStringLiteral("TrafficSave"));
 
-    m_filtered = new QSortFilterProxyModel(this);
+    m_filtered = new TrafficFilter(this);
     m_filtered->setSourceModel(&m_model);
-    m_filtered->setFilterKeyColumn(-1);
-    m_filtered->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("TrafficTable"));
@@ -84,7 +115,7 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     layout->addWidget(m_status);
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 120, metrics.height() * 30);
 
-    connect(m_filter, &QLineEdit::textChanged, m_filtered, &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_filter, &QLineEdit::textChanged, m_filtered, &TrafficFilter::setText);
     connect(m_hex, &QCheckBox::toggled, &m_model, &TrafficTableModel::setHex);
     connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
         m_model.setPaused(paused);
@@ -162,7 +193,7 @@ QString SignTrafficWindow::rowsAsText(bool selectedOnly) const
     }
     QStringList lines;
     for (const int r : rows)
-        lines << signlink::rowText(m_model.row(r), m_model.hex());
+        lines << m_model.rowText(r);
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

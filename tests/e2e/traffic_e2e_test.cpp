@@ -18,7 +18,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QLineEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
+#include <QTableView>
 
 namespace {
 
@@ -182,6 +185,81 @@ TEST_F(TrafficE2E, SupportReportHoldsVersionsPortsTheConfigurationReadAndTheTraf
     ASSERT_GE(traffic.size(), 2) << lines.join(u'\n').toStdString();
     EXPECT_TRUE(traffic[0].contains(QStringLiteral("\tCOM 1\tsent\tDOWNLOAD_ALL<CR>"))) << traffic[0].toStdString();
     EXPECT_TRUE(traffic[1].contains(QStringLiteral("\tCOM 1\treceived\tRW2290,41:"))) << traffic[1].toStdString();
+}
+
+// The operator at work in a full view while a sign floods the line during a download.
+class TrafficFlood : public TrafficE2E {
+protected:
+    void SetUp() override
+    {
+        startWith({QStringLiteral("--babble"), QStringLiteral("1")});
+        traffic = openTraffic();
+        ASSERT_NE(traffic, nullptr);
+        table = traffic->findChild<QTableView *>(QStringLiteral("TrafficTable"));
+        ASSERT_NE(table, nullptr);
+        // Earlier conversations fill the view up to its cap.
+        for (int n = 0; n < ui::TrafficTableModel::MaxRows; ++n)
+            log.record({0, 0, QStringLiteral("COM 2"), TrafficRow::Direction::Received, "earlier " + QByteArray::number(n), {}});
+        ASSERT_TRUE(waitUntil([&] { return traffic->model().rowCount() == ui::TrafficTableModel::MaxRows; }, 3000));
+        // The view has followed them to the newest.
+        QCoreApplication::processEvents();
+    }
+    QString topRow() const { return table->indexAt(QPoint(1, 1)).siblingAtColumn(ui::TrafficTableModel::Text).data().toString(); }
+    bool showsNewest() const
+    {
+        return table->verticalScrollBar()->value() == table->verticalScrollBar()->maximum()
+               && table->indexAt(QPoint(1, table->viewport()->height() - 2)).row() == table->model()->rowCount() - 1;
+    }
+    void floodWithADownload()
+    {
+        ASSERT_TRUE(testsupport::runToIdle(*window, window->DownloadAll, 5000));
+        const quint64 last = log.recentRows().last().serial;
+        ASSERT_TRUE(waitUntil([&] { return traffic->model().row(traffic->model().rowCount() - 1).serial == last; }, 3000));
+        QCoreApplication::processEvents();
+    }
+
+    ui::SignTrafficWindow *traffic = nullptr;
+    QTableView *table = nullptr;
+};
+
+TEST_F(TrafficFlood, RowsReadFurtherUpStayInViewAsTheOldestGo)
+{
+    table->scrollTo(table->model()->index(10000, 0), QAbstractItemView::PositionAtTop);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(topRow(), QStringLiteral("earlier 10000"));
+    floodWithADownload();
+    EXPECT_EQ(traffic->model().rowCount(), ui::TrafficTableModel::MaxRows);
+    EXPECT_NE(traffic->model().row(0).bytes, QByteArray("earlier 0")) << "the flood did not reach the view";
+    EXPECT_EQ(topRow(), QStringLiteral("earlier 10000"));
+}
+
+TEST_F(TrafficFlood, TheNewestRowsStayFollowedAfterTheFilterIsCleared)
+{
+    table->scrollToBottom();
+    QCoreApplication::processEvents();
+    auto *filter = traffic->findChild<QLineEdit *>(QStringLiteral("TrafficFilter"));
+    filter->setText(QStringLiteral("earlier 1999"));
+    EXPECT_EQ(table->model()->rowCount(), 11);
+    filter->clear();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(showsNewest());
+    floodWithADownload();
+    EXPECT_TRUE(showsNewest()) << topRow().toStdString();
+    EXPECT_TRUE(topRow().startsWith(QStringLiteral("babble "))) << topRow().toStdString();
+}
+
+// Minimised, the window is still open: what comes meanwhile is kept, and so is what was there.
+TEST_F(TrafficFlood, AMinimisedWindowKeepsItsRowsAndListens)
+{
+    traffic->setWindowState(Qt::WindowMinimized);
+    QCoreApplication::processEvents();
+    floodWithADownload();
+    traffic->setWindowState(Qt::WindowNoState);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(traffic->model().rowCount(), ui::TrafficTableModel::MaxRows);
+    const QString newest = shownRow(traffic->model().row(ui::TrafficTableModel::MaxRows - 1));
+    EXPECT_TRUE(newest.startsWith(QStringLiteral("COM 1 received babble "))) << newest.toStdString();
+    EXPECT_EQ(traffic->model().row(0).source, QStringLiteral("COM 2"));
 }
 
 } // namespace

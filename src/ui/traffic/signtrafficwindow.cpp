@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHideEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
@@ -115,7 +116,7 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     layout->addWidget(m_status);
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 120, metrics.height() * 30);
 
-    connect(m_filter, &QLineEdit::textChanged, m_filtered, &TrafficFilter::setText);
+    connect(m_filter, &QLineEdit::textChanged, this, &SignTrafficWindow::applyFilter);
     connect(m_hex, &QCheckBox::toggled, &m_model, &TrafficTableModel::setHex);
     connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
         m_model.setPaused(paused);
@@ -128,6 +129,10 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     copyKey->setContext(Qt::WidgetShortcut);
     connect(copyKey, &QShortcut::activated, this, &SignTrafficWindow::copySelected);
     connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &SignTrafficWindow::followNewRows);
+    connect(m_filtered, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { m_followingBeforeRemoval = showsNewest(); });
+    connect(m_filtered, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int first, int last) { keepOlderRowsInView(first, last); });
 }
 
 SignTrafficWindow::~SignTrafficWindow()
@@ -144,7 +149,10 @@ void SignTrafficWindow::showEvent(QShowEvent *event)
 void SignTrafficWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    stopListening();
+    // A minimised window gets a hide event from the system too, and stays open: it goes on
+    // listening, so that what came meanwhile is there when it is restored.
+    if (!event->spontaneous())
+        stopListening();
 }
 
 void SignTrafficWindow::startListening()
@@ -172,12 +180,44 @@ void SignTrafficWindow::stopListening()
     disconnect(&m_log, nullptr, &m_model, nullptr);
 }
 
+bool SignTrafficWindow::showsNewest() const
+{
+    const QScrollBar *bar = m_table->verticalScrollBar();
+    return bar->value() >= bar->maximum();
+}
+
 void SignTrafficWindow::followNewRows()
 {
     // New rows scroll into view only when the operator is looking at the newest ones.
-    QScrollBar *bar = m_table->verticalScrollBar();
-    if (bar->value() >= bar->maximum())
+    if (showsNewest())
         QMetaObject::invokeMethod(m_table, &QTableView::scrollToBottom, Qt::QueuedConnection);
+}
+
+void SignTrafficWindow::applyFilter(const QString &text)
+{
+    // Whoever watched the newest rows before typing still does afterwards; the table alone
+    // would be left at its top once the filter no longer narrows it.
+    const bool following = showsNewest();
+    m_filtered->setText(text);
+    if (following)
+        m_table->scrollToBottom();
+}
+
+void SignTrafficWindow::keepOlderRowsInView(int first, int last)
+{
+    // At the cap the oldest rows go as new ones come. The table keeps its scroll position in
+    // rows, so what the operator was reading further up would slide away by a batch a tenth of
+    // a second; the position moves up by the rows that went above it instead.
+    if (m_followingBeforeRemoval)
+        return;
+    QScrollBar *bar = m_table->verticalScrollBar();
+    const int rowStep = m_table->verticalScrollMode() == QAbstractItemView::ScrollPerItem
+                            ? 1
+                            : m_table->verticalHeader()->defaultSectionSize();
+    const int top = bar->value() / rowStep;
+    if (first >= top)
+        return;
+    bar->setValue(bar->value() - (std::min(last, top - 1) - first + 1) * rowStep);
 }
 
 QString SignTrafficWindow::rowsAsText(bool selectedOnly) const

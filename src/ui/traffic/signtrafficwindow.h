@@ -40,6 +40,9 @@ private:
     void copySelected();
     void save();
     void followNewRows();
+    bool showsNewest() const;
+    void applyFilter(const QString &text);
+    void keepOlderRowsInView(int first, int last);
 
     signlink::TrafficLog &m_log;
     UiServices &m_services;
@@ -51,6 +54,7 @@ private:
     QPushButton *m_pause = nullptr;
     QLabel *m_status = nullptr;
     bool m_listening = false;
+    bool m_followingBeforeRemoval = true;
 };
 
 } // namespace ui

@@ -14,6 +14,7 @@
 #include "comonesign.h"
 #include "fakesignport.h"
 #include "fakeuiservices.h"
+#include "rununtil.h"
 
 #include "link/traffic.h"
 #include "ui/main/kestrovanmain.h"
@@ -22,7 +23,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
@@ -34,7 +34,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <functional>
 
 namespace {
 
@@ -111,20 +110,7 @@ private:
     qint64 m_sent = 0;
 };
 
-// Waits in the event loop, asleep between events (processEvents with a time limit would spin,
-// and the CPU time would then be the benchmark's own).
-bool runUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.start(50);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using bench::runUntil;
 
 quint64 rowsRecorded(const signlink::TrafficLog &log)
 {

@@ -88,16 +88,6 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = "--dump-text needs one line, bytes written \\xNN, no LF";
                 return std::nullopt;
             }
-        } else if (name == "--babble") {
-            const auto v = value();
-            if (!v)
-                return std::nullopt;
-            const auto ms = parseIntIn(*v, 1, 60'000);
-            if (!ms) {
-                error = "--babble needs milliseconds from 1 to 60000";
-                return std::nullopt;
-            }
-            o.babbleMs = *ms;
         } else if (name == "--babble-text") {
             const auto v = value();
             if (!v)
@@ -107,16 +97,18 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = "--babble-text needs bytes, written \\xNN where not printable";
                 return std::nullopt;
             }
-        } else if (name == "--dump-pause") {
+        } else if (name == "--dump-pause" || name == "--babble") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
-            const auto ms = parseIntIn(*v, 1, 600'000);
+            const bool babble = name == "--babble";
+            const int most = babble ? 60'000 : 600'000;
+            const auto ms = parseIntIn(*v, 1, most);
             if (!ms) {
-                error = "--dump-pause needs milliseconds from 1 to 600000";
+                error = name + " needs milliseconds from 1 to " + std::to_string(most);
                 return std::nullopt;
             }
-            o.dumpPauseMs = *ms;
+            (babble ? o.babbleMs : o.dumpPauseMs) = *ms;
         } else if (name == "--hangup-after" || name == "--dump-after" || name == "--hangup-in-dump"
             || name == "--drop-item" || name == "--corrupt-item" || name == "--refuse-from") {
             const auto v = value();

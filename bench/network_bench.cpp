@@ -3,6 +3,7 @@
 // pseudo-terminal). Measured with the sign at 9600 baud (--pace) and answering at once, both
 // until the dump is shown and until the button is back. Run build/bench_network.
 #include "comonesign.h"
+#include "rununtil.h"
 #include "fakeuiservices.h"
 #include "portentryfile.h"
 #include "serialserver.h"
@@ -11,7 +12,6 @@
 #include "ui/main/kestrovanmain.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QComboBox>
@@ -20,27 +20,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <functional>
 
 namespace {
 
 enum Line { Pty, RawTcp, Rfc2217 };
 enum Until { DumpShown, ButtonBack };
 
-// Waits in the event loop, woken by the events themselves rather than a polling interval, so
-// that the measurement is not rounded to a poll.
-bool runUntil(const std::function<bool()> &done, int timeoutMs)
-{
-    const QDeadlineTimer deadline(timeoutMs);
-    QTimer wake;
-    wake.start(100);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using bench::runUntil;
 
 // The simulated sign on the given line, reached as COM number `com`.
 struct SignOnLine {

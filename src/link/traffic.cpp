@@ -46,9 +46,18 @@ QString directionText(TrafficRow::Direction direction)
     return {};
 }
 
+QString timeText(qint64 msecsSinceEpoch)
+{
+    return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
 QString rowText(const TrafficRow &row, bool hex)
 {
-    const QString time = QDateTime::fromMSecsSinceEpoch(row.msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+    return rowText(row, hex, timeText(row.msecsSinceEpoch));
+}
+
+QString rowText(const TrafficRow &row, bool hex, const QString &time)
+{
     return QStringList {time, row.source, directionText(row.direction),
                         hex ? hexText(row.bytes) : visibleText(row.bytes), row.meaning}
         .join(QLatin1Char('\t'));

@@ -29,8 +29,12 @@ QString visibleText(QByteArrayView bytes);
 // "3C 44 46 0D": every byte in hex.
 QString hexText(QByteArrayView bytes);
 QString directionText(TrafficRow::Direction direction);
+// "13:04:05.678", local time.
+QString timeText(qint64 msecsSinceEpoch);
 // One row as a line of text: time, source, direction, bytes, meaning, tab-separated.
 QString rowText(const TrafficRow &row, bool hex);
+// The same with its time already put into words (timeText).
+QString rowText(const TrafficRow &row, bool hex, const QString &time);
 
 // Where every connection to a sign reports what it writes and what it receives. One is made by
 // whoever makes the connections (the program's main) and handed to them; nothing else holds it.

@@ -26,6 +26,11 @@ QString supportReportText(const SupportReport &report)
     section(lines, QStringLiteral("Ports"));
     lines << report.ports;
 
+    section(lines, QStringLiteral("Serial adapters present"));
+    if (report.adapters.isEmpty())
+        lines << QStringLiteral("(none)");
+    lines << report.adapters;
+
     section(lines, QStringLiteral("Last configuration read from the sign"));
     if (report.lastConfigurationSource.isEmpty()) {
         lines << QStringLiteral("(none read since the tool started)");
@@ -45,7 +50,9 @@ QString supportReportText(const SupportReport &report)
 
     section(lines, QStringLiteral("Traffic (the last %1 rows)").arg(report.traffic.size()));
     for (const signlink::TrafficRow &row : report.traffic)
-        lines << signlink::rowText(row, false);
+        // A report is read days later: each row carries its date.
+        lines << signlink::rowText(row, false, QDateTime::fromMSecsSinceEpoch(row.msecsSinceEpoch)
+                                                   .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")));
     return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

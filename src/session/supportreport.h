@@ -16,6 +16,7 @@ struct SupportReport {
     QString toolVersion;
     QString qtVersion;
     QStringList ports;                // one line per COM number: what it maps to, adapter, presence
+    QStringList adapters;             // every serial adapter the system has, mapped or not
     QString lastConfiguration;        // what the sign is known to hold, as a .led file's text
     QString lastConfigurationSource;  // "COM 1, model RW2290"; empty when nothing was read
     QList<std::pair<QString, QVariant>> settings;

@@ -156,7 +156,9 @@ INSTANTIATE_TEST_SUITE_P(Options, BadFaultOption,
         std::vector<std::string>{"--noise", "0x00"}, std::vector<std::string>{"--echo=1"},
         std::vector<std::string>{"--dump-pause", "0"}, std::vector<std::string>{"--dump-pause=600001"},
         std::vector<std::string>{"--hangup-in-dump", "0"}, std::vector<std::string>{"--dump-text", "a\\x0Ab"},
-        std::vector<std::string>{"--dump-text", "a\\q"}, std::vector<std::string>{"--refuse-from", "0"}));
+        std::vector<std::string>{"--dump-text", "a\\q"}, std::vector<std::string>{"--refuse-from", "0"},
+        std::vector<std::string>{"--babble", "0"}, std::vector<std::string>{"--babble=60001"},
+        std::vector<std::string>{"--babble-text", "x"}, std::vector<std::string>{"--babble", "5", "--babble-text="}));
 
 }  // namespace
 }  // namespace signsimtest

@@ -243,5 +243,29 @@ TEST_F(SignTest, DumpPauseKeepsSilentInTheMiddleOfTheDumpAndWhatFollowsWaits)
     EXPECT_EQ(line->readLine(), "<id=user>\rUser ID");
 }
 
+TEST_F(SignTest, BabbleSendsNumberedLinesWhileThePortIsOpenAndAnswersStayWhole)
+{
+    ASSERT_TRUE(startSign({"--babble", "2"}));
+    EXPECT_EQ(line->readLine(), "babble 1");
+    EXPECT_EQ(line->readLine(), "babble 2");
+    ASSERT_TRUE(line->send("<id=user>"));
+    int next = 3;
+    std::optional<std::string> got;
+    while ((got = line->readLine()) && *got != "User ID") {
+        ASSERT_EQ(*got, "babble " + std::to_string(next)) << "a line cut or lost before the answer";
+        ++next;
+    }
+    EXPECT_EQ(got, "User ID");
+    line.reset();
+    EXPECT_TRUE(sim.waitForLog("times babbled"));
+}
+
+TEST_F(SignTest, BabbleTextGoesOutAsItIs)
+{
+    ASSERT_TRUE(startSign({"--babble", "1", "--babble-text", "\\xFF\\x00\\xAAok\\x0A"}));
+    EXPECT_EQ(line->readRaw(), std::string("\xFF\x00\xAAok\n", 6));
+    EXPECT_EQ(line->readRaw(), std::string("\xFF\x00\xAAok\n", 6));
+}
+
 }  // namespace
 }  // namespace signsimtest

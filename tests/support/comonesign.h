@@ -3,6 +3,7 @@
 #include "signsimulator.h"
 
 #include "link/mappedsignport.h"
+#include "link/traffic.h"
 #include "ui/main/kestrovanmain.h"
 
 #include <QFile>
@@ -36,11 +37,18 @@ public:
     }
 
     // A main window whose windows all talk through real ports: the device or the network server
-    // that the port map names for the COM number chosen.
-    static std::unique_ptr<ui::KestrovanMain> mainWindow(ui::UiServices &services)
+    // that the port map names for the COM number chosen. With `traffic`, every port reports to
+    // it, as the program's own ports do; it must outlive the window.
+    static std::unique_ptr<ui::KestrovanMain> mainWindow(ui::UiServices &services,
+                                                         signlink::TrafficLog *traffic = nullptr)
     {
-        return std::make_unique<ui::KestrovanMain>([] { return std::make_unique<signlink::MappedSignPort>(); },
-                                                   services);
+        return std::make_unique<ui::KestrovanMain>(
+            [traffic] {
+                auto port = std::make_unique<signlink::MappedSignPort>();
+                port->setTrafficLog(traffic);
+                return port;
+            },
+            services);
     }
 
     QTemporaryDir xdg;

@@ -84,6 +84,8 @@ int runSign(const Options& o, UniqueFd signalFd)
     so.dropItem = o.dropItem;
     so.corruptItem = o.corruptItem;
     so.refuseFrom = o.refuseFrom;
+    so.babbleMs = o.babbleMs;
+    so.babbleText = o.babbleText;
     so.statePath = o.statePath;
     const std::string summary = "model " + state->model
         + (state->build ? ", build " + *state->build : ", no build number")

@@ -88,16 +88,27 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 error = "--dump-text needs one line, bytes written \\xNN, no LF";
                 return std::nullopt;
             }
-        } else if (name == "--dump-pause") {
+        } else if (name == "--babble-text") {
             const auto v = value();
             if (!v)
                 return std::nullopt;
-            const auto ms = parseIntIn(*v, 1, 600'000);
-            if (!ms) {
-                error = "--dump-pause needs milliseconds from 1 to 600000";
+            o.babbleText = unescapeBytes(*v);
+            if (!o.babbleText || o.babbleText->empty()) {
+                error = "--babble-text needs bytes, written \\xNN where not printable";
                 return std::nullopt;
             }
-            o.dumpPauseMs = *ms;
+        } else if (name == "--dump-pause" || name == "--babble") {
+            const auto v = value();
+            if (!v)
+                return std::nullopt;
+            const bool babble = name == "--babble";
+            const int most = babble ? 60'000 : 600'000;
+            const auto ms = parseIntIn(*v, 1, most);
+            if (!ms) {
+                error = name + " needs milliseconds from 1 to " + std::to_string(most);
+                return std::nullopt;
+            }
+            (babble ? o.babbleMs : o.dumpPauseMs) = *ms;
         } else if (name == "--hangup-after" || name == "--dump-after" || name == "--hangup-in-dump"
             || name == "--drop-item" || name == "--corrupt-item" || name == "--refuse-from") {
             const auto v = value();
@@ -137,6 +148,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             error = "unknown option " + args[i];
             return std::nullopt;
         }
+    }
+    if (o.babbleText && o.babbleMs == 0) {
+        error = "--babble-text needs --babble";
+        return std::nullopt;
     }
     // A dropped command is never carried out, so there would be nothing to alter.
     if (o.dropItem > 0 && o.dropItem == o.corruptItem) {
@@ -190,6 +205,15 @@ Options:
   --dump-pause MS    send every configuration dump in two halves with MS milliseconds
                      (1 to 600000) of silence between them; what the sign says after
                      it waits its turn
+  --babble MS        while someone has the port open, send unasked output every MS
+                     milliseconds (1 to 60000): the line "babble N", N counting from 1
+                     over the whole run. Output goes only when nothing else waits to go
+                     out, so a reader that does not keep up gets less, not later. Not
+                     shown in the log line by line; the count is noted when the port
+                     closes
+  --babble-text BYTES  with --babble: send BYTES (\xNN for bytes that are not printable)
+                     as they are instead; without a \x0A in them, they make one endless
+                     line, e.g. --babble-text '\xFF\x00\xAA' for a binary flood
   --hangup-after N   after the Nth command is received and shown, and before it is
                      carried out or answered, close the line like an unplugged cable
                      and exit with status 0

@@ -28,6 +28,8 @@ struct Options {
     int dropItem = 0;     // the configuration command to ignore, counted from 1; 0: none
     int corruptItem = 0;  // the configuration command to store altered; 0: none
     int refuseFrom = 0;   // the configuration command from which on all are refused; 0: none
+    int babbleMs = 0;     // while the port is open, unasked output every so many ms; 0: none
+    std::optional<std::string> babbleText;  // that output instead of numbered lines
     std::optional<int> tcpPort;  // listen on 127.0.0.1 instead of a pseudo-terminal; 0: any free port
     bool help = false;
 };

@@ -226,6 +226,27 @@ Session::Step Session::readLine()
     }
 }
 
+bool Session::babbling() const
+{
+    return m_options.babbleMs > 0 && !m_options.silent && m_line.fd() >= 0 && m_line.peerPresent();
+}
+
+void Session::babble(Transmitter::Clock::time_point now)
+{
+    if (!babbling() || now < m_nextBabble)
+        return;
+    const std::chrono::milliseconds interval(m_options.babbleMs);
+    // A reader that falls behind is not made up to later with a burst: the sign just goes on.
+    m_nextBabble = std::max(m_nextBabble + interval, now);
+    // What is waiting (a reply, the rest of a dump) is not split or pushed back; a line that
+    // finds the way busy is skipped, so that the queue stays as short as the reader makes it.
+    if (m_tx.pending() || !m_later.empty())
+        return;
+    ++m_babbled;
+    ++m_babbledHere;
+    transmit(m_options.babbleText.value_or("babble " + std::to_string(m_babbled) + lineEnd()));
+}
+
 void Session::onClosed()
 {
     std::size_t lost = m_tx.drop();
@@ -235,7 +256,11 @@ void Session::onClosed()
         it = it->hangUp ? it + 1 : m_later.erase(it);
     }
     m_line.discardUnread();
-    m_log.note("port closed" + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
+    const std::string babbled = m_babbledHere
+        ? ", " + std::to_string(m_babbledHere) + " times babbled"
+        : std::string();
+    m_babbledHere = 0;
+    m_log.note("port closed" + babbled + (lost ? ", " + std::to_string(lost) + " bytes not sent" : std::string()));
 }
 
 Session::Step Session::onLineError(const std::string& what)
@@ -257,6 +282,8 @@ int Session::run(int signalFd)
         auto due = m_tx.nextDue();
         if (!m_later.empty() && (!due || m_later.front().due < *due))
             due = m_later.front().due;
+        if (babbling() && (!due || m_nextBabble < *due))
+            due = m_nextBabble;
         timespec wait{};
         if (due)
             wait = untilDue(*due);
@@ -290,6 +317,8 @@ int Session::run(int signalFd)
             step = onLineError("hung up");
         if (step == Step::Go)
             step = releaseDue();
+        if (step == Step::Go)
+            babble(Transmitter::Clock::now());
         if (step == Step::Unplugged)
             return 0;
         if (step == Step::Failed)

@@ -28,6 +28,8 @@ struct SessionOptions {
     int dropItem = 0;     // configuration command to ignore, counted from 1; 0: none
     int corruptItem = 0;  // configuration command to store altered; 0: none
     int refuseFrom = 0;   // configuration command from which on all are refused; 0: none
+    int babbleMs = 0;     // while the port is open, unasked output every so many ms; 0: none
+    std::optional<std::string> babbleText;  // that output, as is; numbered lines without it
     std::optional<std::string> statePath;
 };
 
@@ -62,6 +64,10 @@ private:
     // Hands what has come due to the transmitter; Step::Unplugged once the line is cut.
     Step releaseDue();
     void saveStateOrSay();
+    // Whether unasked output is due now and then: asked for, and someone there to read it.
+    bool babbling() const;
+    // Sends the unasked output that has come due, if nothing else waits to go out.
+    void babble(Transmitter::Clock::time_point now);
     // The user closed the line: what it did not read is lost.
     void onClosed();
     // Reading or writing failed: the user went away, or the line failed (Step::Failed).
@@ -84,6 +90,9 @@ private:
     int m_dumps = 0;
     int m_commands = 0;
     int m_configCommands = 0;  // over the whole run, one connection after another
+    Transmitter::Clock::time_point m_nextBabble{};
+    long long m_babbled = 0;       // over the whole run
+    long long m_babbledHere = 0;   // since the port was opened, for the note at closing
 };
 
 }  // namespace signsim

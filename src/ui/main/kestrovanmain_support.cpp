@@ -34,8 +34,18 @@ session::SupportReport KestrovanMain::supportReport() const
     report.toolVersion = QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("4.8b")
                                                                           : QCoreApplication::applicationVersion();
     report.qtVersion = QString::fromLatin1(qVersion());
-    for (const signlink::ComPortInfo &port : signlink::portInventory(signlink::PortMap()))
+    const QList<signlink::SerialAdapter> adapters = signlink::presentAdapters(signlink::AdapterSources::system());
+    for (const signlink::ComPortInfo &port : signlink::portInventory(signlink::PortMap(), adapters))
         report.ports << signlink::portSummaryLine(port);
+    for (const signlink::SerialAdapter &adapter : adapters) {
+        QStringList about {adapter.device};
+        for (const QString &part : {adapter.byIdPath, adapter.description, adapter.manufacturer, adapter.serialNumber,
+                                    adapter.vendorProductText()}) {
+            if (!part.isEmpty())
+                about << part;
+        }
+        report.adapters << about.join(QStringLiteral(", "));
+    }
     if (const std::optional<session::KnownConfiguration> &known = m_session.knownConfiguration()) {
         report.lastConfigurationSource = tr("COM %1, model %2").arg(known->comNumber).arg(known->model);
         report.lastConfiguration = config::ledFileText(session::backupRecord(*known, m_config));

@@ -24,6 +24,39 @@
 
 namespace ui {
 
+// The rows that hold the filter text in any column, as shown. A new text is applied as one
+// change of layout: QSortFilterProxyModel's own filter change takes out the rows that no longer
+// match range by range, and with thousands of ranges in a full view the table's header keeping
+// up with each of them made every keystroke a visible stall.
+class TrafficFilter final : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    void setText(const QString &text)
+    {
+        if (text == m_text)
+            return;
+        m_text = text;
+        invalidate();
+    }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override
+    {
+        if (m_text.isEmpty())
+            return true;
+        const QAbstractItemModel *rows = sourceModel();
+        for (int column = 0; column < rows->columnCount(sourceParent); ++column) {
+            if (rows->index(sourceRow, column, sourceParent).data().toString().contains(m_text, Qt::CaseInsensitive))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    QString m_text;
+};
+
 SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent)
     : QWidget(parent, Qt::Window), m_log(log), m_services(services)
 {
@@ -47,10 +80,8 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     auto *save = new QPushButton(tr("&Save..."), this);
     save->setObjectName(QStringLiteral("TrafficSave"));
 
-    m_filtered = new QSortFilterProxyModel(this);
+    m_filtered = new TrafficFilter(this);
     m_filtered->setSourceModel(&m_model);
-    m_filtered->setFilterKeyColumn(-1);
-    m_filtered->setFilterCaseSensitivity(Qt::CaseInsensitive);
 
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("TrafficTable"));
@@ -85,7 +116,7 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     layout->addWidget(m_status);
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 120, metrics.height() * 30);
 
-    connect(m_filter, &QLineEdit::textChanged, m_filtered, &QSortFilterProxyModel::setFilterFixedString);
+    connect(m_filter, &QLineEdit::textChanged, this, &SignTrafficWindow::applyFilter);
     connect(m_hex, &QCheckBox::toggled, &m_model, &TrafficTableModel::setHex);
     connect(m_pause, &QPushButton::toggled, this, [this](bool paused) {
         m_model.setPaused(paused);
@@ -98,6 +129,10 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     copyKey->setContext(Qt::WidgetShortcut);
     connect(copyKey, &QShortcut::activated, this, &SignTrafficWindow::copySelected);
     connect(&m_model, &QAbstractItemModel::rowsAboutToBeInserted, this, &SignTrafficWindow::followNewRows);
+    connect(m_filtered, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+            [this] { m_followingBeforeRemoval = showsNewest(); });
+    connect(m_filtered, &QAbstractItemModel::rowsRemoved, this,
+            [this](const QModelIndex &, int first, int last) { keepOlderRowsInView(first, last); });
 }
 
 SignTrafficWindow::~SignTrafficWindow()
@@ -114,7 +149,8 @@ void SignTrafficWindow::showEvent(QShowEvent *event)
 void SignTrafficWindow::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    // Minimised is still open: only closing the window stops the recording.
+    // A minimised window gets a hide event from the system too, and stays open: it goes on
+    // listening, so that what came meanwhile is there when it is restored.
     if (!event->spontaneous())
         stopListening();
 }
@@ -144,12 +180,44 @@ void SignTrafficWindow::stopListening()
     disconnect(&m_log, nullptr, &m_model, nullptr);
 }
 
+bool SignTrafficWindow::showsNewest() const
+{
+    const QScrollBar *bar = m_table->verticalScrollBar();
+    return bar->value() >= bar->maximum();
+}
+
 void SignTrafficWindow::followNewRows()
 {
     // New rows scroll into view only when the operator is looking at the newest ones.
-    QScrollBar *bar = m_table->verticalScrollBar();
-    if (bar->value() >= bar->maximum())
+    if (showsNewest())
         QMetaObject::invokeMethod(m_table, &QTableView::scrollToBottom, Qt::QueuedConnection);
+}
+
+void SignTrafficWindow::applyFilter(const QString &text)
+{
+    // Whoever watched the newest rows before typing still does afterwards; the table alone
+    // would be left at its top once the filter no longer narrows it.
+    const bool following = showsNewest();
+    m_filtered->setText(text);
+    if (following)
+        m_table->scrollToBottom();
+}
+
+void SignTrafficWindow::keepOlderRowsInView(int first, int last)
+{
+    // At the cap the oldest rows go as new ones come. The table keeps its scroll position in
+    // rows, so what the operator was reading further up would slide away by a batch a tenth of
+    // a second; the position moves up by the rows that went above it instead.
+    if (m_followingBeforeRemoval)
+        return;
+    QScrollBar *bar = m_table->verticalScrollBar();
+    const int rowStep = m_table->verticalScrollMode() == QAbstractItemView::ScrollPerItem
+                            ? 1
+                            : m_table->verticalHeader()->defaultSectionSize();
+    const int top = bar->value() / rowStep;
+    if (first >= top)
+        return;
+    bar->setValue(bar->value() - (std::min(last, top - 1) - first + 1) * rowStep);
 }
 
 QString SignTrafficWindow::rowsAsText(bool selectedOnly) const
@@ -165,7 +233,7 @@ QString SignTrafficWindow::rowsAsText(bool selectedOnly) const
     }
     QStringList lines;
     for (const int r : rows)
-        lines << signlink::rowText(m_model.row(r), m_model.hex());
+        lines << m_model.rowText(r);
     return lines.isEmpty() ? QString() : lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 

@@ -9,12 +9,12 @@ class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QSortFilterProxyModel;
 class QTableView;
 
 namespace ui {
 
 class UiServices;
+class TrafficFilter;
 
 // "Sign Traffic": every command written to a sign and every line received from one, by any
 // window's connection, with what the tool made of it. A window of its own beside the others;
@@ -40,17 +40,21 @@ private:
     void copySelected();
     void save();
     void followNewRows();
+    bool showsNewest() const;
+    void applyFilter(const QString &text);
+    void keepOlderRowsInView(int first, int last);
 
     signlink::TrafficLog &m_log;
     UiServices &m_services;
     TrafficTableModel m_model;
-    QSortFilterProxyModel *m_filtered = nullptr;
+    TrafficFilter *m_filtered = nullptr;
     QTableView *m_table = nullptr;
     QLineEdit *m_filter = nullptr;
     QCheckBox *m_hex = nullptr;
     QPushButton *m_pause = nullptr;
     QLabel *m_status = nullptr;
     bool m_listening = false;
+    bool m_followingBeforeRemoval = true;
 };
 
 } // namespace ui

@@ -1,7 +1,5 @@
 #include "ui/traffic/traffictablemodel.h"
 
-#include <QDateTime>
-
 #include <algorithm>
 
 namespace ui {
@@ -29,14 +27,15 @@ QVariant TrafficTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= int(m_rows.size()))
         return {};
-    const TrafficRow &shown = m_rows[std::size_t(index.row())];
+    const Shown &kept = m_rows[std::size_t(index.row())];
+    const TrafficRow &shown = kept.row;
     if (role == Qt::TextAlignmentRole && index.column() == Time)
         return QVariant(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {
     case Time:
-        return QDateTime::fromMSecsSinceEpoch(shown.msecsSinceEpoch).toString(QStringLiteral("HH:mm:ss.zzz"));
+        return kept.time;
     case Port:
         return shown.source;
     case Direction:
@@ -70,6 +69,12 @@ QVariant TrafficTableModel::headerData(int section, Qt::Orientation orientation,
     }
 }
 
+QString TrafficTableModel::rowText(int index) const
+{
+    const Shown &kept = m_rows[std::size_t(index)];
+    return signlink::rowText(kept.row, m_hex, kept.time);
+}
+
 void TrafficTableModel::add(const TrafficRow &row)
 {
     if (m_paused)
@@ -90,10 +95,11 @@ void TrafficTableModel::explain(const TrafficRow &row)
         waiting->meaning = row.meaning;
         return;
     }
-    const auto shown = std::lower_bound(m_rows.begin(), m_rows.end(), row, bySerial);
-    if (shown == m_rows.end() || shown->serial != row.serial)
+    const auto shown = std::lower_bound(m_rows.begin(), m_rows.end(), row.serial,
+                                        [](const Shown &a, quint64 serial) { return a.row.serial < serial; });
+    if (shown == m_rows.end() || shown->row.serial != row.serial)
         return;
-    shown->meaning = row.meaning;
+    shown->row.meaning = row.meaning;
     const QModelIndex cell = index(int(shown - m_rows.begin()), Meaning);
     emit dataChanged(cell, cell);
 }
@@ -114,7 +120,10 @@ void TrafficTableModel::flush()
     }
     const int first = int(m_rows.size());
     beginInsertRows({}, first, first + int(m_pending.size()) - 1);
-    m_rows.insert(m_rows.end(), std::make_move_iterator(m_pending.begin()), std::make_move_iterator(m_pending.end()));
+    for (TrafficRow &row : m_pending) {
+        QString time = signlink::timeText(row.msecsSinceEpoch);
+        m_rows.push_back({std::move(row), std::move(time)});
+    }
     m_pending.clear();
     endInsertRows();
 }

@@ -38,10 +38,18 @@ public:
     void setHex(bool hex);
     bool hex() const { return m_hex; }
 
-    const signlink::TrafficRow &row(int index) const { return m_rows[std::size_t(index)]; }
+    const signlink::TrafficRow &row(int index) const { return m_rows[std::size_t(index)].row; }
+    // The row as a line of text (signlink::rowText), in hex when the view shows hex.
+    QString rowText(int index) const;
 
 private:
-    std::deque<signlink::TrafficRow> m_rows;
+    // The time is put into words once, when a row comes: local time costs the C library a look at
+    // the time zone file on every call, and a filter over a full view asks for every row's time.
+    struct Shown {
+        signlink::TrafficRow row;
+        QString time;
+    };
+    std::deque<Shown> m_rows;
     QList<signlink::TrafficRow> m_pending;
     QTimer m_batch;
     bool m_paused = false;

@@ -48,6 +48,11 @@ QString ReadOutcome::failureText() const
 {
     if (dumpRead)
         return {};
+    // Half a configuration is an answer: the cable and the COM number are fine.
+    if (cut)
+        return ConfigSession::tr("The answer of the sign on COM %1 was cut off before its configuration was complete. "
+                                 "Nothing was changed; try again.")
+            .arg(comNumber);
     if (lines == 0)
         return ConfigSession::tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
             .arg(comNumber);
@@ -99,6 +104,8 @@ ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &confi
     connect(&m_link, &signlink::SignLink::lineDropped, this, [this] {
         if (m_readBackPurpose != ReadBackPurpose::None)
             m_readBack.cut = true;
+        else if (ComClose.isActive())
+            m_read.cut = true;
     });
 }
 
@@ -138,7 +145,7 @@ signlink::OpenResult ConfigSession::startRead(int comNumber)
     signlink::OpenResult result = m_link.open(comNumber);
     if (result.ok()) {
         m_readClock.start();
-        m_read = {comNumber, 0, false};
+        m_read = {comNumber, 0, false, false};
         if (m_link.send(protocol::readConfigurationCommand())) {
             signlink::startTimer(ComClose);
             changeActivity();

@@ -36,6 +36,7 @@ struct ReadOutcome {
     int comNumber = 0;
     int lines = 0;          // reply lines received meanwhile
     bool dumpRead = false;  // one of them was the configuration
+    bool cut = false;       // a line was thrown away unfinished: an answer cut short
     // Empty when the configuration came; otherwise what the operator is told.
     QString failureText() const;
 };

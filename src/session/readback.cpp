@@ -20,7 +20,7 @@ QString ReadBack::failureText() const
     if (cut)
         return ConfigSession::tr("The answer of the sign on COM %1 was cut off before its configuration was complete.")
             .arg(comNumber);
-    return ReadOutcome{comNumber, lines, false}.failureText();
+    return ReadOutcome{comNumber, lines, false, false}.failureText();
 }
 
 QString VerifyOutcome::text() const

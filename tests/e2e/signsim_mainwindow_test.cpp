@@ -334,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(
     Signs, BrokenDumpE2E,
     // The half that stopped is dropped by the line time-out, the rest comes after the port closed.
     ::testing::Values(BrokenDump{"LongPause", {QStringLiteral("--dump-pause"), QStringLiteral("1500")},
-                                 "No answer from the sign on COM 1."},
+                                 "The answer of the sign on COM 1 was cut off"},
                       BrokenDump{"HangupInTheMiddle", {QStringLiteral("--hangup-in-dump"), QStringLiteral("1")},
                                  "connection to the sign was lost"}),
     [](const auto &info) { return std::string(info.param.name); });

@@ -85,7 +85,8 @@ INSTANTIATE_TEST_SUITE_P(
         Answer{"SilentOnTwelve", "", 12,
                "No answer from the sign on COM 12. Check the cable, the power and the COM number."},
         Answer{"UnfinishedLine", "RW2290,41:64,65", 1,
-               "No answer from the sign on COM 1. Check the cable, the power and the COM number."},
+               "The answer of the sign on COM 1 was cut off before its configuration was complete. "
+               "Nothing was changed; try again."},
         Answer{"ErrorOnly", "error\n", 3, "The sign on COM 3 answered, but did not send its configuration."},
         Answer{"Dump", testdumps::sampleDump().toLatin1() + "\n", 1, ""}),
     [](const auto &info) { return std::string(info.param.name); });

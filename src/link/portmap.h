@@ -24,7 +24,6 @@ public:
     // A map in which every COM number opens `entry`: a device or an address given directly (on
     // the command line) rather than through a COM number.
     static PortMap pinned(PortEntry entry);
-    bool isPinned() const { return m_pinned.has_value(); }
 
     static constexpr int FirstPort = 1;
     static constexpr int LastPort = 12;

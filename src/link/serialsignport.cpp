@@ -194,10 +194,8 @@ OpenResult SerialSignPort::describeOpenFailure(const QString &path) const
 
 int SerialSignPort::drainTimeoutMs(qint64 pending)
 {
-    constexpr qint64 BitsPerByte = 10;  // start bit, 8 data bits, stop bit
-    constexpr qint64 Baud = 9600;
     constexpr qint64 MarginMs = 250;
-    return int(std::min<qint64>((pending * BitsPerByte * 1000 + Baud - 1) / Baud + MarginMs, INT_MAX));
+    return int(std::min<qint64>(lineTimeMs(pending) + MarginMs, INT_MAX));
 }
 
 qint64 SerialSignPort::pendingOutput() const

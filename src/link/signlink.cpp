@@ -73,7 +73,6 @@ bool SignLink::send(const QString &command)
     if (!bytes || !m_port->output(*bytes))
         return false;
     qCDebug(lcSignLink) << source() << "->" << *bytes;
-    emit written(*bytes);
     return true;
 }
 

@@ -15,8 +15,8 @@ namespace signlink {
 
 // One connection to the sign as everything above the port sees it: the port, the lines the sign
 // sends, and the commands written to it. It owns the port and the line assembly, so that every
-// window and the command line read lines the same way, and whatever listens to the traffic
-// hears all of it from here. `QT_LOGGING_RULES="signconfig.link.debug=true"` logs the whole
+// window and the command line read lines the same way; it reports the lines to the port's
+// traffic log (the port itself reports what is written). `QT_LOGGING_RULES="signconfig.link.debug=true"` logs the whole
 // conversation.
 class SignLink final : public QObject {
     Q_OBJECT
@@ -44,7 +44,6 @@ public:
 
     // The unfinished line: whether characters of one are waiting for their line feed.
     bool lineInProgress() const { return !m_line.isEmpty(); }
-    const QByteArray &unfinishedLine() const { return m_line.text(); }
     void clearLine() { m_line.clear(); }
 
     // "COM 3": where this link goes, for messages and the traffic view.
@@ -64,7 +63,6 @@ signals:
     void lineReceived(const QByteArray &line);
     // An unfinished line was thrown away: by the time-out, or because it grew past the cap.
     void lineDropped(const QByteArray &start, const QString &reason);
-    void written(const QByteArray &bytes);
     void connectionLost(const QString &description);
     void outputUnsent(const QString &description);
 

@@ -29,6 +29,13 @@ bool SignPort::output(const QByteArray &bytes)
     return true;
 }
 
+qint64 lineTimeMs(qint64 bytes)
+{
+    constexpr qint64 BitsPerByte = 10;  // start bit, 8 data bits, stop bit
+    constexpr qint64 Baud = 9600;
+    return (bytes * BitsPerByte * 1000 + Baud - 1) / Baud;
+}
+
 QString unsentOutputText(qint64 unsent)
 {
     return QStringLiteral("The sign did not take everything in time: %1 bytes were not sent before the "

@@ -86,6 +86,9 @@ private:
 
 namespace signlink {
 
+// How long `bytes` take on the sign's line: 10 bits a byte (8N1) at 9600 baud, rounded up.
+qint64 lineTimeMs(qint64 bytes);
+
 // What outputUnsent() says when `unsent` bytes were dropped at closing.
 QString unsentOutputText(qint64 unsent);
 

@@ -11,12 +11,6 @@ constexpr qint64 InputBufferSize = 1024;
 // What a server says before it hangs up is kept this far, to tell a busy one.
 constexpr qsizetype LongestGreeting = 256;
 
-// 10 bit times a byte (8N1) at 9600 baud.
-qint64 lineTimeMs(qint64 bytes)
-{
-    return bytes * 10 * 1000 / 9600;
-}
-
 // The first line of what a server said, fit to be quoted.
 QString firstLine(const QByteArray &said)
 {

@@ -180,6 +180,18 @@ TEST_F(MainWindowFiles, OpeningAFileWithOnlyAPortLineChangesNothingElse)
     open(path("com.led"));
     EXPECT_EQ(w.ComportsList->currentText(), QStringLiteral("COM 3"));
     EXPECT_EQ(w.currentValues(), before);
+    EXPECT_FALSE(w.Textout->text().contains(QStringLiteral("no configuration")));
+}
+
+TEST_F(MainWindowFiles, AFileWithoutAnyConfigurationKeySaysSoBesideTheSuggestion)
+{
+    writeBytes(path("photo.led"), QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16) + "\r\nDear Sir\r\n");
+    const config::ConfigValues before = w.currentValues();
+    open(path("photo.led"));
+    EXPECT_EQ(w.currentValues(), before);
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("photo.led holds no configuration; nothing was changed."));
+    ASSERT_EQ(h.services.messages.size(), 1);
+    EXPECT_EQ(h.services.messages[0].title, QStringLiteral("Suggestion"));
 }
 
 struct ReadError {

@@ -114,7 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Caption{"UploadFactoryDef", "Upload Factory Defaults"}, Caption{"UploadAll", "Upload to Sign"},
                       Caption{"DownloadAll", "Download from Sign"}, Caption{"TestOut", "TestOut"},
                       Caption{"FCountLabel", "Build No : "}, Caption{"Label23", "Type  : "}, Caption{"C", "Comport"},
-                      Caption{"signOpenFile", "&Open..."}, Caption{"signSaveAs", "Save..."},
+                      Caption{"signOpenFile", "&Open"}, Caption{"signSaveAs", "Save"},
                       Caption{"signExit", "E&xit"}, Caption{"signUpgrade", "&Upgrade"}, Caption{"signAbout", "&About"}),
     [](const auto &info) { return std::string(info.param.control); });
 

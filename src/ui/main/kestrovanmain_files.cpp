@@ -180,6 +180,10 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
         m_services.message(this, QString(), result.error->message(), UiServices::Icon::Critical);
         return false;
     }
+    // A picture or a letter opened by mistake reads without error; say that it changed nothing,
+    // or the advice to Force Upload would read as if a configuration had come.
+    if (result.actions.isEmpty())
+        showStatus(tr("%1 holds no configuration; nothing was changed.").arg(QFileInfo(fileName).fileName()));
     SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_config));
     return true;
 }

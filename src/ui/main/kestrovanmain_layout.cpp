@@ -331,15 +331,16 @@ void KestrovanMain::buildMenu()
 {
     signFile = menuBar()->addMenu(QStringLiteral("&File"));
     signFile->setObjectName(QStringLiteral("signFile"));
-    // Both ask for a file before they act, hence the "...".
-    signOpenFile = signFile->addAction(QStringLiteral("&Open..."));
+    // Open and Save keep the captions operators know from the tool; the items added beside them
+    // end in "..." as they ask before acting.
+    signOpenFile = signFile->addAction(QStringLiteral("&Open"));
     signOpenFile->setObjectName(QStringLiteral("signOpenFile"));
     signOpenFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     signOpenBackup = signFile->addAction(QStringLiteral("Open Backup..."));
     signOpenBackup->setObjectName(QStringLiteral("signOpenBackup"));
     menuBar1 = signFile->addSeparator();
     menuBar1->setObjectName(QStringLiteral("menuBar1"));
-    signSaveAs = signFile->addAction(QStringLiteral("Save..."));
+    signSaveAs = signFile->addAction(QStringLiteral("Save"));
     signSaveAs->setObjectName(QStringLiteral("signSaveAs"));
     signSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     menuBar2 = signFile->addSeparator();

@@ -210,6 +210,17 @@ TEST_F(CliE2E, DefaultMessageSetAndRead)
     EXPECT_EQ(message.value(QStringLiteral("color")).toInt(), 1);
 }
 
+TEST_F(CliE2E, DefaultMessageThatSaysDoneIsRead)
+{
+    writeBytes(QStringLiteral("start.conf"), "defmsg=Job well done\n");
+    SignSimulator &sim = startSign({QStringLiteral("--model"), QStringLiteral("PN360"), QStringLiteral("--config"),
+                                    path(QStringLiteral("start.conf"))});
+    const CliRun read = runCli({QStringLiteral("default-message"), QStringLiteral("-p"), sim.device(), QStringLiteral("--json")});
+    EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
+    const QJsonObject message = jsonLine(read.lines().value(0)).value(QStringLiteral("defaultMessage")).toObject();
+    EXPECT_EQ(message.value(QStringLiteral("text")).toString(), QStringLiteral("Job well done"));
+}
+
 TEST_F(CliE2E, SendTestMessage)
 {
     SignSimulator &sim = startSign();

@@ -561,6 +561,9 @@ TEST_F(DefaultMessageWindow, ADumpNobodyAskedForLeavesTheEditorAndTheListsAlone)
     // The sign follows its answer with its configuration, unasked.
     port().feedNow("default stored\nRW2290,41:66,67,67,50,51,50,21,100,64,65,65,49\n");
     EXPECT_EQ(w->Ack->text(), QStringLiteral("Default message uploaded successfully"));
+    // Without a read waiting, "done" acknowledges, even in a line shaped like a dump.
+    port().feedNow("RW2290:65,66,67,49,50,48,0,0,well done\n");
+    EXPECT_EQ(w->Ack->text(), QStringLiteral("Upload Successfull"));
     EXPECT_EQ(w->editorText(), QStringLiteral("Mine"));
     for (ui::ListBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
         EXPECT_EQ(list->currentIndex(), 2) << list->objectName().toStdString();
@@ -623,8 +626,11 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"PositionsOutsideTheListsAreSkipped", "PN360:65,66,67,49,50,48,0,0,Text", false, "x", Downloaded,
                   "is OFF", "Text", Unchanged},
         ReplyCase{"DumpWithoutTextKeepsTheEditor", "PN360:1,2,3", false, "x", "", "is OFF", "x", {1, 2, 3, 2, 2, 2}},
-        ReplyCase{"DoneInsideADumpCountsAsDone", "PN360:1,1,1,1,1,1,0,0,done", false, "x", "Upload Successfull",
-                  "is OFF", "x", Unchanged}),
+        // The answer to the window's read is its message, whatever the message says.
+        ReplyCase{"DoneInTheMessageOfTheAnsweringDump", "PN360:1,1,1,1,1,1,0,0,well done", false, "x", Downloaded,
+                  "is OFF", "well done", {1, 1, 1, 1, 1, 1}},
+        ReplyCase{"DoneInALineShortOfADump", "PN360:1,1,1,done", false, "x", "Upload Successfull", "is OFF", "x",
+                  Unchanged}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---- The closing countdown ----

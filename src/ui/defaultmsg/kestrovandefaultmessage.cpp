@@ -663,7 +663,7 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
 {
     using Kind = protocol::DefaultMessageReply::Kind;
     const protocol::DefaultMessageReply reply =
-        protocol::interpretDefaultMessageReply(line, timeDisplayOn(), editorText().isEmpty());
+        protocol::interpretDefaultMessageReply(line, timeDisplayOn(), editorText().isEmpty(), m_readPending);
     if (!line.isEmpty())
         m_readHeardLine = true;
     switch (reply.kind) {

@@ -41,6 +41,7 @@ QString encodeForSign(QString command);
 // List positions of the window's six display lists; -1 = nothing selected.
 struct DefaultMessageCodes {
     int font = -1, color = -1, style = -1, align = -1, speed = -1, pause = -1;
+    friend bool operator==(const DefaultMessageCodes &, const DefaultMessageCodes &) = default;
 };
 
 // "<DF f=F c=C s=S a=A sp=SP p=P>" followed by `text` unchanged (not yet encoded).

@@ -495,6 +495,11 @@ void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
         if (!pending.contains(item) || outcome.refused.contains(item))
             m_sent << item;
     m_refused = outcome.refused;
+    // The upload went on without a backup; whoever ran it is told, whatever the result.
+    if (!outcome.backupNote.isEmpty()) {
+        m_result.details << QStringLiteral("  ") + outcome.backupNote;
+        m_result.json.insert(QStringLiteral("backup"), outcome.backupNote);
+    }
     m_result.json.insert(QStringLiteral("sent"), QJsonArray::fromStringList([this] {
         QStringList names;
         for (const int item : m_sent)

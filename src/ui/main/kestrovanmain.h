@@ -253,6 +253,11 @@ private:
     void applyConfiguration(const session::ReadConfiguration &read);
     void showProgress(const session::UploadProgress &progress);
     void beginUpload(bool force);
+    // `text` as the status line shows it while an upload or its check runs: after the reason no
+    // backup was made, when none was.
+    QString uploadStatus(const QString &text) const;
+    // `text` after the reason no backup was made before the last upload, when none was.
+    QString withBackupStatus(const QString &text) const;
     QSize fittingSize() const;
     void fitHeight();
     void checkFirmwareCount();
@@ -275,6 +280,7 @@ private:
     qint16 m_saveSettingsTick = 1;
 
     QString m_refusalStatus;          // the status line that names the items the sign refused
+    QString m_backupStatus;           // why no backup was made before the last upload; empty when one was
     bool m_closeAfterUpload = false;  // the close question was answered "Upload"
     bool m_defaultMsgUnsent = false;
     bool m_focusGiven = false;

@@ -628,9 +628,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"DumpWithoutTextKeepsTheEditor", "PN360:1,2,3", false, "x", "", "is OFF", "x", {1, 2, 3, 2, 2, 2}},
         // The answer to the window's read is its message, whatever the message says.
         ReplyCase{"DoneInTheMessageOfTheAnsweringDump", "PN360:1,1,1,1,1,1,0,0,well done", false, "x", Downloaded,
-                  "is OFF", "well done", {1, 1, 1, 1, 1, 1}},
-        ReplyCase{"DoneInALineShortOfADump", "PN360:1,1,1,done", false, "x", "Upload Successfull", "is OFF", "x",
-                  Unchanged}),
+                  "is OFF", "well done", {1, 1, 1, 1, 1, 1}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---- The closing countdown ----

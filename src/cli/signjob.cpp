@@ -248,7 +248,7 @@ void SignJob::onMessageLine(const QByteArray &bytes)
         return;
     const QString line = QString::fromLatin1(bytes);
     if (m_readingMessage) {
-        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true);
+        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true, true);
         if (reply.kind != protocol::DefaultMessageReply::Kind::Dump || !reply.dump.text)
             return;
         m_readingMessage = false;
@@ -260,7 +260,8 @@ void SignJob::onMessageLine(const QByteArray &bytes)
     const QString folded = line.trimmed().toLower();
     if (folded.contains(QStringLiteral("error")))
         m_refusedCommand = true;
-    else if (folded.contains(QStringLiteral("done")) || folded.startsWith(QStringLiteral("default")))
+    else if (protocol::interpretDefaultMessageReply(line, false, true).kind
+             == protocol::DefaultMessageReply::Kind::ShowStatus)
         m_acknowledged = true;
 }
 
@@ -494,6 +495,11 @@ void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
         if (!pending.contains(item) || outcome.refused.contains(item))
             m_sent << item;
     m_refused = outcome.refused;
+    // The upload went on without a backup; whoever ran it is told, whatever the result.
+    if (!outcome.backupNote.isEmpty()) {
+        m_result.details << QStringLiteral("  ") + outcome.backupNote;
+        m_result.json.insert(QStringLiteral("backup"), outcome.backupNote);
+    }
     m_result.json.insert(QStringLiteral("sent"), QJsonArray::fromStringList([this] {
         QStringList names;
         for (const int item : m_sent)

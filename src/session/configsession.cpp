@@ -341,8 +341,10 @@ ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
     if (!start.opening.ok())
         return start;
     // The backup is of the sign that is written to now, so it is made once its port is open.
-    if (const std::optional<QString> note = backUp(comNumber))
-        emit status(start.nothingToUpload ? QStringLiteral("Nothing to Upload\r\n") + *note : *note);
+    start.backupNote = backUp(comNumber);
+    m_backupNote = start.backupNote.value_or(QString());
+    if (start.backupNote)
+        emit status(start.nothingToUpload ? QStringLiteral("Nothing to Upload\r\n") + m_backupNote : m_backupNote);
     m_lastSentItem.reset();
     m_refused.clear();
     signlink::startTimer(UploadTimer);
@@ -471,6 +473,7 @@ void ConfigSession::endUpload(UploadOutcome outcome)
             m_config.flags.linkChanged[item - FirstLinkItem] = true;
     }
     outcome.refused = m_refused;
+    outcome.backupNote = m_backupNote;
     // What went out and was not refused is on the sign now, as far as anyone knows.
     if (m_known) {
         for (const int item : std::as_const(m_sent)) {

@@ -48,6 +48,7 @@ struct UploadOutcome {
     QString stopText;          // why it stopped early, when it did
     bool stopIsWarning = false;  // the operator must see it before going on (a message, not a status)
     bool verifying = false;      // the configuration is being read back to check it (verifyEnded follows)
+    QString backupNote;          // why no backup was made before it; empty when one was
     QString refusalText() const;  // "The sign refused 2 items: ..."; empty when none
 };
 
@@ -109,6 +110,7 @@ public:
         bool nothingToUpload = false;  // the comparison found nothing (flags from before may still go)
         std::optional<QString> refusal;          // the values cannot go (nothing changed)
         signlink::OpenResult opening;            // the port would not open (the flags stay set)
+        std::optional<QString> backupNote;       // started, but no backup was made: why
     };
     // Builds the commands from the values, flags what differs from the baseline (everything
     // with `force`), opens the port and starts UploadTimer.
@@ -132,7 +134,8 @@ public:
 
     // ---- Backups ----
     // Before the first item of an upload goes out, what the sign is known to hold is written to
-    // this folder as a .led file; a failure is said with status() and the upload goes on.
+    // this folder as a .led file; a failure is said with status() and the upload goes on, and it
+    // is told again in the start and the outcome of the upload.
     config::BackupFolder &backups() { return m_backups; }
     // What the sign is known to hold: what was read from it last, with what was uploaded since.
     // Empty before anything was read.
@@ -211,6 +214,7 @@ private:
     ReadBack m_readBack;
 
     config::BackupFolder m_backups;
+    QString m_backupNote;  // of the upload under way
     std::optional<KnownConfiguration> m_known;
 };
 

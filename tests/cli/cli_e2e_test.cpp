@@ -210,6 +210,45 @@ TEST_F(CliE2E, DefaultMessageSetAndRead)
     EXPECT_EQ(message.value(QStringLiteral("color")).toInt(), 1);
 }
 
+TEST_F(CliE2E, DefaultMessageThatSaysDoneIsRead)
+{
+    writeBytes(QStringLiteral("start.conf"), "defmsg=Job well done\n");
+    SignSimulator &sim = startSign({QStringLiteral("--model"), QStringLiteral("PN360"), QStringLiteral("--config"),
+                                    path(QStringLiteral("start.conf"))});
+    const CliRun read = runCli({QStringLiteral("default-message"), QStringLiteral("-p"), sim.device(), QStringLiteral("--json")});
+    EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
+    const QJsonObject message = jsonLine(read.lines().value(0)).value(QStringLiteral("defaultMessage")).toObject();
+    EXPECT_EQ(message.value(QStringLiteral("text")).toString(), QStringLiteral("Job well done"));
+}
+
+TEST_F(CliE2E, WriteWithoutABackupSaysWhy)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("sign.led"));
+    // $XDG_DATA_HOME/signconfig is a file: the backup folder cannot be made.
+    writeBytes(QStringLiteral("signconfig"), "not a folder");
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
+    const QString why = QStringLiteral("No backup was made before this upload: the folder %1 could not be made")
+                            .arg(path(QStringLiteral("signconfig/backups")));
+
+    // One item each way: the edit, then back to what the sign held.
+    writeBytes(QStringLiteral("edited.led"), withLine(fileBytes(QStringLiteral("sign.led")), "Pri2:", "Pri2:3,3,5,3,1,3,2,30"));
+    const CliRun text = runCli({QStringLiteral("write"), path(QStringLiteral("edited.led")), QStringLiteral("-p"), sim.device()},
+                               environment);
+    EXPECT_EQ(text.exitCode, 0) << text.out.toStdString() << text.err.toStdString();
+    ASSERT_EQ(text.lines().size(), 2) << text.out.toStdString();
+    EXPECT_TRUE(text.lines()[0].endsWith(QStringLiteral("sent Priority 2"))) << text.out.toStdString();
+    EXPECT_TRUE(text.lines()[1].startsWith(QStringLiteral("  ") + why)) << text.out.toStdString();
+
+    const CliRun json = runCli({QStringLiteral("write"), path(QStringLiteral("sign.led")), QStringLiteral("-p"), sim.device(),
+                                QStringLiteral("--json")},
+                               environment);
+    EXPECT_EQ(json.exitCode, 0) << json.out.toStdString();
+    EXPECT_TRUE(jsonLine(json.lines().value(0)).value(QStringLiteral("backup")).toString().startsWith(why))
+        << json.out.toStdString();
+}
+
 TEST_F(CliE2E, SendTestMessage)
 {
     SignSimulator &sim = startSign();

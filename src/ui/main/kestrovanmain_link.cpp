@@ -93,14 +93,19 @@ void KestrovanMain::ComClose_Timer()
 
 void KestrovanMain::TextClear_Timer()
 {
+    TextClear.stop();
+    // An upload without a backup says so until it ends.
+    if (const QString standing = uploadStatus(QString()); !standing.isEmpty()) {
+        Textout->setText(standing);
+        return;
+    }
     Textout->clear();
     Textout->setVisible(false);
-    TextClear.stop();
 }
 
 void KestrovanMain::showStatus(const QString &text)
 {
-    Textout->setText(text);
+    Textout->setText(uploadStatus(text));
     Textout->setVisible(true);
     signlink::startTimer(TextClear);
 }
@@ -118,7 +123,9 @@ void KestrovanMain::showProgress(const session::UploadProgress &progress)
 
 void KestrovanMain::onConnectionLost(const QString &description, bool duringUpload)
 {
-    const QString text = tr("The connection to the sign was lost: %1").arg(description);
+    QString text = tr("The connection to the sign was lost: %1").arg(description);
+    if (duringUpload)
+        text = withBackupStatus(text);
     showStatus(text);
     // An upload that stops half way must say so: what was not sent stays pending.
     if (duringUpload)

@@ -244,13 +244,17 @@ void ConfigSession::handleLine(const QByteArray &bytes)
         m_read.dumpRead = true;
         ReadConfiguration read;
         read.dump = protocol::readConfigDump(line);
+        read.missing = protocol::missingParts(read.dump);
         // A value no list of this model holds is left out rather than shown as "nothing
         // selected", which the next upload would send.
         read.unreadable = config::dropValuesOutsideLists(
             read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
         read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
-        m_link.explainLastLine(tr("configuration of model %1, build %2")
-                                   .arg(read.dump.model, read.dump.build.value_or(tr("none"))));
+        m_link.explainLastLine(tr("configuration of model %1, build %2%3")
+                                   .arg(read.dump.model, read.dump.build.value_or(tr("none")),
+                                        read.missing.isEmpty()
+                                            ? QString()
+                                            : QStringLiteral("; ") + protocol::missingPartsText(read.missing)));
         takeIntoKnown(read.dump, m_link.port().commPort());
         emit configurationRead(read);
         if (m_endReadAtDump && ComClose.isActive()) {

@@ -29,6 +29,8 @@ struct ReadConfiguration {
     protocol::ConfigDump dump;       // values no list of the model holds taken out
     config::ShownConfiguration shown;
     QStringList unreadable;          // what was taken out, "Priority 0 Font 64"
+    // What the dump stopped short of: shown as it was before, and not read from the sign.
+    QList<protocol::MissingPart> missing;
 };
 
 // How a configuration request ended.

@@ -17,7 +17,7 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ && "$jobs" =~ ^[1-9][0-9]*$ ]]; then
     exit 2
 fi
 
-targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers)
+targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers led_input)
 build="$SIGNCONFIG_ROOT/build-fuzz"
 
 install_missing_packages "${SIGNCONFIG_PACKAGES[@]}" clang libclang-rt-14-dev

@@ -52,7 +52,7 @@ const QString ExitCodesText = QStringLiteral(
     "  1  differences found, verify failed, or the sign refused an item\n"
     "  2  usage error\n"
     "  3  the port could not be opened, or failed on the way\n"
-    "  4  the sign did not answer, or its answer was incomplete (nothing is saved or sent)\n"
+    "  4  the sign did not answer, or its answer was incomplete\n"
     "  5  file error (missing, unreadable or bad .led file, named with its line; output file not written)\n");
 
 struct ParserSetup {

@@ -7,6 +7,7 @@
 #include "config/catalogue.h"
 #include "protocol/commands.h"
 #include "protocol/testmessage.h"
+#include "session/sentences.h"
 #include "session/shownvalues.h"
 
 #include <QDateTime>
@@ -141,7 +142,7 @@ void SignJob::start()
             });
     connect(m_session.get(), &session::ConfigSession::uploadEnded, this, &SignJob::onUploadEnded);
     connect(m_session.get(), &session::ConfigSession::connectionLost, this, [this](const QString &description, bool) {
-        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
     });
     connect(m_session.get(), &session::ConfigSession::linkAdjusted, this,
             [this](int id, const QString &capcode, int priority) {
@@ -244,7 +245,7 @@ void SignJob::startMessages(int closeInterval)
     connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
         if (m_messages)
             m_messages->connectionLost();
-        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
     });
 }
 

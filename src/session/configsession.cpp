@@ -4,6 +4,7 @@
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
+#include "session/sentences.h"
 
 namespace session {
 
@@ -54,8 +55,7 @@ QString ReadOutcome::failureText() const
                                  "Nothing was changed; try again.")
             .arg(comNumber);
     if (lines == 0)
-        return ConfigSession::tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
-            .arg(comNumber);
+        return noAnswerText(QStringLiteral("COM %1").arg(comNumber));
     return ConfigSession::tr("The sign on COM %1 answered, but did not send its configuration.").arg(comNumber);
 }
 
@@ -273,7 +273,7 @@ void ConfigSession::onConnectionLost(const QString &description)
     ComClose.stop();
     if (uploading) {
         UploadOutcome outcome;
-        outcome.stopText = tr("The connection to the sign was lost: %1").arg(description);
+        outcome.stopText = connectionLostText(description);
         endUpload(outcome);
     }
     FactoryDef.stop();

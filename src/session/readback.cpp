@@ -2,6 +2,7 @@
 
 #include "config/attribute.h"
 #include "session/configsession.h"
+#include "session/sentences.h"
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ QString ReadBack::failureText() const
             .arg(comNumber)
             .arg(requestFailure);
     if (!lost.isEmpty())
-        return ConfigSession::tr("The connection to the sign was lost: %1").arg(lost);
+        return connectionLostText(lost);
     if (dump)
         return {};
     if (cut)

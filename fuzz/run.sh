@@ -4,8 +4,9 @@
 # cores). Any crash, sanitizer report, leak, failed property, input slower than 5 s or memory
 # use above 2 GB fails the run; the input behind it is kept in build-fuzz/findings/TARGET/ and
 # the report in build-fuzz/logs/TARGET.log. New inputs collect in build-fuzz/corpus/TARGET/, so
-# a later run goes on from there; the seeds in fuzz/corpus/ are only read.
-#   fuzz/run.sh [SECONDS [JOBS]]
+# a later run goes on from there; the seeds in fuzz/corpus/ are only read. Naming targets runs
+# only those.
+#   fuzz/run.sh [SECONDS [JOBS [TARGET...]]]
 set -euo pipefail
 SIGNCONFIG_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 . "$SIGNCONFIG_ROOT/scripts/common.sh"
@@ -13,11 +14,20 @@ SIGNCONFIG_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 seconds="${1:-60}"
 jobs="${2:-$(nproc)}"
 if ! [[ "$seconds" =~ ^[1-9][0-9]*$ && "$jobs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: $0 [SECONDS [JOBS]]" >&2
+    echo "usage: $0 [SECONDS [JOBS [TARGET...]]]" >&2
     exit 2
 fi
 
-targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers)
+targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers led_input telnetcodec portentry)
+if [ "$#" -gt 2 ]; then
+    for name in "${@:3}"; do
+        if ! [[ " ${targets[*]} " == *" $name "* ]]; then
+            echo "$0: no fuzz target \"$name\"; the targets are: ${targets[*]}" >&2
+            exit 2
+        fi
+    done
+    targets=("${@:3}")
+fi
 build="$SIGNCONFIG_ROOT/build-fuzz"
 
 install_missing_packages "${SIGNCONFIG_PACKAGES[@]}" clang libclang-rt-14-dev

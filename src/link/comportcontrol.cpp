@@ -74,6 +74,9 @@ ComPortControl::Received ComPortControl::feed(QByteArrayView bytes)
 {
     TelnetCodec::Decoded decoded = m_telnet.feed(bytes);
     Received out {std::move(decoded.data), std::move(decoded.replies)};
+    if (m_telnet.overflowed() && m_failure.isEmpty())
+        m_failure = QStringLiteral("broke the telnet protocol (it sent a sub-negotiation longer than %1 bytes)")
+                        .arg(TelnetCodec::MaxSubnegotiation);
     // The settings are asked for once the server has agreed to the COM port option.
     if (!m_settingsSent && m_telnet.localEnabled(ComPort)) {
         m_settingsSent = true;

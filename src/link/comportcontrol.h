@@ -29,7 +29,8 @@ public:
 
     Status status() const;
     // Why it failed, as the end of a sentence that begins with the address, e.g.
-    // "will not set the line to 9600 baud (it answered 19200 baud)"; empty unless Failed.
+    // "will not set the line to 9600 baud (it answered 19200 baud)"; empty unless Failed. Only
+    // a break of the telnet protocol fails a connection that was Ready.
     QString failure() const { return m_failure; }
 
     // The sign's bytes as they must go out.

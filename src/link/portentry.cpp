@@ -2,6 +2,8 @@
 
 #include <QHostAddress>
 
+#include <algorithm>
+
 namespace signlink {
 
 namespace {
@@ -99,7 +101,11 @@ std::optional<NetworkAddress> parseNetworkAddress(QStringView text, QString *pro
     if (rest.startsWith(u'[')) {
         const qsizetype close = rest.indexOf(u']');
         const QStringView inside = close < 0 ? QStringView() : rest.sliced(1, close - 1);
-        if (close < 0 || QHostAddress(inside.toString()).protocol() != QAbstractSocket::IPv6Protocol)
+        // QHostAddress overlooks blanks around an address; they must not end up in the host.
+        const bool addressCharacters = std::all_of(inside.begin(), inside.end(), [](QChar c) {
+            return isNameCharacter(c) || c == u':' || c == u'%';
+        });
+        if (close < 0 || !addressCharacters || QHostAddress(inside.toString()).protocol() != QAbstractSocket::IPv6Protocol)
             return fail(QStringLiteral("the host in brackets must be an IPv6 address"));
         address.host = inside.toString();
         afterHost = rest.sliced(close + 1);

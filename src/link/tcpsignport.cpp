@@ -26,6 +26,12 @@ QString firstLine(const QByteArray &said)
     return line.left(80);
 }
 
+QString unsentText()
+{
+    return QStringLiteral("does not take what is sent to it (more than %1 KB wait to go out)")
+        .arg(TcpSignPort::MaxUnsentBytes / 1024);
+}
+
 } // namespace
 
 TcpSignPort::TcpSignPort(QObject *parent) : SignPort(parent)
@@ -69,6 +75,7 @@ OpenResult TcpSignPort::open()
     m_in.clear();
     m_next = 0;
     m_open = true;
+    ++m_connection;
     return {};
 }
 
@@ -116,14 +123,23 @@ OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
 {
     m_control = std::make_unique<ComPortControl>();
     m_socket.write(m_control->start());
+    const auto tooLate = [this] {
+        return failure(OpenError::Other, QStringLiteral("did not answer the serial port set-up within %1 seconds.")
+                                             .arg(OpenTimeoutMs / 1000));
+    };
     // Bytes that come before the line is set up are not the sign's answer to anything: they
     // are kept only to tell a server that turns the connection away.
     QByteArray said;
+    // A deadline, not a quiet spell: a server that keeps talking without finishing the set-up
+    // is given up on all the same.
+    const qint64 end = m_clock() + deadline.remainingTime();
     while (m_control->status() == ComPortControl::Status::Negotiating) {
-        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(int(deadline.remainingTime()))) {
+        const qint64 left = end - m_clock();
+        if (left <= 0)
+            return tooLate();
+        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(int(left))) {
             if (m_socket.state() == QAbstractSocket::ConnectedState)
-                return failure(OpenError::Other, QStringLiteral("did not answer the serial port set-up within %1 "
-                                                                "seconds.").arg(OpenTimeoutMs / 1000));
+                return tooLate();
             const QString text = firstLine(said);
             if (text.contains(QStringLiteral("in use"), Qt::CaseInsensitive)
                 || text.contains(QStringLiteral("busy"), Qt::CaseInsensitive))
@@ -135,13 +151,42 @@ OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
         }
         const ComPortControl::Received got = m_control->feed(m_socket.readAll());
         said += got.data.left(LongestGreeting - said.size());
-        if (!got.replies.isEmpty())
-            m_socket.write(got.replies);
+        if (!answer(got.replies))
+            return failure(OpenError::Other, unsentText() + u'.');
     }
     if (m_control->status() == ComPortControl::Status::Failed)
         return failure(OpenError::Other, m_control->failure() + u'.');
     m_socket.flush();
     return {};
+}
+
+// Sends telnet's answers to the server; false when more than MaxUnsentBytes then wait to go
+// out. They are handed to the system at once, as the set-up reads on without waiting while the
+// server keeps talking. A write that fails here shows as the connection's end, which the caller
+// meets next.
+bool TcpSignPort::answer(const QByteArray &replies)
+{
+    if (!replies.isEmpty()) {
+        m_socket.write(replies);
+        m_socket.flush();
+    }
+    return m_socket.bytesToWrite() <= MaxUnsentBytes;
+}
+
+// Closes the connection at once, and reports it from the event loop: the server may be cut off
+// from inside a window's read or write, which must not hear of it there.
+void TcpSignPort::cutOff(const QString &why)
+{
+    m_open = false;
+    release();
+    const QString description = where() + u' ' + why + u'.';
+    QMetaObject::invokeMethod(
+        this,
+        [this, description, connection = m_connection] {
+            if (connection == m_connection)
+                emit connectionLost(description);
+        },
+        Qt::QueuedConnection);
 }
 
 bool TcpSignPort::writeBytes(const QByteArray &bytes)
@@ -151,7 +196,13 @@ bool TcpSignPort::writeBytes(const QByteArray &bytes)
     // Queued like a serial port's write and sent from the event loop, so that a failure is
     // reported afterwards through connectionLost and never from inside a window's write.
     const QByteArray wire = m_control ? ComPortControl::encode(bytes) : bytes;
-    return m_socket.write(wire) == wire.size();
+    if (m_socket.write(wire) != wire.size())
+        return false;
+    if (m_socket.bytesToWrite() > MaxUnsentBytes) {
+        cutOff(unsentText());
+        return false;
+    }
+    return true;
 }
 
 char TcpSignPort::input()
@@ -182,8 +233,14 @@ bool TcpSignPort::takeReceived()
         return true;
     }
     const ComPortControl::Received got = m_control->feed(bytes);
-    if (!got.replies.isEmpty())
-        m_socket.write(got.replies);
+    if (m_control->status() == ComPortControl::Status::Failed) {
+        cutOff(m_control->failure());
+        return false;
+    }
+    if (!answer(got.replies)) {
+        cutOff(unsentText());
+        return false;
+    }
     m_in += got.data;
     return !got.data.isEmpty();
 }
@@ -207,11 +264,10 @@ void TcpSignPort::onDropped()
     if (!m_open)
         return;
     // What the sign said before the connection went still reaches the window.
-    if (takeReceived()) {
+    if (takeReceived())
         emit received();
-        if (!m_open)
-            return;
-    }
+    if (!m_open)
+        return;
     const QString description = m_socket.error() == QAbstractSocket::RemoteHostClosedError
                                     ? where() + QStringLiteral(" closed the connection.")
                                     : QStringLiteral("COM %1: the connection to %2 failed: %3.")

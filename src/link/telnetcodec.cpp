@@ -1,5 +1,7 @@
 #include "link/telnetcodec.h"
 
+#include <utility>
+
 namespace signlink::telnet {
 
 QByteArray escape(QByteArrayView data)
@@ -24,8 +26,8 @@ QByteArray subnegotiation(quint8 option, QByteArrayView payload)
 {
     const char start[] = {char(IAC), char(SB)};
     const char end[] = {char(IAC), char(SE)};
-    return QByteArray(start, sizeof start) + escape(QByteArray(1, char(option))) + escape(payload)
-           + QByteArray(end, sizeof end);
+    // The option code is no data: it goes as it is, as the decoder takes it.
+    return QByteArray(start, sizeof start) + char(option) + escape(payload) + QByteArray(end, sizeof end);
 }
 
 TelnetCodec::TelnetCodec(QList<quint8> localOptions, QList<quint8> remoteOptions)
@@ -58,7 +60,10 @@ QByteArray TelnetCodec::request(State &state, bool &refused, quint8 verb, quint8
 TelnetCodec::Decoded TelnetCodec::feed(QByteArrayView bytes)
 {
     Decoded out;
+    out.data.reserve(bytes.size());
     for (char c : bytes) {
+        if (m_overflowed)
+            break;
         const quint8 byte = quint8(c);
         switch (m_phase) {
         case Phase::Data:
@@ -76,38 +81,41 @@ TelnetCodec::Decoded TelnetCodec::feed(QByteArrayView bytes)
             break;
         case Phase::SubOption:
             m_sub = {byte, {}};
-            m_subOverflow = false;
             m_phase = Phase::SubData;
             break;
         case Phase::SubData:
-            if (byte == IAC) {
+            if (byte == IAC)
                 m_phase = Phase::SubCommand;
-            } else if (m_sub.payload.size() < MaxSubnegotiation) {
-                m_sub.payload += c;
-            } else {
-                m_subOverflow = true;
-            }
+            else
+                onSubData(c);
             break;
         case Phase::SubCommand:
             if (byte == IAC) {
-                if (m_sub.payload.size() < MaxSubnegotiation)
-                    m_sub.payload += c;
-                else
-                    m_subOverflow = true;
+                onSubData(c);
                 m_phase = Phase::SubData;
             } else if (byte == SE) {
-                if (!m_subOverflow)
-                    out.subnegotiations.append(m_sub);
+                out.subnegotiations.append(std::exchange(m_sub, {}));
                 m_phase = Phase::Data;
             } else {
                 // A command inside a sub-negotiation breaks it off: drop what was gathered and
                 // take the command as it stands, so that a lost SE cannot swallow the stream.
+                m_sub = {};
                 onCommandByte(byte, out);
             }
             break;
         }
     }
     return out;
+}
+
+void TelnetCodec::onSubData(char c)
+{
+    if (m_sub.payload.size() >= MaxSubnegotiation) {
+        m_overflowed = true;
+        m_sub = {};
+        return;
+    }
+    m_sub.payload += c;
 }
 
 void TelnetCodec::onCommandByte(quint8 byte, Decoded &out)
@@ -151,7 +159,9 @@ void TelnetCodec::onOption(quint8 verb, quint8 option, Decoded &out)
             if (wanted) {
                 state = State::Yes;
                 out.replies += command(yes, option);
-            } else {
+            } else if (bool &declined = (local ? m_localDeclined : m_remoteDeclined)[option]; !declined) {
+                // Once: a peer that offers it again has been told, and the option stays off.
+                declined = true;
                 out.replies += command(no, option);
             }
         }

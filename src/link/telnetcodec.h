@@ -39,8 +39,14 @@ QByteArray subnegotiation(quint8 option, QByteArrayView payload);
 // Bytes go in as they arrive, split anywhere; out come the data bytes, the bytes to send back,
 // and the completed sub-negotiations. Telnet commands never leak into the data: an option the
 // tool does not want is refused (DONT/WONT), other commands are dropped, and a sub-negotiation
-// is only ever handed over whole. Options follow RFC 1143, so a peer repeating itself cannot
-// start a loop of answers.
+// is only ever handed over whole.
+//
+// Options follow RFC 1143: only a change of an option's state is answered, never a repeat of
+// what stands, and an option the tool does not want is refused once, as it can never change.
+// A peer repeating itself therefore gets nothing back, and the answers are bounded by the
+// changes it asks for. What the codec holds between feeds is bounded too: a sub-negotiation
+// longer than MaxSubnegotiation is a broken peer (no serial server sends one), and the codec
+// then stops decoding for good: overflowed() says so, and the connection is to be dropped.
 class TelnetCodec {
 public:
     struct SubNegotiation {
@@ -63,6 +69,7 @@ public:
     QByteArray requestLocal(quint8 option);
     QByteArray requestRemote(quint8 option);
 
+    // Once overflowed(), the rest of the bytes and all later ones are ignored.
     Decoded feed(QByteArrayView bytes);
 
     bool localEnabled(quint8 option) const { return m_local[option] == State::Yes; }
@@ -72,7 +79,12 @@ public:
     bool localRefused(quint8 option) const { return m_localRefused[option]; }
     bool remoteRefused(quint8 option) const { return m_remoteRefused[option]; }
 
-    // A sub-negotiation longer than this is dropped whole.
+    // The peer sent a sub-negotiation longer than MaxSubnegotiation.
+    bool overflowed() const { return m_overflowed; }
+    // The bytes held between feeds: the part of a sub-negotiation not yet ended. At most
+    // MaxSubnegotiation.
+    qsizetype held() const { return m_sub.payload.size(); }
+
     static constexpr qsizetype MaxSubnegotiation = 256;
 
 private:
@@ -81,6 +93,7 @@ private:
 
     static QByteArray request(State &state, bool &refused, quint8 verb, quint8 option);
     void onCommandByte(quint8 byte, Decoded &out);
+    void onSubData(char c);
     void onOption(quint8 verb, quint8 option, Decoded &out);
 
     std::array<bool, 256> m_localWanted {};
@@ -89,11 +102,14 @@ private:
     std::array<State, 256> m_remote {};
     std::array<bool, 256> m_localRefused {};
     std::array<bool, 256> m_remoteRefused {};
+    // This side said WONT (local) or DONT (remote) to an offer of an option it does not want.
+    std::array<bool, 256> m_localDeclined {};
+    std::array<bool, 256> m_remoteDeclined {};
 
     Phase m_phase = Phase::Data;
     quint8 m_verb = 0;
     SubNegotiation m_sub;
-    bool m_subOverflow = false;
+    bool m_overflowed = false;
 };
 
 } // namespace signlink::telnet

@@ -140,7 +140,23 @@ DefaultMessageDump readDefaultMessageDump(const QString &line)
     return dump;
 }
 
-DefaultMessageReply interpretDefaultMessageReply(const QString &received, bool timeDisplayOn, bool editorEmpty)
+bool hasDefaultMessageDumpForm(const QString &line)
+{
+    const qsizetype colon = line.indexOf(u':');
+    if (colon <= 0)
+        return false;
+    const QStringList fields = line.mid(colon + 1).split(u',');
+    if (fields.size() < 9)
+        return false;
+    for (qsizetype k = 0; k < 6; ++k) {
+        if (!strictInt16(fields[k]))
+            return false;
+    }
+    return true;
+}
+
+DefaultMessageReply interpretDefaultMessageReply(const QString &received, bool timeDisplayOn, bool editorEmpty,
+                                                 bool awaitingDump)
 {
     // An echo in front and a CR LF line end are not the sign's answer.
     const QString line = signsAnswer(received);
@@ -148,6 +164,11 @@ DefaultMessageReply interpretDefaultMessageReply(const QString &received, bool t
     DefaultMessageReply reply;
     if (line.isEmpty())
         return reply;
+    if (awaitingDump && hasDefaultMessageDumpForm(line)) {
+        reply.kind = Kind::Dump;
+        reply.dump = readDefaultMessageDump(line);
+        return reply;
+    }
     if (line.contains("done"_L1, Qt::CaseInsensitive)) {
         reply.kind = Kind::ShowStatus;
         reply.status = timeDisplayOn && !editorEmpty ? removeMessageHint() : u"Upload Successfull"_s;

@@ -41,6 +41,7 @@ QString encodeForSign(QString command);
 // List positions of the window's six display lists; -1 = nothing selected.
 struct DefaultMessageCodes {
     int font = -1, color = -1, style = -1, align = -1, speed = -1, pause = -1;
+    friend bool operator==(const DefaultMessageCodes &, const DefaultMessageCodes &) = default;
 };
 
 // "<DF f=F c=C s=S a=A sp=SP p=P>" followed by `text` unchanged (not yet encoded).
@@ -86,6 +87,11 @@ struct DefaultMessageDump {
 
 DefaultMessageDump readDefaultMessageDump(const QString &line);
 
+// Whether `line` (the sign's answer, echo and line end taken off) has the whole form of a
+// default-message dump: a model before the first ":", and after it at least eight "," with the
+// first six fields whole numbers. A loose line that only holds a ":" does not.
+bool hasDefaultMessageDumpForm(const QString &line);
+
 // What the default-message window does with one reply line.
 struct DefaultMessageReply {
     enum class Kind {
@@ -107,6 +113,12 @@ struct DefaultMessageReply {
 // remove-message hint while the time display is on and the editor holds text); "error" in any
 // case; begins with "TIME" (on when its third ":" field is exactly "1"); begins with "default";
 // anything else is a dump. Pure: keeps no state between calls.
-DefaultMessageReply interpretDefaultMessageReply(const QString &line, bool timeDisplayOn, bool editorEmpty);
+//
+// `awaitingDump`: a read request ("DOWNLOAD_DEFAULT_MSG") waits for its answer. A line with the
+// whole form of a dump is then the dump, even when its message holds "done" ("well done"):
+// read as an acknowledgement, the message asked for would be lost. Without a read waiting,
+// "done" is an acknowledgement wherever it stands.
+DefaultMessageReply interpretDefaultMessageReply(const QString &line, bool timeDisplayOn, bool editorEmpty,
+                                                 bool awaitingDump = false);
 
 } // namespace protocol

@@ -29,6 +29,8 @@ struct ReadConfiguration {
     protocol::ConfigDump dump;       // values no list of the model holds taken out
     config::ShownConfiguration shown;
     QStringList unreadable;          // what was taken out, "Priority 0 Font 64"
+    // What the dump stopped short of: shown as it was before, and not read from the sign.
+    QList<protocol::MissingPart> missing;
 };
 
 // How a configuration request ended.
@@ -48,6 +50,7 @@ struct UploadOutcome {
     QString stopText;          // why it stopped early, when it did
     bool stopIsWarning = false;  // the operator must see it before going on (a message, not a status)
     bool verifying = false;      // the configuration is being read back to check it (verifyEnded follows)
+    QString backupNote;          // why no backup was made before it; empty when one was
     QString refusalText() const;  // "The sign refused 2 items: ..."; empty when none
 };
 
@@ -102,13 +105,19 @@ public:
 
     // ---- Upload ----
     // Why the values cannot be uploaded as they stand (a timeout that is no whole number, a
-    // character or a length the sign cannot take); empty when they can.
+    // character or a length the sign cannot take); empty when they can. The first refusal of
+    // timeoutRefusal(), userCommandRefusal() and capcodeRefusal() in upload order.
     static std::optional<QString> uploadRefusal(const config::ConfigValues &values);
+    // One value each, for a face that checks its values before anything is opened.
+    static std::optional<QString> timeoutRefusal(int priority, const QString &timeout);
+    static std::optional<QString> userCommandRefusal(const QString &text);
+    static std::optional<QString> capcodeRefusal(int id, const QString &capcode);
     struct UploadStart {
         bool started = false;
         bool nothingToUpload = false;  // the comparison found nothing (flags from before may still go)
         std::optional<QString> refusal;          // the values cannot go (nothing changed)
         signlink::OpenResult opening;            // the port would not open (the flags stay set)
+        std::optional<QString> backupNote;       // started, but no backup was made: why
     };
     // Builds the commands from the values, flags what differs from the baseline (everything
     // with `force`), opens the port and starts UploadTimer.
@@ -132,7 +141,8 @@ public:
 
     // ---- Backups ----
     // Before the first item of an upload goes out, what the sign is known to hold is written to
-    // this folder as a .led file; a failure is said with status() and the upload goes on.
+    // this folder as a .led file; a failure is said with status() and the upload goes on, and it
+    // is told again in the start and the outcome of the upload.
     config::BackupFolder &backups() { return m_backups; }
     // What the sign is known to hold: what was read from it last, with what was uploaded since.
     // Empty before anything was read.
@@ -211,6 +221,7 @@ private:
     ReadBack m_readBack;
 
     config::BackupFolder m_backups;
+    QString m_backupNote;  // of the upload under way
     std::optional<KnownConfiguration> m_known;
 };
 

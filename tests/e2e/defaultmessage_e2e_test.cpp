@@ -144,6 +144,23 @@ INSTANTIATE_TEST_SUITE_P(Models, DefaultMessageModelE2E,
                                                 {QStringLiteral("--echo"), QStringLiteral("--crlf")}}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(DefaultMessageE2E, AMessageThatSaysDoneIsReadAsTheMessage)
+{
+    const QString config = sim.writeFile(QStringLiteral("start.conf"), "defmsg=Job well done\ndefattrs=1,2,3,1,0,4\n");
+    startWith({QStringLiteral("--model"), QStringLiteral("PN360"), QStringLiteral("--config"), config});
+    openWindow();
+    KestrovanDefaultMessage &w = *window;
+    EXPECT_EQ(w.editorText(), QStringLiteral("Job well done"));
+    EXPECT_EQ(w.Ack->text(), QStringLiteral("Data downloaded successfully from LED Sign"));
+    EXPECT_EQ(positions(), QList<int>({1, 3, 2, 0, 1, 4}));
+
+    // With no read waiting, the sign's "done" acknowledges the removal of its message.
+    w.setEditorText(QString());
+    press(w.Upload);
+    EXPECT_EQ(w.Ack->text(), QStringLiteral("Upload Successfull"));
+    EXPECT_TRUE(sim.state().value(QStringLiteral("defmsg")).isEmpty());
+}
+
 TEST_F(DefaultMessageE2E, ConfigurationDumpSentUnaskedAfterAnUploadLeavesTheWindowAlone)
 {
     // The main window's download is the first command, the window's own read the second.

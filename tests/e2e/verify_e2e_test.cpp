@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -95,6 +96,37 @@ TEST_P(VerifyE2E, NamesExactlyTheItemsTheSignDidNotStore)
     const QStringList sent = com1.sim.commands();
     EXPECT_EQ(sent.count(QStringLiteral("DOWNLOAD_ALL")), 3);
     EXPECT_EQ(sent.size(), 3 + 3 + expected.size());
+}
+
+// A backup folder that cannot be made: the upload goes on and says so to its end.
+class BackupE2E : public VerifyE2E {};
+
+TEST_F(BackupE2E, ThatCannotBeMadeIsToldInTheFinalStatus)
+{
+    QString error;
+    ASSERT_TRUE(com1.start({}, &error)) << error.toStdString();
+    window = testsupport::ComOneSign::mainWindow(services);
+    ui::KestrovanMain &w = *window;
+    // A file where the folder's parent should be: no folder can be made there, not even by root.
+    QFile blocker(backups.filePath(QStringLiteral("blocker")));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    w.configSession().backups().setPath(blocker.fileName() + QStringLiteral("/backups"));
+    w.DownloadAll->click();
+    ASSERT_TRUE(waitUntil([&] { return idle() && !w.LEDSignModel->text().isEmpty(); }, 5000));
+
+    w.TimeoutP4->setText(QStringLiteral("42"));
+    w.TimeoutP1->setText(QStringLiteral("7"));
+    w.UploadAll->click();
+    ASSERT_TRUE(waitUntil([&] { return idle(); }, 10000));
+    const QString status = w.Textout->text();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("No backup was made before this upload: the folder %1 could not be made")
+                                      .arg(w.configSession().backups().path())))
+        << status.toStdString();
+    // The sign's last answer follows it.
+    EXPECT_TRUE(status.endsWith(QStringLiteral("Successfull"))) << status.toStdString();
+    EXPECT_FALSE(w.Textout->isHidden());
+    EXPECT_EQ(com1.sim.state().value(QStringLiteral("pri4")).section(u',', 7), QStringLiteral("42"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -84,6 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
                 NOT_ADDRESS("tcp://::1:4001", "an IPv6 address must be in brackets, as in tcp://[::1]:4001")},
         BadFile{"Ipv4InBrackets", "tcp://[192.0.2.7]:4001",
                 NOT_ADDRESS("tcp://[192.0.2.7]:4001", "the host in brackets must be an IPv6 address")},
+        BadFile{"BlankInsideBrackets", "tcp://[ ::1]:4001",
+                NOT_ADDRESS("tcp://[ ::1]:4001", "the host in brackets must be an IPv6 address")},
         BadFile{"UnclosedBracket", "tcp://[::1:4001", NOT_ADDRESS("tcp://[::1:4001", "the host in brackets must be an IPv6 address")},
         BadFile{"NoColonAfterBracket", "tcp://[::1]4001",
                 NOT_ADDRESS("tcp://[::1]4001", "the host must be followed by a colon and the port")},

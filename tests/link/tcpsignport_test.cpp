@@ -169,6 +169,12 @@ TEST_P(NetworkOpenFailure, NamesTheComNumberAndTheAddress)
 }
 
 const QByteArray Greeting = bytes({255, 253, 0, 255, 251, 0, 255, 253, 44});
+// What the tool sends first, and the five line settings it asks for after the server's yes to
+// the COM port option.
+const QByteArray OpeningRequests = bytes({255, 251, 0, 255, 253, 0, 255, 251, 3, 255, 253, 3, 255, 251, 44});
+const QByteArray SettingsRequests = bytes({255, 250, 44, 1, 0, 0, 0x25, 0x80, 255, 240, 255, 250, 44, 2, 8, 255, 240,
+                                           255, 250, 44, 3, 1, 255, 240, 255, 250, 44, 4, 1, 255, 240, 255, 250, 44, 5, 1,
+                                           255, 240});
 QByteArray answers(int baudHigh, int baudLow)
 {
     return bytes({255, 250, 44, 101, 0, 0, baudHigh, baudLow, 255, 240, 255, 250, 44, 102, 8, 255, 240, 255, 250, 44, 103, 1,
@@ -221,10 +227,8 @@ TEST(Rfc2217Port, SetsUpTheLineAndKeepsEveryByteBothWays)
     const signlink::OpenResult result = port.open();
     ASSERT_TRUE(result.ok()) << result.description.toStdString();
     // The requests went out, the settings after the server's yes to the COM port option.
-    const QByteArray settings = bytes({255, 250, 44, 1, 0, 0, 0x25, 0x80, 255, 240});
-    ASSERT_TRUE(waitUntil([&] { return server.received().contains(settings); }));
-    EXPECT_TRUE(server.received().startsWith(bytes({255, 251, 0, 255, 253, 0, 255, 251, 3, 255, 253, 3, 255, 251, 44})));
-    EXPECT_TRUE(server.received().endsWith(bytes({255, 250, 44, 5, 1, 255, 240})));
+    ASSERT_TRUE(waitUntil([&] { return server.received().contains(SettingsRequests); }));
+    EXPECT_EQ(server.received(), OpeningRequests + SettingsRequests);
 
     const qsizetype before = server.received().size();
     ASSERT_TRUE(port.output(QByteArray("<UC>\xFF\r")));
@@ -243,5 +247,119 @@ TEST(Rfc2217Port, SetsUpTheLineAndKeepsEveryByteBothWays)
     EXPECT_EQ(lost[0][0].toString(), QStringLiteral("COM 1: rfc2217://localhost:%1 closed the connection.").arg(server.port()));
     EXPECT_FALSE(port.isOpen());
 }
+
+// Servers that flood the tool. During the set-up each is given up on, with memory and time
+// bounded whatever it sends; after it, one that breaks the protocol or takes nothing while it
+// makes the tool answer is a lost connection, as an unplugged adapter is.
+struct Flooding {
+    const char *name;
+    QByteArray greeting;
+    ScriptedServer::Flood flood;
+    const char *sentence;                // %1 stands for the server's port
+    QList<QByteArray> answeredOnce = {};  // what the tool must have sent exactly once
+};
+
+class FloodingServer : public ::testing::TestWithParam<Flooding> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(server.isListening());
+        port.setCommPort(3);
+        port.setAddress({Protocol::Rfc2217, QStringLiteral("127.0.0.1"), server.port()});
+    }
+    QString sentence() const { return QString::fromLatin1(GetParam().sentence).arg(server.port()); }
+
+    ScriptedServer server {GetParam().greeting, GetParam().flood};
+    TcpSignPort port;
+};
+
+class FloodDuringSetUp : public FloodingServer {};
+
+TEST_P(FloodDuringSetUp, IsGivenUpOnWithoutPilingUpAnswers)
+{
+    const signlink::OpenResult result = port.open();
+    EXPECT_EQ(result.error, OpenError::Other);
+    EXPECT_EQ(result.description, sentence());
+    EXPECT_FALSE(port.isOpen());
+    // Given up on while the data still came: the limit is a deadline, not a quiet spell.
+    ASSERT_TRUE(waitUntil([&] { return server.clientLeftDuringFlood(); })) << "the client stayed until the flood ended";
+    EXPECT_EQ(server.connections(), 1);
+    // At most the opening requests, the settings and one refusal for each of two options went
+    // out: a repeated offer is not answered again.
+    const QByteArray said = server.received();
+    EXPECT_LE(said.size(), OpeningRequests.size() + SettingsRequests.size() + 6) << said.left(200).toHex(' ').toStdString();
+    for (const QByteArray &answer : GetParam().answeredOnce)
+        EXPECT_EQ(said.count(answer), 1) << answer.toHex(' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Floods, FloodDuringSetUp,
+    ::testing::Values(
+        // Offers over and over of the COM port option, echo and suppress-go-ahead: each refusal
+        // goes once, and the settings follow the first yes to the COM port option only.
+        Flooding{"RepeatedOffers", {}, {bytes({255, 251, 44, 255, 253, 44, 255, 251, 1, 255, 253, 3}), true, {}},
+                 "COM 3: rfc2217://127.0.0.1:%1 did not answer the serial port set-up within 3 seconds.",
+                 {bytes({255, 254, 44}), bytes({255, 254, 1}), SettingsRequests}},
+        Flooding{"EscapedIac", {}, {bytes({255, 255}), true, {}},
+                 "COM 3: rfc2217://127.0.0.1:%1 did not answer the serial port set-up within 3 seconds."},
+        Flooding{"SubnegotiationNeverEnded", bytes({255, 250, 44}), {"x", true, {}},
+                 "COM 3: rfc2217://127.0.0.1:%1 broke the telnet protocol (it sent a sub-negotiation longer than 256 "
+                 "bytes)."}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Rfc2217SetUp, GivesUpAtTheDeadlineThoughTheServerKeepsSending)
+{
+    ScriptedServer server({}, ScriptedServer::Flood {bytes({255, 255}), true, {}});
+    ASSERT_TRUE(server.isListening());
+    TcpSignPort port;
+    port.setAddress({Protocol::Rfc2217, QStringLiteral("127.0.0.1"), server.port()});
+    // A clock that stands still while the first megabyte of the flood goes, then jumps an hour.
+    int readingsAfterTheJump = 0;
+    port.setClock([&]() -> qint64 {
+        if (server.flooded() < 1024 * 1024)
+            return 0;
+        ++readingsAfterTheJump;
+        return 3600 * 1000;
+    });
+    const signlink::OpenResult result = port.open();
+    EXPECT_EQ(result.description,
+              QStringLiteral("COM 1: rfc2217://127.0.0.1:%1 did not answer the serial port set-up within 3 seconds.")
+                  .arg(server.port()));
+    // It gave up at its first look at the clock after the deadline, not at a pause in the data,
+    // of which there was none.
+    EXPECT_EQ(readingsAfterTheJump, 1);
+    EXPECT_TRUE(waitUntil([&] { return server.clientLeftDuringFlood(); }));
+}
+
+class FloodWhileOpen : public FloodingServer {};
+
+TEST_P(FloodWhileOpen, IsALostConnection)
+{
+    QSignalSpy lost(&port, &signlink::SignPort::connectionLost);
+    const signlink::OpenResult result = port.open();
+    ASSERT_TRUE(result.ok()) << result.description.toStdString();
+    ASSERT_TRUE(port.output("go\r"));
+    // A real event loop, which reads as fast as the application's would.
+    ASSERT_TRUE(lost.wait(10000));
+    EXPECT_EQ(lost[0][0].toString(), sentence());
+    EXPECT_FALSE(port.isOpen());
+    EXPECT_FALSE(port.output("go\r"));
+    EXPECT_TRUE(waitUntil([&] { return server.clientLeftDuringFlood(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(lost.count(), 1);
+}
+
+// The flood begins once the client writes, which it does only once the line is set up.
+INSTANTIATE_TEST_SUITE_P(
+    Floods, FloodWhileOpen,
+    ::testing::Values(
+        Flooding{"SubnegotiationNeverEnded", Greeting + answers(0x25, 0x80),
+                 {bytes({255, 250, 44}) + QByteArray(500, 'x'), true, "go\r"},
+                 "COM 3: rfc2217://127.0.0.1:%1 broke the telnet protocol (it sent a sub-negotiation longer than 256 "
+                 "bytes)."},
+        Flooding{"OptionTurnedOnAndOffWhileReadingNothing", Greeting + answers(0x25, 0x80),
+                 {bytes({255, 251, 3, 255, 252, 3}), false, "go\r"},
+                 "COM 3: rfc2217://127.0.0.1:%1 does not take what is sent to it (more than 1024 KB wait to go out)."}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace

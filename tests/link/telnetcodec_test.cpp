@@ -106,20 +106,53 @@ INSTANTIATE_TEST_SUITE_P(
         Garbage{"CommandInsideSubnegotiationBreaksItOff", QByteArray("x") + bytes({255, 250, 44, 1, 0, 255, 251, 1}) + "y", "xy",
                 bytes({255, 254, 1})},
         Garbage{"UnendedSubnegotiationSwallowsTheRest", QByteArray("x") + bytes({255, 250, 44, 1}) + "no leak\r\n", "x", ""},
-        Garbage{"OverlongSubnegotiationIsDroppedWhole",
-                QByteArray("x") + bytes({255, 250, 44}) + QByteArray(TelnetCodec::MaxSubnegotiation + 50, 'z')
-                    + bytes({255, 240}) + "y",
-                "xy", ""},
+        Garbage{"OverlongSubnegotiationEndsTheDecoding",
+                QByteArray("x") + bytes({255, 250, 44}) + QByteArray(TelnetCodec::MaxSubnegotiation + 1, 'z')
+                    + bytes({255, 240}) + "y" + bytes({255, 251, 1}),
+                "x", ""},
+        Garbage{"RepeatedOffersOfUnwantedOptionsAreRefusedOnce",
+                bytes({255, 251, 44, 255, 253, 44, 255, 251, 1, 255, 253, 3}).repeated(50) + "z", "z",
+                bytes({255, 254, 44, 255, 252, 44, 255, 254, 1, 255, 252, 3})},
+        Garbage{"OptionTurnedOnAndOffIsAnsweredAtEachChange",
+                bytes({255, 251, 3, 255, 251, 3, 255, 252, 3, 255, 252, 3, 255, 251, 3}), "",
+                bytes({255, 253, 3, 255, 254, 3, 255, 253, 3})},
         Garbage{"EscapedIacIsOneDataByte", QByteArray("x") + bytes({255, 255}) + "y", QByteArray("x") + bytes({255}) + "y", ""}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(TelnetDecoding, OverlongSubnegotiationIsNotHandedOver)
+TEST(TelnetDecoding, HoldsNoMoreThanTheLongestSubnegotiationAndNothingAfterIt)
 {
     TelnetCodec codec = plainCodec();
-    const TelnetCodec::Decoded d = codec.feed(bytes({255, 250, 44}) + QByteArray(TelnetCodec::MaxSubnegotiation + 1, 'z')
-                                              + bytes({255, 240, 255, 250, 44, 101, 255, 240}));
-    ASSERT_EQ(d.subnegotiations.size(), 1);
-    EXPECT_EQ(d.subnegotiations[0].payload, bytes({101}));
+    const QByteArray longest(TelnetCodec::MaxSubnegotiation, 'z');
+    const TelnetCodec::Decoded whole = codec.feed(bytes({255, 250, 44}) + longest + bytes({255, 240}));
+    ASSERT_EQ(whole.subnegotiations.size(), 1);
+    EXPECT_EQ(whole.subnegotiations[0].payload, longest);
+    EXPECT_EQ(codec.held(), 0);
+
+    codec.feed(bytes({255, 250, 44}));
+    for (qsizetype i = 0; i < TelnetCodec::MaxSubnegotiation; ++i) {
+        codec.feed(QByteArray(1, 'z'));
+        ASSERT_LE(codec.held(), TelnetCodec::MaxSubnegotiation);
+    }
+    EXPECT_FALSE(codec.overflowed());
+    codec.feed(QByteArray(1, 'z'));
+    EXPECT_TRUE(codec.overflowed());
+    EXPECT_EQ(codec.held(), 0);
+    // A broken peer's later bytes, however proper, are not read.
+    const TelnetCodec::Decoded after = codec.feed(QByteArray("ok") + bytes({255, 251, 1, 255, 250, 44, 101, 255, 240}));
+    EXPECT_TRUE(after.data.isEmpty() && after.replies.isEmpty() && after.subnegotiations.isEmpty());
+}
+
+TEST(TelnetNegotiation, RequestRefusedThenOfferedAgainIsAgreedOnce)
+{
+    TelnetCodec codec = plainCodec();
+    EXPECT_EQ(codec.requestLocal(Binary), bytes({255, 251, 0}));
+    EXPECT_EQ(codec.requestLocal(Binary), QByteArray());
+    EXPECT_TRUE(codec.feed(bytes({255, 254, 0, 255, 254, 0})).replies.isEmpty());
+    EXPECT_TRUE(codec.localRefused(Binary));
+    EXPECT_FALSE(codec.localEnabled(Binary));
+    // The peer changing its mind is a change of state, answered once; its repeat is not.
+    EXPECT_EQ(codec.feed(bytes({255, 253, 0, 255, 253, 0})).replies, bytes({255, 251, 0}));
+    EXPECT_TRUE(codec.localEnabled(Binary));
 }
 
 // What Debian's ser2net says on a telnet(rfc2217) port: its own offers first, then the modem
@@ -195,8 +228,24 @@ INSTANTIATE_TEST_SUITE_P(
                 "will not set the line to no flow control (it answered hardware flow control)"},
         Refusal{"ComPortTakenBack", bytes({255, 254, 44}),
                 "does not offer serial port control (RFC 2217); for a plain TCP server write tcp:// instead of rfc2217://"},
-        Refusal{"BinaryTakenBack", bytes({255, 252, 0}), "will not pass the bytes unchanged (it refused telnet binary transmission)"}),
+        Refusal{"BinaryTakenBack", bytes({255, 252, 0}), "will not pass the bytes unchanged (it refused telnet binary transmission)"},
+        Refusal{"OverlongSubnegotiation", bytes({255, 250, 44, 101}) + QByteArray(300, 0),
+                "broke the telnet protocol (it sent a sub-negotiation longer than 256 bytes)"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ComPortControl, ProtocolBrokenAfterTheSetUpFailsTheConnection)
+{
+    ComPortControl control;
+    control.start();
+    control.feed(SerialServerGreeting + SerialServerAnswers);
+    ASSERT_EQ(control.status(), ComPortControl::Status::Ready);
+    // An offer of what was agreed already, or refused already, changes nothing.
+    EXPECT_TRUE(control.feed(SerialServerGreeting.repeated(3)).replies.isEmpty());
+    EXPECT_EQ(control.status(), ComPortControl::Status::Ready);
+    control.feed(bytes({255, 250, 44}) + QByteArray(TelnetCodec::MaxSubnegotiation + 1, 'x'));
+    EXPECT_EQ(control.status(), ComPortControl::Status::Failed);
+    EXPECT_EQ(control.failure(), QStringLiteral("broke the telnet protocol (it sent a sub-negotiation longer than 256 bytes)"));
+}
 
 TEST(ComPortControl, ServerWithoutTheComPortOptionOrBinaryIsRefused)
 {

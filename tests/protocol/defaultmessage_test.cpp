@@ -106,6 +106,7 @@ struct ReplyCase {
     Kind kind;
     QString status;
     bool on = false;
+    bool awaitingDump = false;  // a read request waits for its answer
 };
 
 class ReplyTest : public ::testing::TestWithParam<ReplyCase> {};
@@ -113,7 +114,7 @@ class ReplyTest : public ::testing::TestWithParam<ReplyCase> {};
 TEST_P(ReplyTest, IsClassified)
 {
     const ReplyCase &c = GetParam();
-    const DefaultMessageReply r = interpretDefaultMessageReply(c.line, c.timeDisplayOn, c.editorEmpty);
+    const DefaultMessageReply r = interpretDefaultMessageReply(c.line, c.timeDisplayOn, c.editorEmpty, c.awaitingDump);
     EXPECT_EQ(r.kind, c.kind);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.timeDisplayOn, c.on);
@@ -137,6 +138,18 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReplyTest, ::testing::Values(
     ReplyCase{"DumpTextWithDone", u"QB7:1,2,3,4,5,6,0,0,done today"_s, false, true, Kind::ShowStatus,
               u"Upload Successfull"_s},
     ReplyCase{"Other", u"QB7:1,2,3,4,5,6,0,0,Hi"_s, false, false, Kind::Dump, {}},
+    // The answer to a read has the whole form of a dump: its message may say "done".
+    ReplyCase{"DumpTextWithDoneAnsweringARead", u"PN360:1,1,1,1,1,1,0,0,well done"_s, false, true, Kind::Dump, {}, false,
+              true},
+    ReplyCase{"EchoedDumpWithDoneAnsweringARead", u"DOWNLOAD_DEFAULT_MSG\rQB7:1,2,3,4,5,6,0,0,Done\r"_s, false, true,
+              Kind::Dump, {}, false, true},
+    ReplyCase{"DoneWhileAReadWaits", u"done"_s, false, false, Kind::ShowStatus, u"Upload Successfull"_s, false, true},
+    ReplyCase{"DoneInAShortDumpWhileAReadWaits", u"QB7:1,2,3,4,5,6,0,done"_s, false, false, Kind::ShowStatus,
+              u"Upload Successfull"_s, false, true},
+    ReplyCase{"DoneWithWordsForNumbersWhileAReadWaits", u"QB7:1,2,x,4,5,6,0,0,done"_s, false, false, Kind::ShowStatus,
+              u"Upload Successfull"_s, false, true},
+    ReplyCase{"DoneWithoutAModelWhileAReadWaits", u":1,2,3,4,5,6,0,0,done"_s, false, false, Kind::ShowStatus,
+              u"Upload Successfull"_s, false, true},
     // Behind an echoed command and its CR, or before a CR LF line end, the answer is the same.
     ReplyCase{"EchoedTime", u"<TIME>IDLE ON\rTIME:IDLE:1"_s, false, false, Kind::TimeDisplay, {}, true},
     ReplyCase{"TimeCrlf", u"TIME:IDLE:1\r"_s, false, false, Kind::TimeDisplay, {}, true},
@@ -158,6 +171,12 @@ TEST(ReplyDumpTest, EchoAndCrlfLineEndAreNoPartOfIt)
         interpretDefaultMessageReply(u"\u00ff\u00feRW2290:65,66,67,49,50,48,0,0,Hi\u00ad"_s, false, false).dump;
     EXPECT_EQ(timeAtTheEnd.model, u"RW2290"_s);
     EXPECT_EQ(timeAtTheEnd.text, u"Hi<hh:mm>"_s);
+}
+
+TEST(ReplyDumpTest, AMessageSayingDoneComesBackWholeAsTheAnswerToARead)
+{
+    const DefaultMessageReply r = interpretDefaultMessageReply(u"PN360:1,2,3,4,5,6,0,0,well done"_s, true, false, true);
+    EXPECT_EQ(r.dump, (DefaultMessageDump{u"PN360"_s, 1, 2, 3, 4, 5, 6, u"well done"_s}));
 }
 
 TEST(DumpTest, Rw2290PositionsAreOffset)

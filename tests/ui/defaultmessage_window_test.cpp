@@ -561,6 +561,9 @@ TEST_F(DefaultMessageWindow, ADumpNobodyAskedForLeavesTheEditorAndTheListsAlone)
     // The sign follows its answer with its configuration, unasked.
     port().feedNow("default stored\nRW2290,41:66,67,67,50,51,50,21,100,64,65,65,49\n");
     EXPECT_EQ(w->Ack->text(), QStringLiteral("Default message uploaded successfully"));
+    // Without a read waiting, "done" acknowledges, even in a line shaped like a dump.
+    port().feedNow("RW2290:65,66,67,49,50,48,0,0,well done\n");
+    EXPECT_EQ(w->Ack->text(), QStringLiteral("Upload Successfull"));
     EXPECT_EQ(w->editorText(), QStringLiteral("Mine"));
     for (ui::ListBox *list : {w->fontList, w->StyleList, w->ColorList, w->SpeedList, w->AlignmentList, w->PauseList})
         EXPECT_EQ(list->currentIndex(), 2) << list->objectName().toStdString();
@@ -623,8 +626,9 @@ INSTANTIATE_TEST_SUITE_P(
         ReplyCase{"PositionsOutsideTheListsAreSkipped", "PN360:65,66,67,49,50,48,0,0,Text", false, "x", Downloaded,
                   "is OFF", "Text", Unchanged},
         ReplyCase{"DumpWithoutTextKeepsTheEditor", "PN360:1,2,3", false, "x", "", "is OFF", "x", {1, 2, 3, 2, 2, 2}},
-        ReplyCase{"DoneInsideADumpCountsAsDone", "PN360:1,1,1,1,1,1,0,0,done", false, "x", "Upload Successfull",
-                  "is OFF", "x", Unchanged}),
+        // The answer to the window's read is its message, whatever the message says.
+        ReplyCase{"DoneInTheMessageOfTheAnsweringDump", "PN360:1,1,1,1,1,1,0,0,well done", false, "x", Downloaded,
+                  "is OFF", "well done", {1, 1, 1, 1, 1, 1}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // ---- The closing countdown ----
@@ -991,7 +995,11 @@ struct QuestionCase {
     QStringList uploads;  // everything written after the load
     const char *held;     // the main window's message in the end
     int heldColor;
+    bool unsent;          // ... marked there as not on the sign
 };
+
+// Positions of the answers of the closing question.
+constexpr int Keep = 0, UploadIt = 1, CancelIt = 2;
 
 class DefaultMessageUnsent : public DefaultMessageWindow, public ::testing::WithParamInterface<QuestionCase> {};
 
@@ -1001,7 +1009,7 @@ void typeAtTheEnd(KestrovanDefaultMessage &d)
     QTest::keyClicks(d.defaultMessage, QStringLiteral("!"));
 }
 
-TEST_P(DefaultMessageUnsent, AreUploadedDiscardedOrKeptAsTheOperatorSays)
+TEST_P(DefaultMessageUnsent, AreKeptUploadedOrLeftAsTheOperatorSays)
 {
     const QuestionCase &c = GetParam();
     signReports(QStringLiteral("RW2290"));
@@ -1019,10 +1027,10 @@ TEST_P(DefaultMessageUnsent, AreUploadedDiscardedOrKeptAsTheOperatorSays)
     ASSERT_EQ(h.services.questions.size(), c.answer >= 0 ? 1 : 0);
     if (c.answer >= 0) {
         EXPECT_EQ(h.services.questions[0].title, QStringLiteral("Setup Default Message"));
-        EXPECT_EQ(h.services.questions[0].captions, QStringList({"Upload to Sign", "Discard", "Cancel"}));
+        EXPECT_EQ(h.services.questions[0].captions, QStringList({"Keep", "Upload to Sign", "Cancel"}));
     }
     EXPECT_EQ(w->isVisible(), !c.closesAtOnce);
-    if (c.answer == 0) {
+    if (c.answer == UploadIt) {
         // Uploaded: the window closes once the upload is over.
         finishCountdown();
         EXPECT_TRUE(waitUntil([&] { return !w->isVisible(); }));
@@ -1030,18 +1038,26 @@ TEST_P(DefaultMessageUnsent, AreUploadedDiscardedOrKeptAsTheOperatorSays)
     EXPECT_EQ(sentTexts(port()), c.uploads);
     EXPECT_EQ(main.signConfig().DefMsg, QString::fromLatin1(c.held));
     EXPECT_EQ(main.signConfig().DefColor, c.heldColor);
+    EXPECT_EQ(main.defaultMsgUnsent(), c.unsent);
+    EXPECT_EQ(main.SetupDefaultMsg->font().bold(), c.unsent);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, DefaultMessageUnsent,
     ::testing::Values(
-        QuestionCase{"NothingChanged", nullptr, -1, true, {}, "Welcome", 2},
-        QuestionCase{"TextChangedUpload", typeAtTheEnd, 0, false, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"},
-                     "Welcome!", 2},
-        QuestionCase{"TextChangedDiscard", typeAtTheEnd, 1, true, {}, "Welcome", 2},
-        QuestionCase{"TextChangedCancel", typeAtTheEnd, 2, false, {}, "Before", 0},
-        QuestionCase{"ListChangedDiscard", [](KestrovanDefaultMessage &d) { choose(d.ColorList, 4); }, 1, true, {},
-                     "Welcome", 2},
+        QuestionCase{"NothingChanged", nullptr, -1, true, {}, "Welcome", 2, false},
+        QuestionCase{"TextChangedKeep", typeAtTheEnd, Keep, true, {}, "Welcome!", 2, true},
+        QuestionCase{"TextChangedUpload", typeAtTheEnd, UploadIt, false, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"},
+                     "Welcome!", 2, false},
+        QuestionCase{"TextChangedCancel", typeAtTheEnd, CancelIt, false, {}, "Before", 0, false},
+        QuestionCase{"ListChangedKeep", [](KestrovanDefaultMessage &d) { choose(d.ColorList, 4); }, Keep, true, {},
+                     "Welcome", 4, true},
+        QuestionCase{"ChangedBackAndKept",
+                     [](KestrovanDefaultMessage &d) {
+                         typeAtTheEnd(d);
+                         QTest::keyClick(d.defaultMessage, Qt::Key_Backspace);
+                     },
+                     Keep, true, {}, "Welcome", 2, false},
         QuestionCase{"UploadedBeforeClosing",
                      [](KestrovanDefaultMessage &d) {
                          typeAtTheEnd(d);
@@ -1049,8 +1065,57 @@ INSTANTIATE_TEST_SUITE_P(
                          while (d.ComClose.isActive())
                              d.ComClose_Timer();
                      },
-                     -1, true, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"}, "Welcome!", 2}),
+                     -1, true, {"<DF f=1 c=2 s=1 a=1 sp=1 p=0>Welcome!"}, "Welcome!", 2, false}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(DefaultMessageWindow, AMessagePreparedWithoutASignIsKeptShownAgainAndSaved)
+{
+    signReports(QStringLiteral("RW2290"));
+    openWindow();
+    finishCountdown();  // no sign answers
+    QTest::keyClicks(w->defaultMessage, QStringLiteral("Sale today"));
+    choose(w->ColorList, 3);
+    h.services.nextAnswers.push_back(Keep);
+    w->Exit->click();
+    ASSERT_FALSE(w->isVisible());
+    EXPECT_EQ(main.signConfig().DefMsg, QStringLiteral("Sale today"));
+    EXPECT_EQ(main.signConfig().DefColor, 3);
+    EXPECT_TRUE(main.SetupDefaultMsg->toolTip().startsWith(QStringLiteral("Message:Sale today, Font:-1, Color:3")));
+    EXPECT_TRUE(main.SetupDefaultMsg->font().bold());
+    EXPECT_FALSE(main.SetupDefaultMsg->accessibleDescription().isEmpty());
+    EXPECT_TRUE(main.windowTitle().startsWith(u'*'));
+
+    // Opened again, the window shows it instead of reading the sign over it; closing it
+    // unchanged asks nothing and leaves it marked.
+    openWindow();
+    EXPECT_TRUE(port().writes.isEmpty());
+    EXPECT_EQ(w->editorText(), QStringLiteral("Sale today"));
+    EXPECT_EQ(w->ColorList->currentIndex(), 3);
+    EXPECT_THAT(w->Ack->text().toStdString(), ::testing::HasSubstr("the sign does not hold it yet"));
+    w->Exit->click();
+    EXPECT_EQ(h.services.questions.size(), 1);
+    EXPECT_TRUE(main.defaultMsgUnsent());
+
+    // File > Save writes it.
+    const QString file = dir.filePath(QStringLiteral("desk.led"));
+    h.services.nextFileNames.push_back(file);
+    main.signSaveAs->trigger();
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray content = saved.readAll();
+    EXPECT_TRUE(content.contains("\r\nDefaultMsg:Sale today\r\n")) << content.toStdString();
+    EXPECT_TRUE(content.contains("\r\nDefaultColor:3\r\n")) << content.toStdString();
+
+    // Uploaded from the window, it is on the sign: the mark goes.
+    openWindow();
+    w->Upload->click();
+    finishCountdown();
+    w->Exit->click();
+    EXPECT_EQ(sentTexts(port()), QStringList{QStringLiteral("<DF f=-1 c=3 s=-1 a=-1 sp=-1 p=-1>Sale today")});
+    EXPECT_FALSE(main.defaultMsgUnsent());
+    EXPECT_FALSE(main.SetupDefaultMsg->font().bold());
+    EXPECT_TRUE(main.IsDefMsgEmpty());
+}
 
 // ---- Busy means busy ----
 
@@ -1177,8 +1242,14 @@ TEST_P(DefaultMessageStoredCodes, AreRefusedByNameAndNeverHandedBack)
         EXPECT_EQ(sentTexts(port()), QStringList{QStringLiteral("<DF f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1>") + text});
         finishCountdown();
     }
+    // Kept on closing after a change, it is refused by name the same way, and the window stays.
+    typeAtTheEnd(*w);
+    w->Ack->clear();
+    h.services.nextAnswers.push_back(Keep);
     w->Exit->click();
-    EXPECT_EQ(main.signConfig().DefMsg, refused ? QStringLiteral("kept") : text);
+    EXPECT_EQ(w->isVisible(), refused);
+    EXPECT_EQ(w->Ack->text().contains(QStringLiteral("\"") + code + u'"'), refused) << w->Ack->text().toStdString();
+    EXPECT_EQ(main.signConfig().DefMsg, refused ? QStringLiteral("kept") : text + u'!');
 }
 
 INSTANTIATE_TEST_SUITE_P(Bytes, DefaultMessageStoredCodes, ::testing::Range(169, 180),

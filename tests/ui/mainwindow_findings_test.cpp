@@ -269,6 +269,35 @@ TEST_F(MainWindowFindings, ClosingWithChangesAsksAndDoesWhatIsAnswered)
     EXPECT_TRUE(w.close());
 }
 
+TEST_F(MainWindowFindings, ClosingWithAKeptDefaultMessageAsksAboutItToo)
+{
+    downloadSample();
+    w.show();
+    w.SaveDefaultMsg(QStringLiteral("Sale"), 1, 1, 1, 1, 1, 1);
+    w.setDefaultMsgUnsent(true);
+    EXPECT_TRUE(w.windowTitle().startsWith(u'*'));
+
+    // The message alone: its own window uploads it.
+    h.services.nextAnswers = {Upload};
+    EXPECT_FALSE(w.close());
+    ASSERT_EQ(h.services.questions.size(), 1);
+    EXPECT_EQ(h.services.questions[0].captions, QStringList({"Setup &Default Message", "&Discard", "Cancel"}));
+    EXPECT_TRUE(h.services.questions[0].text.contains(QStringLiteral("default message")));
+    QTRY_COMPARE_WITH_TIMEOUT(h.services.dialogsShown, QStringList{QStringLiteral("KestrovanDefaultMessage")}, 2000);
+    EXPECT_TRUE(w.isVisible());
+
+    // With other changes: Upload sends those, then the message is asked about on its own.
+    w.TimeoutP4->setText(QStringLiteral("40"));
+    h.services.nextAnswers = {Upload, Discard};
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(h.services.questions[1].captions, QStringList({"&Upload to Sign", "&Discard", "Cancel"}));
+    EXPECT_TRUE(h.services.questions[1].text.contains(QStringLiteral("default message")));
+    tickToEnd();
+    QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 2000);
+    ASSERT_EQ(h.services.questions.size(), 3);
+    EXPECT_EQ(h.services.questions[2].captions[0], QStringLiteral("Setup &Default Message"));
+}
+
 TEST_F(MainWindowFindings, ClosingWhileASequenceRunsWaitsForIt)
 {
     downloadSample();

@@ -338,17 +338,50 @@ TEST(MainWindowBackup, NothingReadYetIsSaidAndNoFileIsMade)
     EXPECT_TRUE(h.services.openDialogFolders.isEmpty());
 }
 
-TEST_F(MainWindowVerify, BackupThatCannotBeWrittenIsSaidAndTheUploadGoesOn)
+class MainWindowBackupFailure : public MainWindowVerify, public ::testing::WithParamInterface<bool> {
+protected:
+    void SetUp() override
+    {
+        MainWindowVerify::SetUp();
+        w.configSession().backups().setSaveFileFactory(
+            [](const QString &path) { return std::make_unique<testsupport::FailingSaveFile>(path, 10); });
+    }
+};
+
+TEST_P(MainWindowBackupFailure, IsSaidUntilTheUploadEndsAndInItsFinalStatus)
 {
-    w.configSession().backups().setSaveFileFactory(
-        [](const QString &path) { return std::make_unique<testsupport::FailingSaveFile>(path, 10); });
+    const bool verify = GetParam();
+    if (verify != w.signVerify->isChecked())
+        w.signVerify->trigger();
     w.UploadAll_Click();
-    EXPECT_TRUE(w.Textout->text().startsWith(QStringLiteral("No backup was made before this upload: ")));
-    EXPECT_TRUE(w.Textout->text().contains(QStringLiteral("No space left on device")));
+    const QString note = w.Textout->text();
+    EXPECT_TRUE(note.startsWith(QStringLiteral("No backup was made before this upload: ")));
+    EXPECT_TRUE(note.contains(QStringLiteral("No space left on device")));
+
+    // The sign's answers do not replace it, nor does the clearing of the status line.
+    w.UploadTimer_Timer();
+    h.mainPort().feedNow("done\n");
+    EXPECT_EQ(w.Textout->text(), note + QStringLiteral("\r\nUploaded 1 Successfull"));
+    w.TextClear_Timer();
+    EXPECT_EQ(w.Textout->text(), note);
+    EXPECT_FALSE(w.Textout->isHidden());
+
     while (w.UploadTimer.isActive())
         w.UploadTimer_Timer();
-    EXPECT_EQ(h.commandsSent().size(), 3);
+    EXPECT_EQ(h.commandsSent().size(), verify ? 4 : 3);
     EXPECT_TRUE(QDir(backups.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
+    if (verify)
+        h.mainPort().feedNow(editedDump(0, QStringLiteral("4711")));
+    EXPECT_TRUE(testsupport::mainWindowIdle(w));
+    EXPECT_EQ(w.Textout->text(), verify ? note + QStringLiteral("\r\nThe sign holds what was uploaded") : note);
+    EXPECT_TRUE(w.TextClear.isActive());
+
+    // Once the upload is over, the status line clears as ever.
+    w.TextClear_Timer();
+    EXPECT_TRUE(w.Textout->text().isEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Checks, MainWindowBackupFailure, ::testing::Bool(),
+                         [](const auto &info) { return std::string(info.param ? "Verified" : "Unverified"); });
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "config/attribute.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
+#include "session/sentences.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/listbox.h"
 #include "ui/common/signdialog.h"
@@ -85,8 +86,7 @@ const QString NotReadYet = QStringLiteral(
 
 QString noAnswer(int port)
 {
-    return QStringLiteral("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
-        .arg(port);
+    return session::noAnswerText(QStringLiteral("COM %1").arg(port));
 }
 
 QString storedCodeRefused(QChar code)
@@ -324,7 +324,10 @@ void KestrovanDefaultMessage::loadFromFile()
     selectListPosition(SpeedList, held.DefSpeed);
     selectListPosition(PauseList, held.DefPause);
     holdingKnownMessage();
-    showAck(QStringLiteral("Getting data from File ") + held.configFileName);
+    if (held.configFileName.isEmpty())
+        showAck(tr("This is the default message kept for the configuration; the sign does not hold it yet."));
+    else
+        showAck(QStringLiteral("Getting data from File ") + held.configFileName);
 }
 
 // ---- The editor ----
@@ -442,7 +445,7 @@ void KestrovanDefaultMessage::InsertTime_Click()
 void KestrovanDefaultMessage::writeFailed(const QString &command)
 {
     if (const std::optional<QString> bad = protocol::firstUnsendableChar(command))
-        showAck(tr("The sign cannot show the character \"%1\"; remove it and try again.").arg(*bad));
+        showAck(protocol::cannotShowText(*bad));
     else
         showAck(tr("The sign did not take the command."));
     abortOperation();
@@ -545,6 +548,8 @@ void KestrovanDefaultMessage::Upload_Click()
     // The sign has what was sent; changes made while it went out are still the operator's own.
     m_known = sending;
     m_syncedEdits = editsSent;
+    if (command)
+        m_onSign = sending;
     startProgress();
     RemoveAck.stop();
 }
@@ -663,7 +668,7 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
 {
     using Kind = protocol::DefaultMessageReply::Kind;
     const protocol::DefaultMessageReply reply =
-        protocol::interpretDefaultMessageReply(line, timeDisplayOn(), editorText().isEmpty());
+        protocol::interpretDefaultMessageReply(line, timeDisplayOn(), editorText().isEmpty(), m_readPending);
     if (!line.isEmpty())
         m_readHeardLine = true;
     switch (reply.kind) {
@@ -693,6 +698,7 @@ void KestrovanDefaultMessage::ProcessReply(const QString &line)
             break;  // a line that only looks like a dump
         setEditorText(*dump.text);
         holdingKnownMessage();
+        m_onSign = m_known;
         if (m_readPending && m_readForLoad)
             showAck(QStringLiteral("Data downloaded successfully from LED Sign"));
         m_readPending = false;
@@ -757,23 +763,31 @@ bool KestrovanDefaultMessage::settleUnsentChanges(std::optional<HeldMessage> &ha
         handedBack = meant();
         return true;
     }
-    enum { UploadAnswer, DiscardAnswer, CancelAnswer };
-    const QList<UiServices::Answer> answers{
-        {UploadCaption, UiServices::Answer::Role::Accept},
-        {tr("Discard"), UiServices::Answer::Role::Destructive},
-        {tr("Cancel"), UiServices::Answer::Role::Reject}};
+    // Keeping comes first: without a sign it is the only way to keep the work, and a kept
+    // message is marked and asked about again before the main window closes.
+    enum { KeepAnswer, UploadAnswer, CancelAnswer };
+    const QList<UiServices::Answer> answers{{tr("Keep"), UiServices::Answer::Role::Accept},
+                                            {UploadCaption, UiServices::Answer::Role::Accept},
+                                            {tr("Cancel"), UiServices::Answer::Role::Reject}};
     const int answer = m_main.services().question(
-        this, windowTitle(), tr("The default message was changed and not uploaded to the sign."), answers);
+        this, windowTitle(),
+        tr("The default message was changed and not uploaded to the sign.\r\n"
+           "Keep it with the configuration (File > Save writes it), or upload it now?"),
+        answers);
     switch (answer) {
+    case KeepAnswer:
+        handedBack = meant();
+        if (!handedBack) {
+            // The characters themselves are the trouble; `Ack` names them.
+            refuseUpload(false);
+            return false;
+        }
+        return true;
     case UploadAnswer:
         Upload_Click();
         // Refused or failed: `Ack` says why and the window stays. Under way: it closes when done.
         m_closeWhenIdle = busy();
         return false;
-    case DiscardAnswer:
-        // The main window gets what the sign or the file holds, as if nothing had been changed.
-        handedBack = m_known;
-        return true;
     default:
         return false;
     }
@@ -785,6 +799,11 @@ void KestrovanDefaultMessage::handBack(const HeldMessage &message)
     m_main.SaveDefaultMsg(message.text, qint16(c.font), qint16(c.color), qint16(c.style), qint16(c.align),
                           qint16(c.speed), qint16(c.pause));
     m_main.SetupDefaultMsg->setToolTip(config::defaultMsgToolTip(m_main.signConfig()));
+    // What came from the main window unchanged keeps its mark as it was.
+    if (m_onSign && message == *m_onSign)
+        m_main.setDefaultMsgUnsent(false);
+    else if (!m_known || message != *m_known)
+        m_main.setDefaultMsgUnsent(true);
 }
 
 } // namespace ui

@@ -31,6 +31,10 @@ class ListBox;
 // What the editor holds is only handed back, or uploaded, once it is a message someone meant:
 // what the sign sent, what the file held, or what the operator typed. A sign that never answers
 // leaves the editor empty, Upload refused, and the main window's message as it was.
+//
+// A message handed back that the sign does not hold is marked so in the main window, which then
+// shows it here the next time instead of reading the sign over it: a message can be prepared at
+// a desk without a sign and saved with the configuration.
 class KestrovanDefaultMessage : public SignDialog {
     Q_OBJECT
 public:
@@ -113,6 +117,7 @@ private:
     struct HeldMessage {
         QString text;
         protocol::DefaultMessageCodes codes;
+        friend bool operator==(const HeldMessage &, const HeldMessage &) = default;
     };
     // The six lists by attribute; there is no beep list here.
     struct DisplayLists {
@@ -123,6 +128,7 @@ private:
     void connectHandlers();
     DisplayLists displayLists() const;
     Outcome readFromSign();
+    // The message the main window keeps: from its .led file, or handed back before.
     void loadFromFile();
     void setTimeFormatEntries(int count);
     protocol::DefaultMessageCodes displayCodes() const;
@@ -165,6 +171,7 @@ private:
     int m_operatorEdits = 0;           // the operator's changes, counted
     int m_syncedEdits = 0;             // ... as far as the sign or the file has them
     std::optional<HeldMessage> m_known;  // the message as last read, loaded or uploaded
+    std::optional<HeldMessage> m_onSign;  // ... as last read from the sign or uploaded to it
     bool m_readPending = false;        // a read request waits for the sign's dump
     bool m_readHeardLine = false;      // ... and the sign said something meanwhile
     bool m_readForLoad = false;        // ... and it is the read of the window's loading

@@ -99,8 +99,14 @@ public:
     void SaveDefaultMsg(const QString &DefMsg, qint16 DefFont, qint16 DefColor, qint16 DefStyle, qint16 DefAlign,
                         qint16 DefSpeed, qint16 DefPause);
     QString getDefaultMsg() const;
-    bool IsDefMsgEmpty() const { return m_config.configFileName.isEmpty(); }
+    // True when the default-message window is to read the message from the sign: no file is
+    // open, and no message kept here waits to be uploaded (reading would put the sign's over it).
+    bool IsDefMsgEmpty() const { return m_config.configFileName.isEmpty() && !m_defaultMsgUnsent; }
     void DeleteConfigFileName() { m_config.configFileName.clear(); }
+    // Whether the default message kept here was changed and is not on the sign: it is marked on
+    // SetupDefaultMsg, and closing the window asks about it.
+    void setDefaultMsgUnsent(bool unsent);
+    bool defaultMsgUnsent() const { return m_defaultMsgUnsent; }
 
     // Where file access comes from; a test puts in files that fail part way.
     using SaveFileFactory = std::function<std::unique_ptr<QSaveFile>(const QString &path)>;
@@ -247,6 +253,11 @@ private:
     void applyConfiguration(const session::ReadConfiguration &read);
     void showProgress(const session::UploadProgress &progress);
     void beginUpload(bool force);
+    // `text` as the status line shows it while an upload or its check runs: after the reason no
+    // backup was made, when none was.
+    QString uploadStatus(const QString &text) const;
+    // `text` after the reason no backup was made before the last upload, when none was.
+    QString withBackupStatus(const QString &text) const;
     QSize fittingSize() const;
     void fitHeight();
     void checkFirmwareCount();
@@ -269,7 +280,9 @@ private:
     qint16 m_saveSettingsTick = 1;
 
     QString m_refusalStatus;          // the status line that names the items the sign refused
+    QString m_backupStatus;           // why no backup was made before the last upload; empty when one was
     bool m_closeAfterUpload = false;  // the close question was answered "Upload"
+    bool m_defaultMsgUnsent = false;
     bool m_focusGiven = false;
 
     // What "Compare with Sign" compares the sign with, taken when it was chosen, and its name.

@@ -163,6 +163,8 @@ bool KestrovanMain::readConfigFile(const QString &fileName)
                     Pri0[a.id]->setCurrentIndex(-1);
                 } else if constexpr (std::is_same_v<A, config::led::SetDefMsg>) {
                     m_config.DefMsg = a.text;
+                    // A message kept from the default-message window is replaced by the file's.
+                    setDefaultMsgUnsent(false);
                 } else if constexpr (std::is_same_v<A, config::led::SetDefValue>) {
                     using F = config::led::SetDefValue::Field;
                     qint16 *targets[] = {&m_config.DefFont, &m_config.DefColor, &m_config.DefStyle,

@@ -1,5 +1,6 @@
 // The main window's side of the sign link: its connection, what the session reports, the pause
 // routine and the status line.
+#include "session/sentences.h"
 #include "ui/main/kestrovanmain.h"
 
 #include "link/timers.h"
@@ -93,14 +94,19 @@ void KestrovanMain::ComClose_Timer()
 
 void KestrovanMain::TextClear_Timer()
 {
+    TextClear.stop();
+    // An upload without a backup says so until it ends.
+    if (const QString standing = uploadStatus(QString()); !standing.isEmpty()) {
+        Textout->setText(standing);
+        return;
+    }
     Textout->clear();
     Textout->setVisible(false);
-    TextClear.stop();
 }
 
 void KestrovanMain::showStatus(const QString &text)
 {
-    Textout->setText(text);
+    Textout->setText(uploadStatus(text));
     Textout->setVisible(true);
     signlink::startTimer(TextClear);
 }
@@ -118,7 +124,9 @@ void KestrovanMain::showProgress(const session::UploadProgress &progress)
 
 void KestrovanMain::onConnectionLost(const QString &description, bool duringUpload)
 {
-    const QString text = tr("The connection to the sign was lost: %1").arg(description);
+    QString text = session::connectionLostText(description);
+    if (duringUpload)
+        text = withBackupStatus(text);
     showStatus(text);
     // An upload that stops half way must say so: what was not sent stays pending.
     if (duringUpload)

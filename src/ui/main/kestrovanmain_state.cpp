@@ -74,7 +74,19 @@ void KestrovanMain::updatePendingMarks()
     QLabel *const links[] = {LabelID0, LabelID1, LabelID2, LabelID3, LabelID4, LabelID5, LabelID6, LabelID7};
     for (int i = 0; i < config::LinkCount; ++i)
         markChanged(links[i], pending.linkChanged[i]);
-    setWindowTitle(pending.any() ? u'*' + BaseTitle : BaseTitle);
+    setWindowTitle(pending.any() || m_defaultMsgUnsent ? u'*' + BaseTitle : BaseTitle);
+}
+
+void KestrovanMain::setDefaultMsgUnsent(bool unsent)
+{
+    m_defaultMsgUnsent = unsent;
+    // The button's tool tip shows the message itself; the mark is its bold caption and, for a
+    // screen reader, its description.
+    QFont font = SetupDefaultMsg->font();
+    font.setBold(unsent);
+    SetupDefaultMsg->setFont(font);
+    SetupDefaultMsg->setAccessibleDescription(unsent ? tr("Changed; the sign does not hold this yet") : QString());
+    updatePendingMarks();
 }
 
 void KestrovanMain::watchForEdits()
@@ -113,20 +125,37 @@ void KestrovanMain::closeEvent(QCloseEvent *event)
         showStatus(tr("The sign is still being written or read; close again when it is done."));
         return;
     }
-    if (!pendingItems().any()) {
+    const bool items = pendingItems().any();
+    if (!items && !m_defaultMsgUnsent) {
         event->accept();
         return;
     }
+    // The default message does not go with Upload to Sign: its own window uploads it. After an
+    // upload that closes the window, this question comes again for the message alone.
     using Answer = UiServices::Answer;
-    const QList<Answer> answers = {{tr("&Upload to Sign"), Answer::Role::Accept},
-                                   {tr("&Discard"), Answer::Role::Destructive},
-                                   {tr("Cancel"), Answer::Role::Reject}};
-    switch (m_services.question(this, QString(),
-                                tr("The sign does not hold every change shown here yet.\r\n"
-                                   "Upload them before closing?"),
-                                answers)) {
+    QString text;
+    QList<Answer> answers;
+    if (items) {
+        text = m_defaultMsgUnsent
+                   ? tr("The sign does not hold every change shown here yet, nor the default message kept here.\r\n"
+                        "Upload the changes before closing? The default message goes to the sign from "
+                        "\"Setup Default Message\".")
+                   : tr("The sign does not hold every change shown here yet.\r\nUpload them before closing?");
+        answers.append({tr("&Upload to Sign"), Answer::Role::Accept});
+    } else {
+        text = tr("The sign does not hold the default message kept here.\r\n"
+                  "Open \"Setup Default Message\" to upload it before closing?");
+        answers.append({tr("Setup &Default Message"), Answer::Role::Accept});
+    }
+    answers.append({{tr("&Discard"), Answer::Role::Destructive}, {tr("Cancel"), Answer::Role::Reject}});
+    switch (m_services.question(this, QString(), text, answers)) {
     case 0:
         event->ignore();
+        if (!items) {
+            // Opened once the close event is over, not inside it.
+            QTimer::singleShot(0, this, &KestrovanMain::SetupDefaultMsg_Click);
+            return;
+        }
         m_closeAfterUpload = true;
         UploadAll_Click();
         // An upload that did not start (a refused input, a port that would not open) has said

@@ -44,8 +44,10 @@ void KestrovanMain::onVerifyEnded(const session::VerifyOutcome &outcome)
     using Result = session::VerifyOutcome::Result;
     updatePendingMarks();
     const bool closing = std::exchange(m_closeAfterUpload, false);
-    // What the upload itself said (items the sign refused) stays in front of the check's result.
-    const QString upload = m_refusalStatus.isEmpty() ? QString() : m_refusalStatus + QStringLiteral("\r\n");
+    // What the upload itself said (no backup, items the sign refused) stays in front of the
+    // check's result.
+    const QString refusal = m_refusalStatus.isEmpty() ? QString() : m_refusalStatus + QStringLiteral("\r\n");
+    const QString upload = m_backupStatus.isEmpty() ? refusal : m_backupStatus + QStringLiteral("\r\n") + refusal;
     if (outcome.result == Result::Verified) {
         TextClear.stop();
         showStatus(upload + outcome.text());
@@ -60,7 +62,7 @@ void KestrovanMain::onVerifyEnded(const session::VerifyOutcome &outcome)
     if (outcome.differences.isEmpty()) {
         // The upload itself went through; only the check did not. A lost connection's own
         // message follows in the status line.
-        const QString sent = upload.isEmpty() ? tr("Every item of the upload was sent.\r\n") : upload;
+        const QString sent = refusal.isEmpty() ? upload + tr("Every item of the upload was sent.\r\n") : upload;
         m_services.message(this, QString(), sent + outcome.text(), UiServices::Icon::Warning);
         return;
     }
@@ -143,6 +145,9 @@ void KestrovanMain::onComparisonRead(const session::ReadBack &readBack)
                   .arg(readBack.comNumber)
                   .arg(m_compareSubject)
                   .arg(differences.size());
+    // What a cut answer did not carry is listed as not read; the summary says why.
+    if (const QList<protocol::MissingPart> missing = protocol::missingParts(dump); !missing.isEmpty())
+        summary += tr("\r\nThe sign's answer was incomplete: %1.").arg(protocol::missingPartsText(missing));
     // The positions of one model's lists name other entries in another's.
     if (!LEDSignModel->text().isEmpty() && LEDSignModel->text() != dump.model)
         summary += tr("\r\nThe sign reports model %1; the lists here are those of model %2.")

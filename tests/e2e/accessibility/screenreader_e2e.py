@@ -207,7 +207,8 @@ class Scenario:
 
     def default_message_window(self, round):
         """Setup Default Message opened, its message edited, and closed: the question about the
-        unsent change is answered Discard. The main window is walked again by the next step."""
+        unsent change is answered Keep, so that the main window's button turns bold and says so
+        in its description. The main window is walked again by the next step."""
         self.press("Setup Default Message")
         window = self.window("Setup Default Message")
         self.step(f"Setup Default Message open ({round})")
@@ -218,8 +219,10 @@ class Scenario:
         question = self.d.wait_for_window("the unsent-change question", lambda w: w.role == "alert"
                                           and w.name == "Setup Default Message")
         self.step(f"Setup Default Message: the question about the unsent change ({round})")
-        self.press_in(question, "Discard")
+        self.press_in(question, "Keep")
         self.d.wait_until_gone("the default-message window closing", titled("Setup Default Message"))
+        self.d.wait_for("the kept message marked on the main window",
+                        lambda: self._says_changed(self.control("Setup Default Message", "push button")))
 
     def test_message_window(self):
         """Send Test Message after those: a font chosen there is written through to priority 0 of

@@ -12,6 +12,7 @@ import tempfile
 import time
 
 BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+HERE = pathlib.Path(__file__).resolve().parent
 
 
 class Missing(Exception):
@@ -167,7 +168,25 @@ class Desktop:
         # connects before its bridge listens and never registers with the registry.
         env = {k: v for k, v in self.env.items() if k != "AT_SPI_BUS_ADDRESS"}
         env.update(QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+        for key, extra in (("ASAN_OPTIONS", "asan.supp"), ("LSAN_OPTIONS", "lsan.supp")):
+            if key in env:
+                env[key] = self._with_suppressions(env[key], HERE / extra, key.lower())
         self.tool = self._spawn("signconfig", [self._tool_path], env)
+
+    def _with_suppressions(self, options, extra, name):
+        """Sanitizer `options` whose suppressions are the suite's file, if it names one, and then
+        `extra`: a sanitizer reads one file only, so the two go into one here."""
+        kept = []
+        text = ""
+        for option in options.split(":"):
+            key, _, value = option.partition("=")
+            if key == "suppressions":
+                text = pathlib.Path(value).read_text()
+            elif option:
+                kept.append(option)
+        joined = self._dir / f"{name}.supp"
+        joined.write_text(text + "\n" + extra.read_text())
+        return ":".join(kept + [f"suppressions={joined}"])
 
     # --- questions and the end ---
 

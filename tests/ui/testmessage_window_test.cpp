@@ -402,8 +402,8 @@ private:
 TEST_P(TestMessagePreview, IsDrawnOnTheDarkPanelAndEncodedByTheCharactersOwnColours)
 {
     LEDTestMessage &w = open();
-    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Base), LEDTestMessage::PreviewBackground);
-    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Text), LEDTestMessage::PreviewDefaultText);
+    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Base), ui::ComposerEdit::PreviewBackground);
+    EXPECT_EQ(w.ColorTextBox->palette().color(QPalette::Text), ui::ComposerEdit::PreviewDefaultText);
 
     // Nothing chosen in the colour list: the letters have no colour of their own.
     type(QStringLiteral("ab"));

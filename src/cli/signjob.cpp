@@ -7,7 +7,9 @@
 #include "config/catalogue.h"
 #include "protocol/commands.h"
 #include "protocol/testmessage.h"
+#include "session/defaultmessagesession.h"
 #include "session/sentences.h"
+#include "session/testmessagesession.h"
 #include "session/shownvalues.h"
 
 #include <QDateTime>
@@ -114,17 +116,21 @@ void SignJob::start()
 {
     m_link = std::make_unique<signlink::SignLink>(std::make_unique<signlink::MappedSignPort>(m_port.portMap()));
     switch (m_task->options.command) {
-    case Command::SetClock:
-        startMessages(50);
+    case Command::SetClock: {
+        session::DefaultMessageSession &messages = startMessages<session::DefaultMessageSession>();
         emit progress(QStringLiteral("setting the clock"));
-        runMessages(session::clockPlan(QDateTime::currentDateTime()));
+        runMessages(messages.setClock(m_port.comNumber, QDateTime::currentDateTime()));
         return;
-    case Command::DefaultMessage:
-        startMessages(50);
+    }
+    case Command::DefaultMessage: {
+        session::DefaultMessageSession &messages = startMessages<session::DefaultMessageSession>();
+        // Nothing more is awaited once the message has come: the port goes there.
+        messages.setEndReadAtAnswer(true);
         emit progress(QStringLiteral("reading the default message"));
         m_readingMessage = true;
-        runMessages(session::defaultMessageReadPlan());
+        runMessages(messages.read(m_port.comNumber));
         return;
+    }
     default:
         break;
     }
@@ -231,72 +237,63 @@ void SignJob::afterRead(const session::ReadConfiguration &read)
     }
 }
 
-void SignJob::startMessages(int closeInterval)
+template <typename Session>
+Session &SignJob::startMessages()
 {
     // The secondary windows keep an unfinished line until its line feed.
     m_link->setLineTimeout(0);
-    m_messages = std::make_unique<session::MessageSession>(m_link->port(), closeInterval);
-    connect(m_messages.get(), &session::MessageSession::aboutToWrite, this, [this] { m_link->clearLine(); });
-    connect(m_messages.get(), &session::MessageSession::closed, this, &SignJob::onMessagesClosed);
-    connect(m_messages.get(), &session::MessageSession::writeFailed, this, [this](int, const QString &command) {
-        finish(ExitCode::PortFailed, QStringLiteral("The sign did not take \"%1\".").arg(command));
-    });
-    connect(m_link.get(), &signlink::SignLink::lineReceived, this, &SignJob::onMessageLine);
-    connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
-        if (m_messages)
-            m_messages->connectionLost();
-        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
-    });
+    auto messages = std::make_unique<Session>(*m_link);
+    Session &made = *messages;
+    // A sign given by its device is named so in every sentence.
+    if (m_port.direct)
+        made.setPortLabel(m_port.label());
+    connect(&made, &session::MessageSession::finished, this, &SignJob::onMessagesEnded);
+    m_messages = std::move(messages);
+    return made;
 }
 
-void SignJob::runMessages(const session::MessagePlan &plan)
+void SignJob::runMessages(const session::MessageStart &started)
 {
-    m_acknowledged = false;
-    m_refusedCommand = false;
-    const session::MessageSession::Start started = m_messages->run(m_port.comNumber, plan);
-    if (!started.opening.ok())
+    switch (started.failure) {
+    case session::MessageStart::Failure::None:
+        return;
+    case session::MessageStart::Failure::Unsendable:
+        finish(ExitCode::Usage, started.text + QStringLiteral(" Nothing was sent."));
+        return;
+    case session::MessageStart::Failure::NotOpened:
         finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
-    else if (!started.written)
-        finish(ExitCode::PortFailed, QStringLiteral("The command could not be written. Nothing was sent."));
+        return;
+    case session::MessageStart::Failure::NotWritten:
+        finish(ExitCode::PortFailed, started.text + QStringLiteral(" Nothing was sent."));
+        return;
+    }
 }
 
-void SignJob::onMessageLine(const QByteArray &bytes)
+void SignJob::onMessagesEnded(const session::MessageOutcome &outcome)
 {
-    if (m_finished || !m_messages || !m_messages->running())
+    using End = session::MessageOutcome::End;
+    if (outcome.end != End::Closed) {
+        // What the port said of a lost line may name the COM number it was opened by.
+        finish(ExitCode::PortFailed, outcome.end == End::Lost ? tidy(outcome.text) : outcome.text);
         return;
-    const QString line = QString::fromLatin1(bytes);
+    }
     if (m_readingMessage) {
-        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true, true);
-        if (reply.kind != protocol::DefaultMessageReply::Kind::Dump || !reply.dump.text)
-            return;
         m_readingMessage = false;
-        // Nothing more is awaited: the port goes, and the next step runs outside this handler.
-        m_messages->abort();
-        QMetaObject::invokeMethod(this, [this, dump = reply.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
+        if (!outcome.dump) {
+            finish(ExitCode::NoAnswer, outcome.text);
+            return;
+        }
+        // The next step runs outside the session's signal.
+        QMetaObject::invokeMethod(this, [this, dump = *outcome.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
         return;
     }
-    const QString folded = line.trimmed().toLower();
-    if (folded.contains(QStringLiteral("error")))
-        m_refusedCommand = true;
-    else if (protocol::interpretDefaultMessageReply(line, false, true).kind
-             == protocol::DefaultMessageReply::Kind::ShowStatus)
-        m_acknowledged = true;
-}
-
-void SignJob::onMessagesClosed()
-{
-    if (m_readingMessage) {
-        finish(ExitCode::NoAnswer, tidy(QStringLiteral("The sign on COM %1 did not send its default message.")
-                                             .arg(m_port.comNumber)));
-        return;
-    }
-    if (m_refusedCommand)
+    if (outcome.refused)
         finish(ExitCode::Differences, QStringLiteral("the sign answered \"error\""));
-    else if (m_acknowledged)
+    else if (outcome.acknowledged)
         finish(ExitCode::Done, m_task->options.command == Command::SetClock ? QStringLiteral("clock set")
                                                                             : QStringLiteral("sent"));
     else
-        finish(ExitCode::NoAnswer, tidy(QStringLiteral("No answer from the sign on COM %1.").arg(m_port.comNumber)));
+        finish(ExitCode::NoAnswer, session::noAnswerText(m_messages->portLabel()));
 }
 
 bool SignJob::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,
@@ -352,10 +349,10 @@ void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
         finish(ExitCode::Usage, QStringLiteral("the character \"%1\" is a code of the sign; nothing was sent").arg(*code));
         return;
     }
-    const std::optional<QString> command = protocol::defaultMessageUploadCommand(codes, text, false);
     m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, text));
     emit progress(QStringLiteral("writing the default message"));
-    runMessages(session::defaultMessageUploadPlan(command, std::nullopt));
+    runMessages(static_cast<session::DefaultMessageSession &>(*m_messages)
+                    .upload(m_port.comNumber, {codes, text, false, false, 0}));
 }
 
 void SignJob::sendTestMessage(const session::ReadConfiguration &read)
@@ -398,9 +395,9 @@ void SignJob::sendTestMessage(const session::ReadConfiguration &read)
             if (m_finished)
                 return;
             m_session.reset();
-            startMessages(500);
+            session::TestMessageSession &messages = startMessages<session::TestMessageSession>();
             emit progress(QStringLiteral("sending the test message"));
-            runMessages(session::singleCommandPlan(command));
+            runMessages(messages.send(m_port.comNumber, command));
         },
         Qt::QueuedConnection);
 }

@@ -71,10 +71,10 @@ private:
     void saveFile(const session::ReadConfiguration &read);
 
     // set-clock, default-message and send: the secondary windows' conversations.
-    void startMessages(int closeInterval);
-    void runMessages(const session::MessagePlan &plan);
-    void onMessageLine(const QByteArray &bytes);
-    void onMessagesClosed();
+    template <typename Session>
+    Session &startMessages();
+    void runMessages(const session::MessageStart &started);
+    void onMessagesEnded(const session::MessageOutcome &outcome);
     void setDefaultMessage(const protocol::DefaultMessageDump &dump);
     void sendTestMessage(const session::ReadConfiguration &read);
     // --font or --color: the position of `given` in `list`; false (and finished) when it is none.
@@ -101,8 +101,6 @@ private:
     std::unique_ptr<session::ConfigSession> m_session;
     std::unique_ptr<session::MessageSession> m_messages;
     bool m_readingMessage = false;   // default-message: the dump is awaited
-    bool m_acknowledged = false;     // the sign answered "done" (or "default stored")
-    bool m_refusedCommand = false;   // the sign answered "error"
 
     AfterRead m_afterRead;
     std::optional<session::ReadConfiguration> m_read;

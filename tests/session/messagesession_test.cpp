@@ -218,13 +218,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Loss{"InAPause",
              [](auto &t) {
-                 QTest::qWaitFor([&] { return t.sleepTicks() >= 5; });
+                 ASSERT_TRUE(QTest::qWaitFor([&] { return t.sleepTicks() >= 5; }));
                  t.port->failWhileOpen(QStringLiteral("unplugged"));
              },
              {"<del id=def>"}},
         Loss{"InTheCountdown",
              [](auto &t) {
-                 QTest::qWaitFor([&] { return t.sentAfterTicks.has_value(); }, 3000);
+                 ASSERT_TRUE(QTest::qWaitFor([&] { return t.sentAfterTicks.has_value(); }, 3000));
                  t.port->failWhileOpen(QStringLiteral("unplugged"));
              },
              {"<del id=def>", "<TIME f=1 c=2 s=0 a=0 sp=0 p=0 fm=3>IDLE ON", "RESET"}}),

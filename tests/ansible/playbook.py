@@ -83,25 +83,31 @@ class Workspace:
     def play(self, signs, tasks, check=False, diff=False, forks=None, cli_defaults=True, extra_args=()):
         """Runs one play of `tasks` on every host of `signs` (host name: port), each task
         named; the modules get this build's signconfig-cli through module_defaults."""
-        inventory = {'all': {'hosts': {
-            host: {'ansible_connection': 'local', 'ansible_python_interpreter': '{{ ansible_playbook_python }}',
-                   'sign_port': port}
-            for host, port in signs.items()}}}
         play = {'hosts': 'all', 'gather_facts': False, 'tasks': tasks}
         if cli_defaults:
             play['module_defaults'] = {'group/signconfig.signs.all': {'cli_path': self.cli}}
         # JSON is YAML too.
-        inventory_path = self.file('inventory.yml', json.dumps(inventory))
-        playbook_path = self.file('playbook.yml', json.dumps([play]))
-        command = [required_tool('ansible-playbook'), '-i', inventory_path, playbook_path]
-        command += ['--forks', str(forks or max(1, len(signs)))]
+        playbook = self.file('playbook.yml', json.dumps([play]))
+        hosts = {host: {'sign_port': port} for host, port in signs.items()}
+        return self.run(playbook, hosts, check=check, diff=diff, forks=forks, extra_args=extra_args)
+
+    def run(self, playbook, hosts, check=False, diff=False, forks=None, extra_args=()):
+        """Runs `playbook` with every host of `hosts` (host name: its variables) on this
+        machine, in the group `signs`. This build's signconfig-cli comes first on PATH."""
+        inventory = {'all': {'children': {'signs': {'hosts': {
+            host: dict(variables, ansible_connection='local',
+                       ansible_python_interpreter='{{ ansible_playbook_python }}')
+            for host, variables in hosts.items()}}}}}
+        command = [required_tool('ansible-playbook'), '-i', self.file('inventory.yml', json.dumps(inventory)), playbook]
+        command += ['--forks', str(forks or max(1, len(hosts)))]
         if check:
             command.append('--check')
         if diff:
             command.append('--diff')
         command += list(extra_args)
-        completed = subprocess.run(command, cwd=self.path, env=self.environment(), capture_output=True, text=True,
-                                   timeout=600)
+        env = self.environment()
+        env['PATH'] = os.path.dirname(self.cli) + os.pathsep + env.get('PATH', '')
+        completed = subprocess.run(command, cwd=self.path, env=env, capture_output=True, text=True, timeout=600)
         return Outcome(completed)
 
     def doc(self, *arguments):

@@ -2,11 +2,9 @@
 build/signsim on pseudo-terminals and on a TCP port, each sign a host with `connection: local`.
 What the sign received is read from the simulator's log."""
 
-import difflib
 import importlib
 import json
 import os
-import subprocess
 import sys
 import unittest
 
@@ -15,6 +13,8 @@ sys.path.insert(0, HERE)
 
 from playbook import Workspace  # noqa: E402
 from simsign import SimulatedSign, required_path  # noqa: E402
+from fixtures import (SITE_CHANGES, SITE_FIELDS, SITE_ITEMS, changed_fields, save_configuration,  # noqa: E402
+                      with_changes)
 
 # Tests that need signconfig-cli's write --check, --json-input and --backup and its comparing
 # default-message. They are left out of the run by this list alone, and named when left out.
@@ -25,20 +25,12 @@ NEEDS_CLI_FLAGS = [
     'test_label_the_model_lacks_fails_after_the_read',
     'test_backup_holds_what_the_sign_held',
     'test_default_message_sends_only_when_it_differs',
+    'test_the_example_site_playbook_runs',
 ]
 
+EXAMPLE = os.path.join(HERE, '..', '..', 'docs', 'ansible')
+
 MODULES = ['config', 'info', 'clock', 'default_message']
-
-# What the site's file changes on a factory sign: priority 2's colour and timeout, a link for
-# ID 5 and the ID mode.
-SITE_CHANGES = {'Pri2:': 'Pri2:3,3,4,3,1,3,2,60', 'LinkID5:': 'LinkID5:1234567,3', 'AutoID:': 'AutoID:0'}
-SITE_ITEMS = ['Priority 2', 'the ID mode', 'ID 5']
-SITE_FIELDS = {'Priority 2 Color', 'Priority 2 Timeout', 'ID 5 Capcode', 'ID 5 Priority', 'ID mode'}
-
-
-def changed_fields(diff):
-    lines = difflib.unified_diff(diff['before'].splitlines(), diff['after'].splitlines(), lineterm='', n=0)
-    return {line[1:].split(':')[0] for line in lines if line[:1] in '+-' and not line.startswith(('+++', '---'))}
 
 
 def task(name, module, **arguments):
@@ -63,22 +55,15 @@ class PlaybookTest(unittest.TestCase):
         return sign
 
     def saved_configuration(self, sign, name):
-        """The sign's configuration as signconfig-cli saves it to a .led file."""
+        """The sign's configuration as signconfig-cli saves it to a .led file: path, bytes."""
         path = os.path.join(self.workspace.path, name)
-        subprocess.run([self.workspace.cli, 'read', '--port=' + sign.port, '-o', path], check=True,
-                       capture_output=True, timeout=60)
-        with open(path, 'rb') as file:
-            return path, file.read()
+        return path, save_configuration(self.workspace.cli, sign.port, path)
 
     def site_file(self):
         """A .led file for a factory sign with SITE_CHANGES in it, made from a factory sign's."""
         with SimulatedSign() as factory:
             _, saved = self.saved_configuration(factory, 'factory.led')
-        lines = []
-        for line in saved.decode('latin-1').splitlines():
-            key = line.split(':')[0] + ':'
-            lines.append(SITE_CHANGES.get(key, line))
-        return self.workspace.file('site.led', '\r\n'.join(lines) + '\r\n')
+        return self.workspace.file('site.led', with_changes(saved, SITE_CHANGES).decode('latin-1'))
 
     def assertOk(self, result, changed):
         self.assertFalse(result.get('failed'), result.get('msg'))
@@ -331,6 +316,23 @@ class PlaybookTest(unittest.TestCase):
         result = self.workspace.play({'sign': sign.port}, [other], check=True).result('message', 'sign')
         self.assertOk(result, changed=True)
         self.assertEqual(sign.commands(mark), ['DOWNLOAD_DEFAULT_MSG'])
+
+
+    def test_the_example_site_playbook_runs(self):
+        signs = {'station1-sign': self.sign(), 'station2-sign': self.sign(), 'hall-sign': self.sign(tcp=True)}
+        site_config = os.path.join(self.workspace.path, 'station.led')
+        outcome = self.workspace.run(os.path.join(EXAMPLE, 'site.yml'),
+                                     {host: {'sign_port': sign.port, 'site_config': site_config}
+                                      for host, sign in signs.items()}, diff=True)
+        self.assertEqual(outcome.rc, 0, outcome.stdout[-3000:])
+        self.assertEqual(set(outcome.stats), set(signs))
+        station_items = ['Priority 2', 'Priority 4', 'the ID mode', 'ID 1', 'ID 2']
+        for host, sign in signs.items():
+            with self.subTest(host=host):
+                self.assertEqual(sign.items(), station_items + (['ID 5'] if host == 'hall-sign' else []))
+                commands = sign.commands()
+                self.assertTrue(any(command.startswith('<DF f=') for command in commands), commands)
+                self.assertTrue(any(command.startswith('<Time time=') for command in commands), commands)
 
 
 def option_tree(options):

@@ -1,7 +1,6 @@
 """The collection's translation of signconfig-cli's answers into Ansible's return values, its
 diff text, and the checking of a task's options, on answers the program gives."""
 
-import difflib
 import json
 import os
 import sys
@@ -9,23 +8,18 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, '..', '..', 'ansible'))
+sys.path.insert(0, HERE)
 
 from ansible.module_utils.common.arg_spec import ArgumentSpecValidator  # noqa: E402
 
 from ansible_collections.signconfig.signs.plugins.module_utils import results, signcli  # noqa: E402
 from ansible_collections.signconfig.signs.plugins.modules import config as config_module  # noqa: E402
+from fixtures import SITE_FIELDS, changed_fields  # noqa: E402
 
 
 def answer(name):
     with open(os.path.join(HERE, 'answers', name + '.json'), encoding='utf-8') as file:
         return json.load(file)
-
-
-def changed_fields(diff):
-    """The field names ("Priority 2 Color") of the lines a diff changes."""
-    lines = difflib.unified_diff(diff['before'].splitlines(), diff['after'].splitlines(), lineterm='', n=0)
-    return {line[1:].split(':')[0] for line in lines
-            if line[:1] in '+-' and not line.startswith(('+++', '---'))}
 
 
 class ReadAnswerTest(unittest.TestCase):
@@ -132,8 +126,8 @@ class DiffTest(unittest.TestCase):
         given = answer('write-check-would-send')
         diff = results.diff(results.configuration_lines(given['before']),
                             results.configuration_lines(given['configuration']), given['port'], '/srv/site.led')
-        self.assertEqual(changed_fields(diff),
-                         {'Priority 2 Color', 'Priority 2 Timeout', 'ID 5 Capcode', 'ID 5 Priority', 'ID mode'})
+        # The answer is of a write of the tests' site file to a factory sign.
+        self.assertEqual(changed_fields(diff), SITE_FIELDS)
         self.assertIn('/dev/pts/0', diff['before_header'])
         self.assertIn('/dev/pts/0', diff['after_header'])
         self.assertIn('/srv/site.led', diff['after_header'])

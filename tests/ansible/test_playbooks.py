@@ -16,18 +16,6 @@ from simsign import SimulatedSign, required_path  # noqa: E402
 from fixtures import (SITE_CHANGES, SITE_FIELDS, SITE_ITEMS, changed_fields, save_configuration,  # noqa: E402
                       with_changes)
 
-# Tests that need signconfig-cli's write --check, --json-input and --backup and its comparing
-# default-message. They are left out of the run by this list alone, and named when left out.
-NEEDS_CLI_FLAGS = [
-    'test_check_mode_reports_change_and_only_reads',
-    'test_diff_names_each_changed_field',
-    'test_options_change_only_what_they_name',
-    'test_label_the_model_lacks_fails_after_the_read',
-    'test_backup_holds_what_the_sign_held',
-    'test_default_message_sends_only_when_it_differs',
-    'test_the_example_site_playbook_runs',
-]
-
 EXAMPLE = os.path.join(HERE, '..', '..', 'docs', 'ansible')
 
 MODULES = ['config', 'info', 'clock', 'default_message']
@@ -68,8 +56,6 @@ class PlaybookTest(unittest.TestCase):
     def assertOk(self, result, changed):
         self.assertFalse(result.get('failed'), result.get('msg'))
         self.assertEqual(result['changed'], changed, result.get('msg'))
-
-    # ---- what today's signconfig-cli serves ----
 
     def test_info_reads_each_sign(self):
         signs = {'local': self.sign(), 'served': self.sign('--model', 'KT420', tcp=True)}
@@ -213,8 +199,6 @@ class PlaybookTest(unittest.TestCase):
                 code = importlib.import_module('ansible_collections.signconfig.signs.plugins.modules.' + module)
                 self.assertEqual(option_tree(documented), option_tree(code.argument_spec()))
 
-    # ---- what needs signconfig-cli's write --check, --json-input, --backup ----
-
     def test_check_mode_reports_change_and_only_reads(self):
         site = self.site_file()
         sign = self.sign()
@@ -318,7 +302,6 @@ class PlaybookTest(unittest.TestCase):
         self.assertOk(result, changed=True)
         self.assertEqual(sign.commands(mark), ['DOWNLOAD_DEFAULT_MSG'])
 
-
     def test_the_example_site_playbook_runs(self):
         signs = {'station1-sign': self.sign(), 'station2-sign': self.sign(), 'hall-sign': self.sign(tcp=True)}
         site_config = os.path.join(self.workspace.path, 'station.led')
@@ -339,26 +322,6 @@ class PlaybookTest(unittest.TestCase):
 def option_tree(options):
     """Option names with their suboptions', from documentation or an argument spec alike."""
     return {name: option_tree(spec.get('suboptions') or spec.get('options') or {}) for name, spec in options.items()}
-
-
-def load_tests(loader, tests, pattern):
-    """The module's tests but those of NEEDS_CLI_FLAGS, which are named on standard error."""
-    suite = unittest.TestSuite()
-    left_out = []
-
-    def walk(tests):
-        for test in tests:
-            if isinstance(test, unittest.TestSuite):
-                walk(test)
-            elif test._testMethodName in NEEDS_CLI_FLAGS:
-                left_out.append(test._testMethodName)
-            else:
-                suite.addTest(test)
-
-    walk(tests)
-    if left_out:
-        sys.stderr.write('Not run (NEEDS_CLI_FLAGS in %s): %s\n' % (os.path.basename(__file__), ', '.join(left_out)))
-    return suite
 
 
 # The modules' own code is imported to compare it with their documentation.

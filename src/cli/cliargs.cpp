@@ -51,7 +51,8 @@ const CommandInfo *findCommand(const QString &name)
 const QString ExitCodesText = QStringLiteral(
     "Exit status (with several signs, the highest of them):\n"
     "  0  done\n"
-    "  1  differences found, verify failed, the sign refused an item, or (--check) something would be sent\n"
+    "  1  differences found, verify failed, the sign refused an item, or (with --check)\n"
+    "     something would be sent\n"
     "  2  usage error\n"
     "  3  the port could not be opened, or failed on the way\n"
     "  4  the sign did not answer, or its answer was incomplete\n"

@@ -249,16 +249,25 @@ class PlaybookTest(unittest.TestCase):
         expected['links'][5] = before['links'][5]
         self.assertEqual(after_unlink, expected)
 
-    def test_label_the_model_lacks_fails_after_the_read(self):
+    def test_what_the_sign_lacks_fails_after_the_read(self):
         sign = self.sign()
-        outcome = self.workspace.play({'sign': sign.port}, [
-            failing('font', 'config', priorities=[{'priority': 1, 'font': 'Huge'}])])
-        result = outcome.result('font', 'sign')
-        self.assertTrue(result.get('failed'))
-        self.assertIn('font', result['msg'])
-        self.assertIn('Huge', result['msg'])
-        self.assertEqual(result['rc'], 5)
-        self.assertEqual(sign.commands(), ['DOWNLOAD_ALL'])
+        cases = [
+            # task, words its message holds
+            (failing('font', 'config', priorities=[{'priority': 1, 'font': 'Huge'}]), ['font', 'Huge']),
+            # A factory sign links ID 0 alone: a priority for ID 6 would be sent nowhere.
+            (failing('priority without link', 'config', links=[{'id': 6, 'priority': 2}]),
+             ['links[0].priority', 'ID 6', 'capcodes']),
+        ]
+        outcome = self.workspace.play({'sign': sign.port}, [case for case, _ in cases])
+        for case, words in cases:
+            with self.subTest(task=case['name']):
+                result = outcome.result(case['name'], 'sign')
+                self.assertTrue(result.get('failed'))
+                self.assertFalse(result.get('changed'))
+                self.assertEqual(result['rc'], 5)
+                for word in words:
+                    self.assertIn(word, result['msg'])
+        self.assertEqual(sign.commands(), ['DOWNLOAD_ALL'] * len(cases))
 
     def test_backup_holds_what_the_sign_held(self):
         site = self.site_file()

@@ -101,7 +101,11 @@ options:
         type: list
         elements: str
       priority:
-        description: The priority of the ID's messages, 0 to 4.
+        description:
+          - The priority of the ID's messages, 0 to 4.
+          - For an ID the sign has no link for, give I(capcodes) as well; a priority alone
+            fails the task after the sign is read, and nothing is sent.
+          - Not with an empty I(capcodes), which removes the link.
         type: int
         choices: [0, 1, 2, 3, 4]
   id_mode:

@@ -21,9 +21,9 @@ namespace {
 // A value as it stood in the input, short enough for a message.
 QString shown(const QJsonValue &value)
 {
-    QByteArray text = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
-    text = text.mid(1, text.size() - 2);
-    return text.size() > 60 ? QString::fromUtf8(text.left(57)) + QStringLiteral("...") : QString::fromUtf8(text);
+    const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+    const QString text = QString::fromUtf8(array.mid(1, array.size() - 2));
+    return text.size() > 60 ? text.left(57) + QStringLiteral("...") : text;
 }
 
 // A key as it stood, quoted and escaped when it holds what would break a message's line.

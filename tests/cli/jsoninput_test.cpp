@@ -53,6 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
                 "prioritys: unknown key; the configuration takes priorities, links, autoId, model, build, unreadable, "
                 "userCommand"},
         Refused{"UserCommand", R"({"userCommand": "RESET"})", "userCommand: \"RESET\": write does not send the user command"},
+        // A long value is cut short in the message, never inside a character.
+        Refused{"LongValueShortened", R"({"userCommand": "éééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééééé"})",
+                "userCommand: \"éééééééééééééééééééééééééééééééééééééééééééééééééééééééé...: write does not send the user command"},
         Refused{"ChoiceOfWrongType", R"({"priorities": [{"priority": 1, "font": true}]})",
                 "priorities[0].font: true is no list position, label or {\"position\": N}"},
         Refused{"NegativePosition", R"({"priorities": [{"priority": 1, "color": {"position": -1}}]})",

@@ -2,7 +2,8 @@
 # Sourced, not run.
 
 # Debian 12 packages the tool, its tests and its simulator are built with (ser2net: the
-# serial server the end-to-end tests put in front of the simulated sign).
+# serial server the end-to-end tests put in front of the simulated sign; ansible-core: runs the
+# playbooks that test the Ansible collection).
 SIGNCONFIG_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev
@@ -10,6 +11,7 @@ SIGNCONFIG_PACKAGES=(
     fonts-dejavu-core
     desktop-file-utils appstream man-db
     ser2net
+    ansible-core
 )
 
 # What package.sh needs besides: dpkg-shlibdeps finds the package's dependencies, lintian checks it.

@@ -5,9 +5,7 @@
 
 namespace cli {
 
-namespace {
-
-QString jsonName(config::Attribute attribute)
+QString attributeJsonName(config::Attribute attribute)
 {
     switch (attribute) {
     case config::Attribute::Font: return QStringLiteral("font");
@@ -20,6 +18,16 @@ QString jsonName(config::Attribute attribute)
     }
     return {};
 }
+
+QString choicesText(const QStringList &list)
+{
+    QStringList entries;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        entries << QStringLiteral("%1 %2").arg(k).arg(list.at(k));
+    return entries.join(QStringLiteral(", "));
+}
+
+namespace {
 
 QString labelOf(const QStringList &list, qint16 position)
 {
@@ -46,7 +54,7 @@ QString itemName(config::ConfigItem item)
 QString fieldName(const config::ConfigDifference &d)
 {
     switch (d.field) {
-    case config::ConfigField::Attribute: return jsonName(d.attribute);
+    case config::ConfigField::Attribute: return attributeJsonName(d.attribute);
     case config::ConfigField::Timeout: return QStringLiteral("timeout");
     case config::ConfigField::Capcode: return QStringLiteral("capcode");
     case config::ConfigField::LinkPriority: return QStringLiteral("priority");
@@ -69,7 +77,7 @@ QJsonObject configurationJson(const ConfigurationView &view)
         for (const config::Attribute attribute : config::AllAttributes) {
             const qint16 position = config::attributeOf(row, attribute);
             const QString label = labelOf(config::attributeOf(lists, attribute), position);
-            object.insert(jsonName(attribute),
+            object.insert(attributeJsonName(attribute),
                           QJsonObject{{QStringLiteral("position"), position},
                                       {QStringLiteral("label"), label.isEmpty() ? QJsonValue() : QJsonValue(label)}});
         }
@@ -171,6 +179,17 @@ QJsonArray missingJson(const QList<protocol::MissingPart> &missing)
                                  {QStringLiteral("index"), indexed ? QJsonValue(part.index) : QJsonValue()}});
     }
     return parts;
+}
+
+QJsonObject defaultMessageJson(const protocol::DefaultMessageCodes &c, const QString &text)
+{
+    return {{QStringLiteral("text"), protocol::encodeForSign(text)},
+            {QStringLiteral("font"), c.font},
+            {QStringLiteral("color"), c.color},
+            {QStringLiteral("style"), c.style},
+            {QStringLiteral("alignment"), c.align},
+            {QStringLiteral("speed"), c.speed},
+            {QStringLiteral("pause"), c.pause}};
 }
 
 QJsonObject portJson(const signlink::ComPortInfo &e)

@@ -69,22 +69,6 @@ QString choicesOf(const QStringList &list)
 
 } // namespace
 
-QList<int> flaggedItems(const config::ChangeFlags &flags)
-{
-    QList<int> items;
-    for (int n = 0; n < config::PriorityCount; ++n)
-        if (flags.priorityChanged[n])
-            items << n;
-    if (flags.autoIdChanged)
-        items << session::IdModeItem;
-    if (flags.userCmdChanged)
-        items << session::UserCommandItem;
-    for (int i = 0; i < config::LinkCount; ++i)
-        if (flags.linkChanged[i])
-            items << session::FirstLinkItem + i;
-    return items;
-}
-
 SignJob::SignJob(std::shared_ptr<const Task> task, PortSpec port) : m_task(std::move(task)), m_port(std::move(port))
 {
     m_result.port = m_port.label();
@@ -509,7 +493,7 @@ void SignJob::write(const session::ReadConfiguration &read)
         m_result.json.insert(QStringLiteral("missing"), missingJson(read.missing));
     if (userCommandUnread) {
         m_config.flags.setAll();
-        m_config.flags.userCmdChanged = false;
+        m_config.flags.setItem(config::UserCommandItem, false);
     }
     const session::ConfigSession::UploadStart started =
         m_session->startUpload(m_port.comNumber, force && !userCommandUnread);
@@ -521,7 +505,7 @@ void SignJob::write(const session::ReadConfiguration &read)
         finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
         return;
     }
-    m_toSend = flaggedItems(m_config.flags);
+    m_toSend = m_config.flags.items();
     emit progress(QStringLiteral("sending %1").arg(itemNames(m_toSend)));
 }
 
@@ -537,7 +521,7 @@ QString SignJob::sentText() const
 void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
 {
     // What is still flagged did not go; what the sign refused went, and was flagged again.
-    const QList<int> pending = flaggedItems(m_config.flags);
+    const QList<int> pending = m_config.flags.items();
     m_sent.clear();
     for (const int item : m_toSend)
         if (!pending.contains(item) || outcome.refused.contains(item))

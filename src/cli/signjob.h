@@ -111,7 +111,4 @@ private:
     QList<int> m_refused;
 };
 
-// The items (session numbering) `flags` has set, in upload order.
-QList<int> flaggedItems(const config::ChangeFlags &flags);
-
 } // namespace cli

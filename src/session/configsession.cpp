@@ -5,6 +5,7 @@
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
 #include "session/sentences.h"
+#include "session/wire.h"
 
 namespace session {
 
@@ -38,11 +39,11 @@ QString uploadItemName(int item)
 {
     if (item < config::PriorityCount)
         return ConfigSession::tr("Priority %1").arg(item);
-    if (item == IdModeItem)
+    if (item == config::IdModeItem)
         return ConfigSession::tr("the ID mode");
-    if (item == UserCommandItem)
+    if (item == config::UserCommandItem)
         return ConfigSession::tr("the user command");
-    return ConfigSession::tr("ID %1").arg(item - FirstLinkItem);
+    return ConfigSession::tr("ID %1").arg(item - config::FirstLinkItem);
 }
 
 QString ReadOutcome::failureText() const
@@ -146,7 +147,7 @@ signlink::OpenResult ConfigSession::startRead(int comNumber)
     if (result.ok()) {
         m_readClock.start();
         m_read = {comNumber, 0, false, false};
-        if (m_link.send(protocol::readConfigurationCommand())) {
+        if (sendCommand(m_link, protocol::readConfigurationCommand())) {
             signlink::startTimer(ComClose);
             changeActivity();
             return {};
@@ -353,8 +354,8 @@ ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
         const protocol::PriorityCodes codes{p.font, p.style, p.color, p.speed, p.alignment, p.pause, p.beep};
         m_config.uploadCommands[n] = protocol::priorityDefaultsCommand(n, codes, p.timeout);
     }
-    m_config.uploadCommands[IdModeItem] = protocol::idModeCommand(values.autoId == 1);
-    m_config.uploadCommands[UserCommandItem] = protocol::userCommand(values.userCommand);
+    m_config.uploadCommands[config::IdModeItem] = protocol::idModeCommand(values.autoId == 1);
+    m_config.uploadCommands[config::UserCommandItem] = protocol::userCommand(values.userCommand);
 
     if (config::getChangedRows(values, m_config.baseline, m_config.flags) == 0) {
         start.nothingToUpload = true;
@@ -399,7 +400,7 @@ bool ConfigSession::sendItem(const QString &command)
         }
         return false;
     }
-    if (!m_link.send(command)) {
+    if (!sendCommand(m_link, command)) {
         UploadOutcome outcome;
         const std::optional<QString> bad = protocol::firstUnsendableChar(command);
         outcome.stopText = bad ? unsendableText(tr("A capcode"), *bad)
@@ -425,78 +426,65 @@ void ConfigSession::uploadTick()
             setProgress(value, max, false);
     }
 
+    const QList<int> flagged = flags.items();
+    if (flagged.isEmpty()) {
+        UploadOutcome outcome;
+        outcome.completed = true;
+        endUpload(outcome);
+        return;
+    }
     // Priorities, then ID mode, then user command: the texts built when the upload started.
-    bool *const items[] = {&flags.priorityChanged[0], &flags.priorityChanged[1], &flags.priorityChanged[2],
-                           &flags.priorityChanged[3], &flags.priorityChanged[4], &flags.autoIdChanged,
-                           &flags.userCmdChanged};
-    for (int k = 0; k < config::UploadCommandCount; ++k) {
-        if (!*items[k])
-            continue;
-        if (sendItem(m_config.uploadCommands[k])) {
-            *items[k] = false;
-            m_lastSentItem = k;
-            m_sent.append(k);
+    const int item = flagged.first();
+    if (item < config::FirstLinkItem) {
+        if (sendItem(m_config.uploadCommands[item])) {
+            flags.setItem(item, false);
+            m_lastSentItem = item;
+            m_sent.append(item);
         }
         return;
     }
 
     // Links are built from the values at the tick that sends them.
-    for (int i = 0; i < config::LinkCount; ++i) {
-        if (!flags.linkChanged[i])
-            continue;
-        flags.linkChanged[i] = false;
-        const config::LinkEntry link = m_values().links[i];
-        config::LinkEntry &meant = m_meant.links[i];
-        meant = link;
-        QString removal;
-        QString command;
-        if (protocol::leadingNumber(link.capcode) == 0) {
-            // An empty box or a capcode 0 removes the link.
-            meant = {};
-            emit linkAdjusted(i, QString(), -1);
-            command = protocol::removeLinkCommand(i);
-        } else {
-            removal = protocol::removeLinkCommand(i);
-            int priority = link.priority;
-            if (priority < 0) {
-                priority = 0;
-                meant.priority = priority;
-                emit linkAdjusted(i, link.capcode, priority);
-            }
-            command = protocol::linkCommand(i, link.capcode, priority);
+    const int i = item - config::FirstLinkItem;
+    flags.setItem(item, false);
+    const config::LinkEntry link = m_values().links[i];
+    config::LinkEntry &meant = m_meant.links[i];
+    meant = link;
+    QString removal;
+    QString command;
+    if (protocol::leadingNumber(link.capcode) == 0) {
+        // An empty box or a capcode 0 removes the link.
+        meant = {};
+        emit linkAdjusted(i, QString(), -1);
+        command = protocol::removeLinkCommand(i);
+    } else {
+        removal = protocol::removeLinkCommand(i);
+        int priority = link.priority;
+        if (priority < 0) {
+            priority = 0;
+            meant.priority = priority;
+            emit linkAdjusted(i, link.capcode, priority);
         }
-        if (!removal.isEmpty() && !sendItem(removal)) {
-            flags.linkChanged[i] = true;
-            return;
-        }
-        m_lastSentItem = FirstLinkItem + i;
-        if (!pause(15))
-            return;
-        if (!sendItem(command))
-            flags.linkChanged[i] = true;
-        else
-            m_sent.append(FirstLinkItem + i);
+        command = protocol::linkCommand(i, link.capcode, priority);
+    }
+    if (!removal.isEmpty() && !sendItem(removal)) {
+        flags.setItem(item, true);
         return;
     }
-
-    UploadOutcome outcome;
-    outcome.completed = true;
-    endUpload(outcome);
+    m_lastSentItem = item;
+    if (!pause(15))
+        return;
+    if (!sendItem(command))
+        flags.setItem(item, true);
+    else
+        m_sent.append(item);
 }
 
 void ConfigSession::endUpload(UploadOutcome outcome)
 {
     // What the sign refused is not on it: the next upload sends it again.
-    for (const int item : std::as_const(m_refused)) {
-        if (item < config::PriorityCount)
-            m_config.flags.priorityChanged[item] = true;
-        else if (item == IdModeItem)
-            m_config.flags.autoIdChanged = true;
-        else if (item == UserCommandItem)
-            m_config.flags.userCmdChanged = true;
-        else
-            m_config.flags.linkChanged[item - FirstLinkItem] = true;
-    }
+    for (const int item : std::as_const(m_refused))
+        m_config.flags.setItem(item, true);
     outcome.refused = m_refused;
     outcome.backupNote = m_backupNote;
     // What went out and was not refused is on the sign now, as far as anyone knows.
@@ -531,7 +519,7 @@ signlink::OpenResult ConfigSession::switchSetting(int comNumber, const QString &
         return result;
     if (opened)
         opened();
-    m_link.send(command);
+    sendCommand(m_link, command);
     ++m_switching;
     changeActivity();
     if (!pause(20))
@@ -562,7 +550,7 @@ ConfigSession::FactoryStart ConfigSession::startFactoryDefaults(int comNumber)
     start.opening = m_link.open(comNumber);
     if (!start.opening.ok())
         return start;
-    if (!m_link.send(protocol::factoryDefaultsCommand())) {
+    if (!sendCommand(m_link, protocol::factoryDefaultsCommand())) {
         m_link.close();
         start.refusedText = tr("The sign did not take the factory defaults command.");
         return start;

@@ -18,11 +18,9 @@
 
 namespace session {
 
-// Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
-inline constexpr int IdModeItem = config::PriorityCount;
-inline constexpr int UserCommandItem = config::PriorityCount + 1;
-inline constexpr int FirstLinkItem = config::UploadCommandCount;
-QString uploadItemName(int item);  // "Priority 2", "the ID mode", "the user command", "ID 6"
+// An upload item (config::IdModeItem and the others) as the operator is told of it: "Priority 2",
+// "the ID mode", "the user command", "ID 6".
+QString uploadItemName(int item);
 
 // A configuration dump as reading it left things.
 struct ReadConfiguration {

@@ -5,28 +5,15 @@
 #include "config/catalogue.h"
 #include "link/timers.h"
 #include "protocol/commands.h"
+#include "session/wire.h"
 
 #include <QDateTime>
 
 namespace session {
 
-namespace {
-
-void addFlags(config::ChangeFlags &flags, const config::ChangeFlags &more)
-{
-    for (int n = 0; n < config::PriorityCount; ++n)
-        flags.priorityChanged[n] = flags.priorityChanged[n] || more.priorityChanged[n];
-    for (int i = 0; i < config::LinkCount; ++i)
-        flags.linkChanged[i] = flags.linkChanged[i] || more.linkChanged[i];
-    flags.autoIdChanged = flags.autoIdChanged || more.autoIdChanged;
-    flags.userCmdChanged = flags.userCmdChanged || more.userCmdChanged;
-}
-
-} // namespace
-
 void ConfigSession::flagForUpload(const QList<config::ConfigDifference> &differences)
 {
-    addFlags(m_config.flags, config::flagsFor(differences));
+    m_config.flags |= config::flagsFor(differences);
 }
 
 signlink::OpenResult ConfigSession::startComparison(int comNumber)
@@ -48,7 +35,7 @@ bool ConfigSession::beginReadBack(ReadBackPurpose purpose, int comNumber)
     m_readBack.comNumber = comNumber;
     // A line left unfinished by what came before is no part of the answer.
     m_link.clearLine();
-    if (!m_link.send(protocol::readConfigurationCommand())) {
+    if (!sendCommand(m_link, protocol::readConfigurationCommand())) {
         m_readBack.requestFailure = tr("the port did not take it");
         return false;
     }

@@ -3,6 +3,7 @@
 #include "link/timers.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
+#include "session/wire.h"
 
 #include <QPointer>
 
@@ -91,7 +92,7 @@ MessageSession::Start MessageSession::run(int comNumber, const MessagePlan &plan
 bool MessageSession::write(int step)
 {
     const QString &command = m_plan.steps.at(step).command;
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
+    const std::optional<QByteArray> bytes = commandBytes(command);
     if (!m_port.isOpen() || !bytes || !m_port.output(*bytes)) {
         ++m_generation;
         m_running = false;

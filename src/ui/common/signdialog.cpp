@@ -4,6 +4,7 @@
 #include "protocol/clock.h"
 #include "protocol/commands.h"
 #include "session/sentences.h"
+#include "session/wire.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/listbox.h"
 #include "ui/main/kestrovanmain.h"
@@ -159,7 +160,7 @@ bool SignDialog::writeCommand(const QString &command)
         showAck(protocol::cannotShowText(*bad));
         return false;
     }
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
+    const std::optional<QByteArray> bytes = session::commandBytes(command);
     return bytes && MSComm1.output(*bytes);
 }
 

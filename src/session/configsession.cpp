@@ -33,6 +33,21 @@ std::optional<QString> refusalOf(const QString &field, const QString &text, cons
     return std::nullopt;
 }
 
+// A CR ends the command on the wire, and a sign may take a line feed for one: what follows
+// would reach the sign as a command of its own ("1\r<FD>" would restore the factory defaults).
+std::optional<QString> lineBreakRefusal(const QString &field, const QString &text)
+{
+    if (text.contains(u'\r'))
+        return ConfigSession::tr("%1 holds a carriage return, which would end the command early.\r\n"
+                                 "Remove it and upload again.")
+            .arg(field);
+    if (text.contains(u'\n'))
+        return ConfigSession::tr("%1 holds a line feed, which would end the command early.\r\n"
+                                 "Remove it and upload again.")
+            .arg(field);
+    return std::nullopt;
+}
+
 } // namespace
 
 QString uploadItemName(int item)
@@ -93,8 +108,7 @@ ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &confi
         setup.timer->setInterval(setup.interval);
         setup.timer->setTimerType(Qt::PreciseTimer);
     }
-    // The pause counts its ticks first; its own check is connected when it starts.
-    connect(&SleepTimer, &QTimer::timeout, this, [this] { ++m_sleepTicks; });
+    connect(&SleepTimer, &QTimer::timeout, this, &ConfigSession::sleepTick);
     connect(&ComClose, &QTimer::timeout, this, &ConfigSession::closeTick);
     connect(&UploadTimer, &QTimer::timeout, this, &ConfigSession::uploadTick);
     connect(&FactoryDef, &QTimer::timeout, this, &ConfigSession::factoryDefaultsTick);
@@ -127,14 +141,42 @@ ConfigSession::Activity ConfigSession::activity() const
     return Activity::Idle;
 }
 
+QString ConfigSession::requestUnwrittenText()
+{
+    return tr("the request could not be written");
+}
+
 void ConfigSession::changeActivity()
 {
     emit activityChanged();
 }
 
-bool ConfigSession::pause(qint16 ticks)
+void ConfigSession::after(qint16 ticks, std::function<void()> then)
 {
-    return signlink::sleepTicks(this, SleepTimer, m_sleepTicks, ticks);
+    // Every pause counts the ticks afresh, so one begun during another holds the other back.
+    m_sleepTicks = 0;
+    if (ticks <= 0) {
+        then();
+        return;
+    }
+    m_pauses.push_back({ticks, false, std::move(then)});
+    signlink::startTimer(SleepTimer);
+}
+
+void ConfigSession::sleepTick()
+{
+    ++m_sleepTicks;
+    for (Pause &pause : m_pauses)
+        pause.due = pause.due || m_sleepTicks >= pause.ticks;
+    // The pause begun last ends first; one begun before it that is due by now ends with it, on
+    // the same tick.
+    while (!m_pauses.empty() && m_pauses.back().due) {
+        const std::function<void()> then = std::move(m_pauses.back().then);
+        m_pauses.pop_back();
+        if (m_pauses.empty())
+            SleepTimer.stop();
+        then();
+    }
 }
 
 // ---- Reading the configuration ----
@@ -154,7 +196,7 @@ signlink::OpenResult ConfigSession::startRead(int comNumber)
         }
         // The port took nothing: no answer is coming.
         m_link.close();
-        result = {signlink::OpenError::Other, tr("the request could not be written")};
+        result = {signlink::OpenError::Other, requestUnwrittenText()};
     }
     emit readNotStarted(comNumber, result);
     return result;
@@ -303,20 +345,19 @@ std::optional<QString> ConfigSession::timeoutRefusal(int priority, const QString
 
 std::optional<QString> ConfigSession::userCommandRefusal(const QString &text)
 {
+    const QString field = tr("The user defined reset command");
+    if (auto why = lineBreakRefusal(field, text))
+        return why;
     // Checked as the command it goes out in, so that one longer than the sign takes is refused
     // before anything is sent rather than cut off on the wire.
-    return refusalOf(tr("The user defined reset command"), text, protocol::userCommand(text));
+    return refusalOf(field, text, protocol::userCommand(text));
 }
 
 std::optional<QString> ConfigSession::capcodeRefusal(int id, const QString &capcode)
 {
     const QString field = tr("The capcode of ID %1").arg(id);
-    // The CR ends the command on the wire: what follows it would reach the sign as a command of
-    // its own ("1\r<FD>" would restore the factory defaults).
-    if (capcode.contains(u'\r'))
-        return tr("%1 holds a carriage return, which would end the command early.\r\n"
-                  "Remove it and upload again.")
-            .arg(field);
+    if (auto why = lineBreakRefusal(field, capcode))
+        return why;
     return refusalOf(field, capcode, protocol::linkCommand(id, capcode, 4));
 }
 
@@ -472,12 +513,14 @@ void ConfigSession::uploadTick()
         return;
     }
     m_lastSentItem = item;
-    if (!pause(15))
-        return;
-    if (!sendItem(command))
-        flags.setItem(item, true);
-    else
-        m_sent.append(item);
+    // The sign needs a moment after a removal before it takes the link; the next item still
+    // waits for its own tick.
+    after(15, [this, item, command] {
+        if (!sendItem(command))
+            m_config.flags.setItem(item, true);
+        else
+            m_sent.append(item);
+    });
 }
 
 void ConfigSession::endUpload(UploadOutcome outcome)
@@ -522,13 +565,13 @@ signlink::OpenResult ConfigSession::switchSetting(int comNumber, const QString &
     sendCommand(m_link, command);
     ++m_switching;
     changeActivity();
-    if (!pause(20))
-        return result;
-    --m_switching;
-    // An upload or download that was already running keeps its port.
-    if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive() && !ReadBackTimer.isActive())
-        m_link.close();
-    changeActivity();
+    after(20, [this] {
+        --m_switching;
+        // An upload or download that was already running keeps its port.
+        if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive() && !ReadBackTimer.isActive())
+            m_link.close();
+        changeActivity();
+    });
     return result;
 }
 

@@ -18,12 +18,25 @@ void ConfigSession::flagForUpload(const QList<config::ConfigDifference> &differe
 
 signlink::OpenResult ConfigSession::startComparison(int comNumber)
 {
+    return startReadBack(ReadBackPurpose::Compare, comNumber);
+}
+
+signlink::OpenResult ConfigSession::startVerify(int comNumber)
+{
+    signlink::OpenResult result = startReadBack(ReadBackPurpose::Verify, comNumber);
+    if (result.ok())
+        m_meant = m_values();
+    return result;
+}
+
+signlink::OpenResult ConfigSession::startReadBack(ReadBackPurpose purpose, int comNumber)
+{
     signlink::OpenResult result = m_link.open(comNumber);
     if (!result.ok())
         return result;
-    if (!beginReadBack(ReadBackPurpose::Compare, comNumber)) {
+    if (!beginReadBack(purpose, comNumber)) {
         m_link.close();
-        return {signlink::OpenError::Other, tr("the request could not be written")};
+        return {signlink::OpenError::Other, requestUnwrittenText()};
     }
     changeActivity();
     return result;

@@ -1,5 +1,5 @@
-// The main window's side of the sign link: its connection, what the session reports, the pause
-// routine and the status line.
+// The main window's side of the sign link: its connection, what the session reports and the
+// status line.
 #include "ui/main/kestrovanmain.h"
 
 #include "session/sentences.h"
@@ -82,11 +82,6 @@ void KestrovanMain::MSComm2_OnComm()
 void KestrovanMain::DataTimeout_Timer()
 {
     MSComm2.lineTimeoutTick();
-}
-
-bool KestrovanMain::Sleep(qint16 count)
-{
-    return m_session.pause(count);
 }
 
 void KestrovanMain::ComClose_Timer()

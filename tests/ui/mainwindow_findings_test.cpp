@@ -222,6 +222,7 @@ TEST_F(MainWindowFindings, DumpSentUnaskedAfterASwitchKeepsTheEdits)
     // The sign follows its answer to the switch with its dump, while the switch holds the port.
     QTimer::singleShot(0, &w, [&] { h.mainPort().feed("ID Forced : 0\n" + testdumps::sampleDump().toLatin1() + "\n"); });
     w.ForceOnID0->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return w.ForceOnID0->isEnabled(); }));
     EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign sent its configuration unasked; it was not applied."));
     EXPECT_EQ(w.SpeedP2->currentIndex(), 0);
     EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("4711"));

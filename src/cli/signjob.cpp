@@ -497,7 +497,7 @@ void SignJob::write(const session::ReadConfiguration &read)
     }
     if (userCommandUnread) {
         m_config.flags.setAll();
-        m_config.flags.userCmdChanged = false;
+        m_config.flags.setItem(config::UserCommandItem, false);
     }
     const session::ConfigSession::UploadStart started =
         m_session->startUpload(m_port.comNumber, force && !userCommandUnread);
@@ -510,7 +510,7 @@ void SignJob::write(const session::ReadConfiguration &read)
         finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
         return;
     }
-    m_toSend = flaggedItems(m_config.flags);
+    m_toSend = m_config.flags.items();
     m_result.json.insert(QStringLiteral("toSend"), itemNamesJson(m_toSend));
     emit progress(QStringLiteral("sending %1").arg(itemNames(m_toSend)));
 }
@@ -554,7 +554,7 @@ QString SignJob::sentText() const
 void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
 {
     // What is still flagged did not go; what the sign refused went, and was flagged again.
-    const QList<int> pending = flaggedItems(m_config.flags);
+    const QList<int> pending = m_config.flags.items();
     m_sent.clear();
     for (const int item : m_toSend)
         if (!pending.contains(item) || outcome.refused.contains(item))

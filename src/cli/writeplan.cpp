@@ -9,22 +9,6 @@
 
 namespace cli {
 
-QList<int> flaggedItems(const config::ChangeFlags &flags)
-{
-    QList<int> items;
-    for (int n = 0; n < config::PriorityCount; ++n)
-        if (flags.priorityChanged[n])
-            items << n;
-    if (flags.autoIdChanged)
-        items << session::IdModeItem;
-    if (flags.userCmdChanged)
-        items << session::UserCommandItem;
-    for (int i = 0; i < config::LinkCount; ++i)
-        if (flags.linkChanged[i])
-            items << session::FirstLinkItem + i;
-    return items;
-}
-
 QList<int> itemsToSend(const config::SignConfig &config, const config::ConfigValues &meant, bool force,
                        bool userCommandKnown)
 {
@@ -32,12 +16,12 @@ QList<int> itemsToSend(const config::SignConfig &config, const config::ConfigVal
     if (force) {
         flags.setAll();
         flags.userCmdChanged = userCommandKnown;
-        return flaggedItems(flags);
+        return flags.items();
     }
     // The upload's own comparison, on copies: nothing of the session's record changes.
     config::Baseline baseline = config.baseline;
     config::getChangedRows(meant, baseline, flags);
-    return flaggedItems(flags);
+    return flags.items();
 }
 
 QString itemNames(const QList<int> &items)

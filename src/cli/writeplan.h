@@ -16,9 +16,6 @@ namespace cli {
 // What write decides once the sign is read, apart from the conversation itself: which items
 // go, what the sign holds afterwards, and the .led files it keeps of what it read.
 
-// The upload items (session numbering) `flags` has set, in upload order.
-QList<int> flaggedItems(const config::ChangeFlags &flags);
-
 // The items a write sends: those of `meant` that differ from the baseline `config` holds (the
 // values the sign was read with), or with `force` every item, the user command only when the
 // sign reported it.

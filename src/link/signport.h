@@ -53,10 +53,9 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Queues the whole text for sending in one write. False when the port is not open, when a
-    // command in it is longer than the sign's input buffer takes (the windows refuse those
-    // earlier, with protocol::whyUnsendable), or when the write was refused; nothing is sent
-    // then. Anything that fits goes out byte for byte.
+    // Queues the bytes for sending in one write, exactly as they are: what a command is, and
+    // what the sign can take, is decided above the port. False when the port is not open or
+    // the write was refused; nothing is sent then.
     bool output(const QByteArray &bytes);
 
     // Characters received and not yet read, and the next of them.
@@ -74,7 +73,7 @@ signals:
     void outputUnsent(const QString &description);
 
 protected:
-    // The write itself, once output() has checked the length.
+    // The write itself; output() reports it to the traffic log once it is taken.
     virtual bool writeBytes(const QByteArray &bytes) = 0;
 
 private:

@@ -8,8 +8,8 @@
 namespace protocol {
 
 // The default (idle) message: its time tokens, the commands of the default-message window,
-// and the reading of the sign's answers to them. Commands are text without the closing CR;
-// send them with wireBytes().
+// and the reading of the sign's answers to them. Commands are text without the closing CR,
+// which is added where they are encoded for the wire.
 
 // ---- Time tokens and the stored form ----
 

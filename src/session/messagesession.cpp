@@ -4,6 +4,7 @@
 #include "protocol/clock.h"
 #include "protocol/commands.h"
 #include "session/sentences.h"
+#include "session/wire.h"
 
 #include <utility>
 
@@ -125,7 +126,7 @@ bool MessageSession::write(int step)
 {
     const QString &command = m_plan.steps.at(step).command;
     // Checked with whyUnsendable() before the port opened, so the bytes are there.
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
+    const std::optional<QByteArray> bytes = commandBytes(command);
     if (!m_link.isOpen() || !bytes || !m_link.port().output(*bytes))
         return false;
     emit written(step, command);

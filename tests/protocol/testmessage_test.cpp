@@ -342,7 +342,7 @@ TEST_P(UnsendableTextTest, NamesTheFirstCharacterTheSignCannotTake)
                                                    GetParam().timeout);
     EXPECT_EQ(m.unsendable, GetParam().first);
     if (!GetParam().first) {
-        EXPECT_TRUE(wireBytes(m.command));
+        EXPECT_FALSE(firstUnsendableChar(m.command));
     }
 }
 

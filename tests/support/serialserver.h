@@ -41,4 +41,9 @@ bool isListening(quint16 port);
 // A port of 127.0.0.1 that nothing listens on just now.
 quint16 freePort();
 
+// Starts `program` with `arguments` and waits until it listens on 127.0.0.1:port. False with
+// `error` set (and the program ended) when it does not come up.
+bool startListening(QProcess &process, const QString &program, const QStringList &arguments, quint16 port,
+                    QString *error);
+
 } // namespace testsupport

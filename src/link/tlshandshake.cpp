@@ -15,7 +15,7 @@ namespace {
 
 // How often the wait after a TLS 1.3 handshake looks whether the server has spoken: a session
 // ticket alone never makes the socket ready to read.
-constexpr int SettleStepMs = 5;
+constexpr int SettleStepMs = 1;
 
 QByteArray sha256(const QSslCertificate &certificate)
 {
@@ -217,6 +217,10 @@ TlsResult startTls(QSslSocket &socket, const NetworkAddress &address, const QSsl
     } else if (failed == QAbstractSocket::SslInvalidUserDataError && !options.certFile.isEmpty()) {
         result.what = QStringLiteral("cannot be offered the client certificate: the key %1 does not belong to the "
                                      "certificate %2. Nothing was sent.").arg(options.keyFile, options.certFile);
+    } else if (handshaken && heard) {
+        // A session ticket comes only once the server has taken the client.
+        result.what = QStringLiteral("closed the connection right after the TLS handshake; check that the serial "
+                                     "server behind it runs. Nothing was sent.");
     } else if (handshaken) {
         result.what = QStringLiteral("closed the connection right after the TLS handshake; it may want a client "
                                      "certificate (?cert= and &key=). Nothing was sent.");

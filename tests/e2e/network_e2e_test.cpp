@@ -11,6 +11,8 @@
 #include "scriptedserver.h"
 #include "serialserver.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
+#include "tlsterminator.h"
 
 #include "ui/main/kestrovanmain.h"
 #include "ui/testmsg/ledtestmessage.h"
@@ -29,7 +31,13 @@ namespace {
 
 using testsupport::waitUntil;
 
-enum class Transport { RawTcp, Rfc2217 };
+enum class Transport { RawTcp, Rfc2217, Tls, Rfc2217Tls };
+
+std::string transportName(Transport transport)
+{
+    constexpr const char *names[] = {"RawTcp", "Rfc2217", "Tls", "Rfc2217Tls"};
+    return names[int(transport)];
+}
 
 // The configuration both signs start from; the user command holds a 0xFF byte, which telnet
 // must carry escaped both ways.
@@ -37,25 +45,62 @@ const QByteArray StartConfig = "pri0=4,6,2,1,2,5,2,12\npri3=9,14,7,3,1,1,1,7\nli
                                "autoid=0\nusercmd=A\\xFFB\n";
 
 // A simulated sign reached as COM n through the network: signsim listening itself (raw TCP), or
-// signsim on a pseudo-terminal with ser2net in front of it (RFC 2217).
+// signsim on a pseudo-terminal with ser2net in front of it (RFC 2217); either of them behind
+// socat as the TLS front, whose certificate the entry's ca= vouches for.
 class NetworkSign {
 public:
     bool start(Transport transport, const QString &ports, int com, QStringList arguments, QString *error)
     {
         arguments += {QStringLiteral("--config"), sim.writeFile(QStringLiteral("start.conf"), StartConfig)};
         const QString entry = ports + QStringLiteral("/COM") + QString::number(com);
-        if (transport == Transport::RawTcp)
+        switch (transport) {
+        case Transport::RawTcp:
             return sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--link"), entry},
                              error);
-        if (!sim.start(arguments, error) || !server.start(sim.device(), error))
-            return false;
-        return testsupport::writePortEntry(ports, com, server.address().toLatin1() + '\n');
+        case Transport::Rfc2217:
+            return sim.start(arguments, error) && server.start(sim.device(), error)
+                   && testsupport::writePortEntry(ports, com, server.address().toLatin1() + '\n');
+        case Transport::Tls:
+            if (!sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0")}, error))
+                return false;
+            return startFront(transport, sim.device().section(u':', -1).toUShort(), ports, com, error);
+        case Transport::Rfc2217Tls:
+            return sim.start(arguments, error) && server.start(sim.device(), error)
+                   && startFront(transport, server.port(), ports, com, error);
+        }
+        return false;
     }
     // The address the port map entry holds.
-    QString address(Transport transport) const { return transport == Transport::RawTcp ? sim.device() : server.address(); }
+    QString address(Transport transport) const
+    {
+        switch (transport) {
+        case Transport::RawTcp:
+            return sim.device();
+        case Transport::Rfc2217:
+            return server.address();
+        case Transport::Tls:
+        case Transport::Rfc2217Tls:
+            break;
+        }
+        return QStringLiteral("%1://127.0.0.1:%2?ca=%3")
+            .arg(transport == Transport::Tls ? QStringLiteral("tls") : QStringLiteral("rfc2217+tls"))
+            .arg(front.port())
+            .arg(certificates.pem(QStringLiteral("ca")));
+    }
 
     testsupport::SignSimulator sim;
     testsupport::SerialServer server;
+    testsupport::TestCertificates certificates;
+    testsupport::TlsTerminator front;
+
+private:
+    bool startFront(Transport transport, quint16 target, const QString &ports, int com, QString *error)
+    {
+        return certificates.make(error)
+               && front.start(target, {certificates.pem(QStringLiteral("server")), certificates.key(QStringLiteral("server")), {}, 0},
+                              error)
+               && testsupport::writePortEntry(ports, com, address(transport).toLatin1() + '\n');
+    }
 };
 
 class NetworkE2E : public ::testing::Test {
@@ -132,16 +177,17 @@ TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysP
 {
     startComOne();
     // Raw TCP: the sign hangs up its connection on the 7th command. RFC 2217: the serial server
-    // is killed after a few items, as when it loses its power.
-    startNetwork(GetParam(), GetParam() == Transport::RawTcp ? QStringList {QStringLiteral("--hangup-after"), QStringLiteral("7")}
-                                                              : QStringList {});
+    // is killed after a few items, as when it loses its power. Inside TLS, the TLS front passes
+    // either on.
+    const bool raw = GetParam() == Transport::RawTcp || GetParam() == Transport::Tls;
+    startNetwork(GetParam(), raw ? QStringList {QStringLiteral("--hangup-after"), QStringLiteral("7")} : QStringList {});
     const QString address = network.address(GetParam());
     openWindowOn(2);
     ui::KestrovanMain &w = *window;
     download();
     w.ForceUpload->click();
     ASSERT_TRUE(w.UploadTimer.isActive());
-    if (GetParam() == Transport::Rfc2217) {
+    if (!raw) {
         ASSERT_TRUE(waitUntil([&] { return network.sim.commands().size() >= 5; }, 10000));
         network.server.kill();
     }
@@ -162,7 +208,9 @@ TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysP
     EXPECT_TRUE(flags.linkChanged[7]);
 
     // The window stays usable: the next attempt finds nobody there and says so. (The simulated
-    // sign took its port map entry with it when it ended, so COM 2 is back to its device.)
+    // sign took its port map entry with it when it ended, so COM 2 is back to its device. A TLS
+    // front goes with the power, too.)
+    network.front.stop();
     w.DownloadAll->click();
     EXPECT_TRUE(idle());
     const QString expected = GetParam() == Transport::RawTcp
@@ -170,7 +218,7 @@ TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysP
                                                   "another COM number.")
                                  : QStringLiteral("2-COM 2: %1 refused the connection; check that the serial server runs "
                                                   "and listens on that port.").arg(address);
-    EXPECT_EQ(w.ComportsList->itemText(1), expected);
+    EXPECT_EQ(w.ComportsList->itemText(1), expected) << w.ComportsList->itemText(1).toStdString();
 }
 
 TEST_P(OverTheNetwork, TestMessageWindowTalksThroughTheSameEntry)
@@ -188,8 +236,9 @@ TEST_P(OverTheNetwork, TestMessageWindowTalksThroughTheSameEntry)
     EXPECT_TRUE(com1.sim.commands().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, OverTheNetwork, ::testing::Values(Transport::RawTcp, Transport::Rfc2217),
-                         [](const auto &info) { return info.param == Transport::RawTcp ? "RawTcp" : "Rfc2217"; });
+INSTANTIATE_TEST_SUITE_P(Servers, OverTheNetwork,
+                         ::testing::Values(Transport::RawTcp, Transport::Rfc2217, Transport::Tls, Transport::Rfc2217Tls),
+                         [](const auto &info) { return transportName(info.param); });
 
 TEST_F(NetworkE2E, SerialServerHeldByAnotherProgramIsBusy)
 {

@@ -4,6 +4,8 @@
 #include "ptypair.h"
 #include "qtprinters.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
+#include "tlsterminator.h"
 
 #include <gtest/gtest.h>
 
@@ -389,6 +391,34 @@ TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
         EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
         EXPECT_TRUE(read.out.startsWith(QStringLiteral("COM3: RW2290, build 41"))) << read.out.toStdString();
     }
+}
+
+TEST_F(CliE2E, ReadsThroughTlsAndRefusesAServerThatDoesNotProveItself)
+{
+    testsupport::TestCertificates certificates;
+    QString error;
+    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
+    SignSimulator &sim = startSign({QStringLiteral("--tcp"), QStringLiteral("0")});
+    testsupport::TlsTerminator front;
+    ASSERT_TRUE(front.start(sim.device().section(u':', -1).toUShort(),
+                            {certificates.pem(QStringLiteral("selfsigned")), certificates.key(QStringLiteral("selfsigned")), {}, 0},
+                            &error))
+        << error.toStdString();
+    const QString address = QStringLiteral("tls://127.0.0.1:%1?fingerprint=").arg(front.port());
+
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                address + certificates.fingerprint(QStringLiteral("selfsigned"))});
+    EXPECT_EQ(read.exitCode, 0) << read.out.toStdString() << read.err.toStdString();
+    EXPECT_TRUE(read.out.contains(QStringLiteral(": RW2290, build 41"))) << read.out.toStdString();
+
+    const CliRun refused = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                   address + certificates.fingerprint(QStringLiteral("other"))});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("its certificate is not the one pinned"))) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("The server's certificate has the fingerprint ")
+                                     + certificates.fingerprint(QStringLiteral("selfsigned"))));
+    // The one read that got through is all the sign heard.
+    EXPECT_EQ(commandsAfter(sim, 1), QStringList {QStringLiteral("DOWNLOAD_ALL")});
 }
 
 } // namespace

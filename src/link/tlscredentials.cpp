@@ -77,6 +77,13 @@ std::optional<QString> tlsUnavailable()
                           "Qt's network library with its OpenSSL plugin, libqt6network6)");
 }
 
+QString tlsLibraryText()
+{
+    if (const std::optional<QString> why = tlsUnavailable())
+        return *why;
+    return QStringLiteral("%1 (Qt backend %2)").arg(QSslSocket::sslLibraryVersionString(), QSslSocket::activeBackend());
+}
+
 std::optional<QString> makeTlsConfiguration(const TlsOptions &options, QSslConfiguration *configuration)
 {
     QSslConfiguration made = QSslConfiguration::defaultConfiguration();

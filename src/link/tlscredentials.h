@@ -22,4 +22,7 @@ std::optional<QString> makeTlsConfiguration(const TlsOptions &options, QSslConfi
 // Whether this computer can speak TLS at all, and if not, why, as a few words.
 std::optional<QString> tlsUnavailable();
 
+// The TLS library in use, as a support report names it: "OpenSSL 3.0.x ..." or why there is none.
+QString tlsLibraryText();
+
 } // namespace signlink

@@ -52,8 +52,8 @@ const QString ExitCodesText = QStringLiteral(
     "  1  differences found, verify failed, or the sign refused an item\n"
     "  2  usage error\n"
     "  3  the port could not be opened, or failed on the way\n"
-    "  4  the sign did not answer\n"
-    "  5  file error (missing, unreadable or bad .led file; output file not written)\n");
+    "  4  the sign did not answer, or its answer was incomplete\n"
+    "  5  file error (missing, unreadable or bad .led file, named with its line; output file not written)\n");
 
 struct ParserSetup {
     QCommandLineParser parser;
@@ -70,7 +70,8 @@ struct ParserSetup {
              QStringLiteral("read: write the configuration to this .led file ({port} stands for the sign)."),
              QStringLiteral("FILE.led")},
             {QStringLiteral("json"), QStringLiteral("One JSON object per sign, one a line.")},
-            {QStringLiteral("force"), QStringLiteral("write: send every item, not only those that differ.")},
+            {QStringLiteral("force"), QStringLiteral("write: send every item, not only those that differ, also when "
+                                                     "the sign's answer was incomplete.")},
             {QStringLiteral("verify"), QStringLiteral("write: read the sign back and compare.")},
             {QStringLiteral("yes"), QStringLiteral("factory-defaults: confirm.")},
             {QStringLiteral("set"),

@@ -1,5 +1,6 @@
 #include "cli/ledinput.h"
 
+#include "session/configsession.h"
 #include "session/shownvalues.h"
 
 #include <QFile>
@@ -51,6 +52,17 @@ QString slotKey(int slot)
         "DefaultFont:", "DefaultColor:", "DefaultStyle:", "DefaultAlignment:", "DefaultSpeed:", "DefaultPause:",
         "AutoID:"};
     return QString::fromLatin1(keys[slot]);
+}
+
+// What the sign cannot be sent as the line holds it, checked as an upload checks it: found
+// here, it is named with its line before any sign is touched.
+std::optional<QString> unsendable(const config::LedFileAction &action)
+{
+    if (const auto *priority = std::get_if<config::led::SetPriority>(&action))
+        return session::ConfigSession::timeoutRefusal(priority->row, priority->values.timeout);
+    if (const auto *link = std::get_if<config::led::SetLink>(&action))
+        return session::ConfigSession::capcodeRefusal(link->id, link->capcode);
+    return std::nullopt;
 }
 
 LedInputResult failure(const QString &path, int line, const QString &reason)
@@ -129,6 +141,8 @@ LedInputResult parseLedBytes(const QString &path, const QByteArray &bytes)
         if (result.actions.isEmpty())
             return failure(path, lineNumber, QStringLiteral("not a setting of a .led file: \"%1\"").arg(line.left(60)));
         for (const config::LedFileAction &action : result.actions) {
+            if (const std::optional<QString> why = unsendable(action))
+                return failure(path, lineNumber, why->simplified());
             const int slot = slotOf(action);
             if (seenAt[slot] != 0)
                 return failure(path, lineNumber,

@@ -37,7 +37,8 @@ struct LedInputResult {
 
 // Reads and checks `path`: it must exist and be readable, hold text (no NUL byte, not larger
 // than a .led file can be), every non-empty line must be a setting that reads without error
-// against the lists of the file's model, and every one of the 23 settings must be there.
+// against the lists of the file's model and whose values an upload can send (whole-number
+// timeouts, capcodes the sign can take), and every one of the 23 settings must be there.
 LedInputResult loadLedFile(const QString &path);
 
 // The same for bytes already read.

@@ -169,6 +169,25 @@ void addNetworkSecurity(QJsonObject &object, const signlink::ComPortInfo &e)
 
 } // namespace
 
+QJsonArray missingJson(const QList<protocol::MissingPart> &missing)
+{
+    QJsonArray parts;
+    for (const protocol::MissingPart &part : missing) {
+        config::ConfigItem item = config::ConfigItem::Priority;
+        switch (part.kind) {
+        case protocol::MissingPart::Kind::Priority: item = config::ConfigItem::Priority; break;
+        // Which IDs the lost triples named cannot be known: the links have no index.
+        case protocol::MissingPart::Kind::Links: item = config::ConfigItem::Link; break;
+        case protocol::MissingPart::Kind::IdMode: item = config::ConfigItem::IdMode; break;
+        case protocol::MissingPart::Kind::UserCommand: item = config::ConfigItem::UserCommand; break;
+        }
+        const bool indexed = part.kind == protocol::MissingPart::Kind::Priority;
+        parts.append(QJsonObject{{QStringLiteral("item"), itemName(item)},
+                                 {QStringLiteral("index"), indexed ? QJsonValue(part.index) : QJsonValue()}});
+    }
+    return parts;
+}
+
 QJsonObject portJson(const signlink::ComPortInfo &e)
 {
     using Kind = signlink::PortEntry::Kind;

@@ -3,6 +3,7 @@
 #include "config/configdiff.h"
 #include "config/signconfig.h"
 #include "link/portinventory.h"
+#include "protocol/configdump.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -34,6 +35,10 @@ QStringList configurationLines(const ConfigurationView &view);
 QJsonObject differenceJson(const config::ConfigDifference &difference);
 QString differenceText(const config::ConfigDifference &difference, const QString &signSide, const QString &hereSide);
 QJsonArray differencesJson(const QList<config::ConfigDifference> &differences);
+
+// What a sign's cut answer did not carry: {"item": "priority", "index": 3}, {"item": "link",
+// "index": null}, {"item": "idMode", ...}, {"item": "userCommand", ...}.
+QJsonArray missingJson(const QList<protocol::MissingPart> &missing);
 
 // The ports listing.
 QJsonObject portJson(const signlink::ComPortInfo &entry);

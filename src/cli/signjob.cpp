@@ -7,13 +7,14 @@
 #include "config/catalogue.h"
 #include "protocol/commands.h"
 #include "protocol/testmessage.h"
+#include "session/sentences.h"
 #include "session/shownvalues.h"
 
 #include <QDateTime>
-
 #include <QRegularExpression>
 #include <QSaveFile>
 
+#include <algorithm>
 
 namespace cli {
 
@@ -50,6 +51,12 @@ std::optional<int> positionIn(const QStringList &list, const QString &given)
         if (list.at(k).compare(given.trimmed(), Qt::CaseInsensitive) == 0)
             return int(k);
     return std::nullopt;
+}
+
+// A cut answer, in the words of a result line.
+QString incompleteText(const session::ReadConfiguration &read)
+{
+    return QStringLiteral("The sign's answer was incomplete: %1").arg(protocol::missingPartsText(read.missing));
 }
 
 QString choicesOf(const QStringList &list)
@@ -135,7 +142,7 @@ void SignJob::start()
             });
     connect(m_session.get(), &session::ConfigSession::uploadEnded, this, &SignJob::onUploadEnded);
     connect(m_session.get(), &session::ConfigSession::connectionLost, this, [this](const QString &description, bool) {
-        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
     });
     connect(m_session.get(), &session::ConfigSession::linkAdjusted, this,
             [this](int id, const QString &capcode, int priority) {
@@ -156,6 +163,8 @@ void SignJob::start()
         }
         // FactoryDef reads the configuration back by itself.
         m_afterRead = [this](const session::ReadConfiguration &read) {
+            if (refuseIncomplete(read, QStringLiteral("The factory defaults were sent, but not confirmed. ")))
+                return;
             m_values = session::valuesAfterRead(read, session::startValues());
             m_result.json.insert(QStringLiteral("configuration"),
                                  configurationJson({read.dump.model, read.dump.build, m_values, read.unreadable}));
@@ -190,6 +199,15 @@ void SignJob::onReadEnded(const session::ReadOutcome &outcome)
     }
     if (m_afterRead)
         m_afterRead(*m_read);
+}
+
+bool SignJob::refuseIncomplete(const session::ReadConfiguration &read, const QString &before, const QString &after)
+{
+    if (read.missing.isEmpty())
+        return false;
+    m_result.json.insert(QStringLiteral("missing"), missingJson(read.missing));
+    finish(ExitCode::NoAnswer, before + incompleteText(read) + u'.' + after);
+    return true;
 }
 
 void SignJob::afterRead(const session::ReadConfiguration &read)
@@ -227,7 +245,7 @@ void SignJob::startMessages(int closeInterval)
     connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
         if (m_messages)
             m_messages->connectionLost();
-        finish(ExitCode::PortFailed, tidy(QStringLiteral("The connection to the sign was lost: %1").arg(description)));
+        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
     });
 }
 
@@ -343,7 +361,11 @@ void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
 void SignJob::sendTestMessage(const session::ReadConfiguration &read)
 {
     const Options &o = m_task->options;
-    // As the test-message window starts: the display defaults of priority 0, message ID 0.
+    // As the test-message window starts: the display defaults of priority 0, message ID 0. Only
+    // those must have come: the message would go in start values the sign never reported.
+    if (read.missing.contains(protocol::MissingPart{protocol::MissingPart::Kind::Priority, 0})
+        && refuseIncomplete(read, QString(), QStringLiteral(" Nothing was sent.")))
+        return;
     m_values = session::valuesAfterRead(read, session::startValues());
     const config::PriorityDefaults &row = m_values.priorities[0];
     const QString &model = read.dump.model;
@@ -385,6 +407,12 @@ void SignJob::sendTestMessage(const session::ReadConfiguration &read)
 
 void SignJob::saveFile(const session::ReadConfiguration &read)
 {
+    QString output = m_task->options.output;
+    output.replace(QStringLiteral("{port}"), m_port.fileNamePart());
+    // Start values where the sign said nothing would be a configuration it never held.
+    if (refuseIncomplete(read, QString(),
+                         output.isEmpty() ? QString() : QStringLiteral(" %1 was not written.").arg(output)))
+        return;
     m_values = session::valuesAfterRead(read, session::startValues());
     const ConfigurationView view{read.dump.model, read.dump.build, m_values, read.unreadable};
     m_result.json.insert(QStringLiteral("configuration"), configurationJson(view));
@@ -392,13 +420,11 @@ void SignJob::saveFile(const session::ReadConfiguration &read)
     if (!read.unreadable.isEmpty())
         message += QStringLiteral("; not in the model's lists, left at their start values: %1")
                        .arg(read.unreadable.join(QStringLiteral(", ")));
-    QString output = m_task->options.output;
     if (output.isEmpty()) {
         m_result.details = configurationLines(view);
         finish(ExitCode::Done, message);
         return;
     }
-    output.replace(QStringLiteral("{port}"), m_port.fileNamePart());
     m_result.json.insert(QStringLiteral("file"), output);
     const config::LedFileRecord record = config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config);
     if (const std::optional<QString> why = config::whyUnstorable(record)) {
@@ -432,6 +458,13 @@ void SignJob::diff(const session::ReadConfiguration &read)
     for (const config::ConfigDifference &d : differences)
         m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"), fileSide);
     m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
+    // What the sign did not send is listed as not read; the rest was compared.
+    const auto differing = std::count_if(differences.cbegin(), differences.cend(),
+                                         [](const config::ConfigDifference &d) { return d.onSign.has_value(); });
+    if (refuseIncomplete(read, QString(),
+                         differing == 1 ? QStringLiteral(" 1 difference in the rest.")
+                                        : QStringLiteral(" %1 differences in the rest.").arg(differing)))
+        return;
     if (differences.isEmpty())
         finish(ExitCode::Done, QStringLiteral("no differences"));
     else
@@ -448,9 +481,14 @@ void SignJob::write(const session::ReadConfiguration &read)
                                         .arg(file.path, file.model, read.dump.model));
         return;
     }
+    // Without the sign's values the comparison would take start values for them: an item the
+    // file holds as a start value would not be sent whatever the sign holds.
+    const bool force = m_task->options.force;
+    if (!force && refuseIncomplete(read, QString(), QStringLiteral(" Nothing was sent; --force sends every item "
+                                                                   "of the file regardless.")))
+        return;
     m_meant = meantRecord(read);
     m_values = session::valuesFromRecord(m_meant, m_values);
-    const bool force = m_task->options.force;
     if (!force) {
         config::Baseline baseline = m_config.baseline;
         config::ChangeFlags flags = m_config.flags;
@@ -464,7 +502,17 @@ void SignJob::write(const session::ReadConfiguration &read)
             return;
         }
     }
-    const session::ConfigSession::UploadStart started = m_session->startUpload(m_port.comNumber, force);
+    // The user command is not in the file: what goes is the sign's own, and one it did not
+    // report is not sent at all.
+    const bool userCommandUnread = force && !read.dump.userCommand;
+    if (!read.missing.isEmpty())
+        m_result.json.insert(QStringLiteral("missing"), missingJson(read.missing));
+    if (userCommandUnread) {
+        m_config.flags.setAll();
+        m_config.flags.userCmdChanged = false;
+    }
+    const session::ConfigSession::UploadStart started =
+        m_session->startUpload(m_port.comNumber, force && !userCommandUnread);
     if (started.refusal) {
         finish(ExitCode::FileError, QStringLiteral("%1: %2 Nothing was sent.").arg(file.path, started.refusal->simplified()));
         return;
@@ -530,6 +578,9 @@ void SignJob::verify(const session::ReadConfiguration &read)
                                                                   QStringLiteral("in ") + m_task->file->path);
     m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
     const QString sent = m_sent.isEmpty() ? QStringLiteral("nothing sent") : QStringLiteral("sent %1").arg(itemNames(m_sent));
+    // What the sign did not send back cannot be confirmed.
+    if (refuseIncomplete(read, sent + QStringLiteral("; not verified. ")))
+        return;
     if (differences.isEmpty()) {
         finish(ExitCode::Done, sent + QStringLiteral("; verified"));
         return;

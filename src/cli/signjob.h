@@ -60,6 +60,10 @@ private:
     void onReadEnded(const session::ReadOutcome &outcome);
     void onUploadEnded(const session::UploadOutcome &outcome);
 
+    // A read that stopped short of the whole configuration ends the job (exit 4, the missing
+    // parts named, `before` and `after` around the sentence); false when it is whole.
+    bool refuseIncomplete(const session::ReadConfiguration &read, const QString &before,
+                          const QString &after = QString());
     void afterRead(const session::ReadConfiguration &read);
     void write(const session::ReadConfiguration &read);
     void verify(const session::ReadConfiguration &read);

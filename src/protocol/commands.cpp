@@ -79,10 +79,15 @@ qsizetype longestRun(View text, Char cr)
 qsizetype longestCommandLength(QStringView text) { return longestRun(text, u'\r'); }
 qsizetype longestCommandLength(QByteArrayView bytes) { return longestRun(bytes, '\r'); }
 
+QString cannotShowText(const QString &character)
+{
+    return u"The sign cannot show the character \"%1\"; remove it and try again."_s.arg(character);
+}
+
 std::optional<QString> whyUnsendable(const QString &command)
 {
     if (const std::optional<QString> bad = firstUnsendableChar(command))
-        return u"The sign cannot show the character \"%1\"; remove it and try again."_s.arg(*bad);
+        return cannotShowText(*bad);
     if (const qsizetype length = longestCommandLength(command); length > MaxCommandLength)
         return u"The command is %1 characters long; the sign takes at most %2."_s.arg(length).arg(MaxCommandLength);
     return std::nullopt;

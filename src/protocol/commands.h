@@ -50,5 +50,7 @@ qsizetype longestCommandLength(QByteArrayView bytes);
 // operator: it holds a character beyond Latin-1, or it is longer than MaxCommandLength. Nothing
 // when it can be sent. Every window refuses a command through this, before opening the port.
 std::optional<QString> whyUnsendable(const QString &command);
+// "The sign cannot show the character "é"; remove it and try again."
+QString cannotShowText(const QString &character);
 
 } // namespace protocol

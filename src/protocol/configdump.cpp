@@ -156,7 +156,72 @@ ConfigDump readConfigDump(const QString &line)
         dump.autoId = fields.at(kIdModeField) == u"1"_s;
     if (kUserCommandField < fields.size())
         dump.userCommand = fields.at(kUserCommandField);
+    dump.fieldCount = fields.size();
     return dump;
+}
+
+QList<MissingPart> missingParts(const ConfigDump &dump)
+{
+    QList<MissingPart> missing;
+    const qsizetype count = dump.fieldCount;
+    for (int n = 0; n < static_cast<int>(dump.priorities.size()); ++n) {
+        if (count < (n + 1) * kPriorityFields)
+            missing.append({MissingPart::Kind::Priority, n});
+    }
+    if (count < kFirstLinkField + 3 * kLinkTriples) {
+        const qsizetype whole = count > kFirstLinkField ? (count - kFirstLinkField) / 3 : 0;
+        missing.append({MissingPart::Kind::Links, static_cast<int>(whole)});
+    }
+    if (count <= kIdModeField)
+        missing.append({MissingPart::Kind::IdMode, 0});
+    if (count <= kUserCommandField)
+        missing.append({MissingPart::Kind::UserCommand, 0});
+    return missing;
+}
+
+QString missingPartsText(const QList<MissingPart> &parts)
+{
+    QStringList names;
+    bool plural = false;  // of a single name: "the links are missing"
+    QList<int> rows;
+    for (const MissingPart &part : parts) {
+        if (part.kind == MissingPart::Kind::Priority)
+            rows.append(part.index);
+    }
+    // Rows are missing from one on to the last, so they read as a range.
+    if (rows.size() == 1) {
+        names << u"Priority %1"_s.arg(rows.first());
+    } else if (!rows.isEmpty()) {
+        names << u"Priorities %1 to %2"_s.arg(rows.first()).arg(rows.last());
+        plural = true;
+    }
+    for (const MissingPart &part : parts) {
+        switch (part.kind) {
+        case MissingPart::Kind::Priority:
+            break;
+        case MissingPart::Kind::Links:
+            if (part.index == kLinkTriples - 1) {
+                names << u"the last link triple"_s;
+            } else {
+                names << (part.index == 0 ? u"the links"_s
+                                          : u"the link triples %1 to %2"_s.arg(part.index + 1).arg(kLinkTriples));
+                plural = true;
+            }
+            break;
+        case MissingPart::Kind::IdMode:
+            names << u"the ID mode"_s;
+            break;
+        case MissingPart::Kind::UserCommand:
+            names << u"the user command"_s;
+            break;
+        }
+    }
+    if (names.isEmpty())
+        return {};
+    QString text = names.last();
+    if (names.size() > 1)
+        text = names.mid(0, names.size() - 1).join(u", "_s) + u" and "_s + text;
+    return text + (plural || names.size() > 1 ? u" are missing"_s : u" is missing"_s);
 }
 
 } // namespace protocol

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -40,7 +41,31 @@ struct ConfigDump {
 
     std::optional<bool> autoId;           // field 88: "1" is auto ID, any other text user ID
     std::optional<QString> userCommand;   // field 89
+
+    // How many data fields the line carried: 90 in a whole dump (more are not read).
+    qsizetype fieldCount = 0;
 };
+
+// A part of the configuration that a dump which stops early does not carry. The sign sends its
+// fields in one order, so what is missing is always everything from the first field that did
+// not come on.
+struct MissingPart {
+    enum class Kind { Priority, Links, IdMode, UserCommand };
+    Kind kind = Kind::Priority;
+    // Priority: the row 0 to 4. Links: the first of the sixteen triples (0 to 15) that did not
+    // come whole; the capcodes of the triples before it came.
+    int index = 0;
+    friend bool operator==(const MissingPart &, const MissingPart &) = default;
+};
+
+// What `dump` lacks of a whole configuration, in dump order: each priority row with a field
+// missing, the links, the ID mode, the user command. Empty for a whole dump. A field that came
+// but does not read as a number is not missing.
+QList<MissingPart> missingParts(const ConfigDump &dump);
+
+// The parts in words: "the ID mode and the user command are missing", "Priorities 3 to 4, the
+// links, the ID mode and the user command are missing", "the link triples 2 to 16 are missing".
+QString missingPartsText(const QList<MissingPart> &parts);
 
 // The model identifiers the sign's option lists and value forms are known for.
 QStringList knownModels();

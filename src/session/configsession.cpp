@@ -4,6 +4,7 @@
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
+#include "session/sentences.h"
 
 namespace session {
 
@@ -54,8 +55,7 @@ QString ReadOutcome::failureText() const
                                  "Nothing was changed; try again.")
             .arg(comNumber);
     if (lines == 0)
-        return ConfigSession::tr("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
-            .arg(comNumber);
+        return noAnswerText(QStringLiteral("COM %1").arg(comNumber));
     return ConfigSession::tr("The sign on COM %1 answered, but did not send its configuration.").arg(comNumber);
 }
 
@@ -244,13 +244,17 @@ void ConfigSession::handleLine(const QByteArray &bytes)
         m_read.dumpRead = true;
         ReadConfiguration read;
         read.dump = protocol::readConfigDump(line);
+        read.missing = protocol::missingParts(read.dump);
         // A value no list of this model holds is left out rather than shown as "nothing
         // selected", which the next upload would send.
         read.unreadable = config::dropValuesOutsideLists(
             read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
         read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
-        m_link.explainLastLine(tr("configuration of model %1, build %2")
-                                   .arg(read.dump.model, read.dump.build.value_or(tr("none"))));
+        m_link.explainLastLine(tr("configuration of model %1, build %2%3")
+                                   .arg(read.dump.model, read.dump.build.value_or(tr("none")),
+                                        read.missing.isEmpty()
+                                            ? QString()
+                                            : QStringLiteral("; ") + protocol::missingPartsText(read.missing)));
         takeIntoKnown(read.dump, m_link.port().commPort());
         emit configurationRead(read);
         if (m_endReadAtDump && ComClose.isActive()) {
@@ -269,7 +273,7 @@ void ConfigSession::onConnectionLost(const QString &description)
     ComClose.stop();
     if (uploading) {
         UploadOutcome outcome;
-        outcome.stopText = tr("The connection to the sign was lost: %1").arg(description);
+        outcome.stopText = connectionLostText(description);
         endUpload(outcome);
     }
     FactoryDef.stop();
@@ -285,25 +289,46 @@ void ConfigSession::onConnectionLost(const QString &description)
 
 // ---- Upload ----
 
-std::optional<QString> ConfigSession::uploadRefusal(const config::ConfigValues &values)
+std::optional<QString> ConfigSession::timeoutRefusal(int priority, const QString &timeout)
 {
     // A timeout box that holds no whole number would give the sign garbage and the comparison
     // with the sign nothing to compare; the operator mends it first.
-    for (int n = 0; n < config::PriorityCount; ++n) {
-        const QString &text = values.priorities[n].timeout;
-        if (!protocol::strictInt16(text))
-            return tr("The timeout of priority %1 is \"%2\".\r\nIt must be a whole number from -32768 to 32767.")
-                .arg(n)
-                .arg(text);
-    }
-    // Checked as the commands they go out in, so that one longer than the sign takes is refused
+    if (protocol::strictInt16(timeout))
+        return std::nullopt;
+    return tr("The timeout of priority %1 is \"%2\".\r\nIt must be a whole number from -32768 to 32767.")
+        .arg(priority)
+        .arg(timeout);
+}
+
+std::optional<QString> ConfigSession::userCommandRefusal(const QString &text)
+{
+    // Checked as the command it goes out in, so that one longer than the sign takes is refused
     // before anything is sent rather than cut off on the wire.
-    if (auto why = refusalOf(tr("The user defined reset command"), values.userCommand,
-                             protocol::userCommand(values.userCommand)))
+    return refusalOf(tr("The user defined reset command"), text, protocol::userCommand(text));
+}
+
+std::optional<QString> ConfigSession::capcodeRefusal(int id, const QString &capcode)
+{
+    const QString field = tr("The capcode of ID %1").arg(id);
+    // The CR ends the command on the wire: what follows it would reach the sign as a command of
+    // its own ("1\r<FD>" would restore the factory defaults).
+    if (capcode.contains(u'\r'))
+        return tr("%1 holds a carriage return, which would end the command early.\r\n"
+                  "Remove it and upload again.")
+            .arg(field);
+    return refusalOf(field, capcode, protocol::linkCommand(id, capcode, 4));
+}
+
+std::optional<QString> ConfigSession::uploadRefusal(const config::ConfigValues &values)
+{
+    for (int n = 0; n < config::PriorityCount; ++n) {
+        if (auto why = timeoutRefusal(n, values.priorities[n].timeout))
+            return why;
+    }
+    if (auto why = userCommandRefusal(values.userCommand))
         return why;
     for (int i = 0; i < config::LinkCount; ++i) {
-        const QString &capcode = values.links[i].capcode;
-        if (auto why = refusalOf(tr("The capcode of ID %1").arg(i), capcode, protocol::linkCommand(i, capcode, 4)))
+        if (auto why = capcodeRefusal(i, values.links[i].capcode))
             return why;
     }
     return std::nullopt;

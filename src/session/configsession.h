@@ -29,6 +29,8 @@ struct ReadConfiguration {
     protocol::ConfigDump dump;       // values no list of the model holds taken out
     config::ShownConfiguration shown;
     QStringList unreadable;          // what was taken out, "Priority 0 Font 64"
+    // What the dump stopped short of: shown as it was before, and not read from the sign.
+    QList<protocol::MissingPart> missing;
 };
 
 // How a configuration request ended.
@@ -103,8 +105,13 @@ public:
 
     // ---- Upload ----
     // Why the values cannot be uploaded as they stand (a timeout that is no whole number, a
-    // character or a length the sign cannot take); empty when they can.
+    // character or a length the sign cannot take); empty when they can. The first refusal of
+    // timeoutRefusal(), userCommandRefusal() and capcodeRefusal() in upload order.
     static std::optional<QString> uploadRefusal(const config::ConfigValues &values);
+    // One value each, for a face that checks its values before anything is opened.
+    static std::optional<QString> timeoutRefusal(int priority, const QString &timeout);
+    static std::optional<QString> userCommandRefusal(const QString &text);
+    static std::optional<QString> capcodeRefusal(int id, const QString &capcode);
     struct UploadStart {
         bool started = false;
         bool nothingToUpload = false;  // the comparison found nothing (flags from before may still go)

@@ -2,6 +2,7 @@
 
 #include "config/attribute.h"
 #include "session/configsession.h"
+#include "session/sentences.h"
 
 #include <algorithm>
 
@@ -14,7 +15,7 @@ QString ReadBack::failureText() const
             .arg(comNumber)
             .arg(requestFailure);
     if (!lost.isEmpty())
-        return ConfigSession::tr("The connection to the sign was lost: %1").arg(lost);
+        return connectionLostText(lost);
     if (dump)
         return {};
     if (cut)
@@ -51,9 +52,13 @@ VerifyOutcome verifyReadBack(const ReadBack &readBack, const config::ConfigValue
                                       [](const config::ConfigDifference &d) { return !d.onSign; });
     if (unread > 0) {
         // A setting the sign's answer does not say cannot be confirmed: that is no success.
-        outcome.reason = ConfigSession::tr("The configuration the sign sent was incomplete or garbled: %1 of the "
-                                           "settings could not be read from it.")
-                             .arg(unread);
+        const QList<protocol::MissingPart> missing = protocol::missingParts(dump);
+        outcome.reason = missing.isEmpty()
+                             ? ConfigSession::tr("The configuration the sign sent was incomplete or garbled: %1 of "
+                                                 "the settings could not be read from it.")
+                                   .arg(unread)
+                             : ConfigSession::tr("The sign's answer was incomplete: %1.")
+                                   .arg(protocol::missingPartsText(missing));
         return outcome;
     }
     outcome.result = outcome.differences.isEmpty() ? VerifyOutcome::Result::Verified : VerifyOutcome::Result::Differs;

@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -286,9 +287,10 @@ TEST_F(CliE2E, ConnectionLostInTheMiddleOfAWriteSaysWhatWent)
 
 struct BadCall {
     const char *name;
-    QStringList arguments;  // "{sign}" is the simulator's device, "{dir}" the test's folder
+    QStringList arguments;  // "{sign}" and "{other}" are simulators' devices, "{dir}" the test's folder
     int exitCode;
     const char *said;       // on standard error, or for a port on standard output
+    int reads = 0;          // configuration requests {sign} gets before the call fails
 };
 
 class CliBadInput : public CliE2E, public ::testing::WithParamInterface<BadCall> {};
@@ -303,20 +305,31 @@ TEST_P(CliBadInput, FailsWithItsCodeAndSendsNothing)
     writeBytes(QStringLiteral("junk.led"), withLine(good, "LinkID5:", "whatever this is"));
     writeBytes(QStringLiteral("short.led"), good.left(good.indexOf("LinkID6:")));
     writeBytes(QStringLiteral("othermodel.led"), withLine(good, "Model:", "Model:QB7"));
-    const int before = int(sim.commands().size());
+    writeBytes(QStringLiteral("badtimeout.led"), withLine(good, "Pri2:", "Pri2:5,1,3,3,1,5,2,x"));
+    writeBytes(QStringLiteral("crcapcode.led"), withLine(good, "LinkID3:", "LinkID3:1\r<FD>,2"));
+    const int before = int(commandsAfter(sim, 1).size());
+    SignSimulator *other = GetParam().arguments.join(u' ').contains(QStringLiteral("{other}")) ? &startSign() : nullptr;
 
     QStringList arguments;
-    for (QString argument : GetParam().arguments)
-        arguments << argument.replace(QStringLiteral("{sign}"), sim.device()).replace(QStringLiteral("{dir}"), dir.path());
+    for (QString argument : GetParam().arguments) {
+        argument.replace(QStringLiteral("{sign}"), sim.device()).replace(QStringLiteral("{dir}"), dir.path());
+        arguments << (other ? argument.replace(QStringLiteral("{other}"), other->device()) : argument);
+    }
     const CliRun run = runCli(arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out.toStdString() << run.err.toStdString();
     QString said = QString::fromUtf8(GetParam().said);
     said.replace(QStringLiteral("{dir}"), dir.path());
     EXPECT_TRUE((run.err + run.out).contains(said)) << run.err.toStdString() << run.out.toStdString();
-    // A file refused because of the sign's model was read from the sign; nothing else goes.
-    const QStringList after = sim.commands().mid(before);
-    for (const QString &command : after)
-        EXPECT_EQ(command, QStringLiteral("DOWNLOAD_ALL"));
+    // Nothing but the configuration requests of the call reached a sign: a read made now is the
+    // next command each one gets.
+    const auto received = [&](SignSimulator &sign, int skipped, int reads) {
+        EXPECT_EQ(runCli({QStringLiteral("read"), QStringLiteral("-p"), sign.device()}).exitCode, 0);
+        return commandsAfter(sign, skipped + reads + 1).mid(skipped);
+    };
+    EXPECT_EQ(received(sim, before, GetParam().reads), QStringList(GetParam().reads + 1, QStringLiteral("DOWNLOAD_ALL")));
+    if (other) {
+        EXPECT_EQ(received(*other, 0, 0), QStringList{QStringLiteral("DOWNLOAD_ALL")});
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -333,11 +346,103 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"LineThatIsNoSetting", {QStringLiteral("diff"), QStringLiteral("{dir}/junk.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/junk.led:13: not a setting"},
         BadCall{"IncompleteFile", {QStringLiteral("write"), QStringLiteral("{dir}/short.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "no LinkID6: line"},
         BadCall{"FolderForAFile", {QStringLiteral("write"), QStringLiteral("{dir}"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "is a folder"},
-        BadCall{"FileOfAnotherModel", {QStringLiteral("write"), QStringLiteral("{dir}/othermodel.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "is for model QB7, but the sign is a RW2290"},
+        BadCall{"FileOfAnotherModel", {QStringLiteral("write"), QStringLiteral("{dir}/othermodel.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "is for model QB7, but the sign is a RW2290", 1},
+        // Values an upload would refuse: found before any port opens, whatever the command.
+        BadCall{"TimeoutNotAWholeNumber", {QStringLiteral("write"), QStringLiteral("{dir}/badtimeout.led"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-p"), QStringLiteral("{other}")}, 5, "{dir}/badtimeout.led:5: The timeout of priority 2 is \"x\"."},
+        BadCall{"TimeoutInADiff", {QStringLiteral("diff"), QStringLiteral("{dir}/badtimeout.led"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "{dir}/badtimeout.led:5: The timeout"},
+        BadCall{"TimeoutInTheSecondFileOfADiff", {QStringLiteral("diff"), QStringLiteral("{dir}/good.led"), QStringLiteral("{dir}/badtimeout.led")}, 5, "{dir}/badtimeout.led:5: The timeout"},
+        BadCall{"CapcodeWithACarriageReturn", {QStringLiteral("write"), QStringLiteral("{dir}/crcapcode.led"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-p"), QStringLiteral("{other}"), QStringLiteral("--force")}, 5, "{dir}/crcapcode.led:11: The capcode of ID 3 holds a carriage return"},
         BadCall{"MissingDevice", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/ttyNone")}, 3, "{dir}/ttyNone does not exist"},
         BadCall{"NotASerialPort", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/good.led")}, 3, "is not a serial port"},
-        BadCall{"UnwritableOutput", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-o"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "not written"}),
+        BadCall{"UnwritableOutput", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-o"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "not written", 1}),
     [](const ::testing::TestParamInfo<BadCall> &info) { return std::string(info.param.name); });
+
+// ---- A sign whose answer stops early but still ends like a whole line ----
+
+// An RW2290's whole dump: every priority at position 1 with 10 s, ID 0 in the first triple and
+// ID 5 in the second, auto IDs, user command RESET. `fields` of its 90 data fields come.
+QString cutDump(int fields)
+{
+    QStringList data;
+    for (int n = 0; n < 5; ++n)
+        data << QStringLiteral("65,66,66,49,50,49,21,50").split(u',');
+    data << QStringLiteral("0") << QStringLiteral("1000") << QStringLiteral("0");
+    data << QStringLiteral("5") << QStringLiteral("5550005") << QStringLiteral("2");
+    for (int j = 2; j < 16; ++j)
+        data << QStringLiteral("0") << QStringLiteral("0") << QStringLiteral("5");
+    data << QStringLiteral("1") << QStringLiteral("RESET");
+    return QStringLiteral("RW2290,41:") + data.mid(0, fields).join(u',');
+}
+
+struct CutAnswer {
+    const char *name;
+    int fields;
+    const char *missing;
+    QStringList missingItems;  // the JSON's "missing" items
+};
+
+class CliCutAnswer : public CliE2E, public ::testing::WithParamInterface<CutAnswer> {
+protected:
+    SignSimulator &startCutSign() { return startSign({QStringLiteral("--dump-text"), cutDump(GetParam().fields)}); }
+    QString incomplete() const
+    {
+        return QStringLiteral("The sign's answer was incomplete: %1.").arg(QString::fromLatin1(GetParam().missing));
+    }
+};
+
+TEST_P(CliCutAnswer, ReadSaysWhatIsMissingAndLeavesTheFileAsItWas)
+{
+    SignSimulator &sim = startCutSign();
+    writeBytes(QStringLiteral("sign.led"), "kept\r\n");
+    const CliRun run = runCli({QStringLiteral("read"), QStringLiteral("-p"), sim.device(), QStringLiteral("-o"), path(QStringLiteral("sign.led"))});
+    EXPECT_EQ(run.exitCode, 4) << run.out.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("%1: %2 %3 was not written.\n").arg(sim.device(), incomplete(), path(QStringLiteral("sign.led"))));
+    EXPECT_EQ(fileBytes(QStringLiteral("sign.led")), QByteArray("kept\r\n"));
+
+    const CliRun json = runCli({QStringLiteral("read"), QStringLiteral("-p"), sim.device(), QStringLiteral("--json")});
+    EXPECT_EQ(json.exitCode, 4);
+    const QJsonObject result = jsonLine(json.lines().value(0));
+    EXPECT_EQ(result.value(QStringLiteral("result")).toString(), QStringLiteral("no-answer"));
+    EXPECT_EQ(result.value(QStringLiteral("message")).toString(), incomplete());
+    EXPECT_FALSE(result.contains(QStringLiteral("configuration")));
+    QStringList items;
+    for (const QJsonValue &part : result.value(QStringLiteral("missing")).toArray())
+        items << part.toObject().value(QStringLiteral("item")).toString();
+    EXPECT_EQ(items, GetParam().missingItems);
+}
+
+TEST_P(CliCutAnswer, WriteAndDiffTakeNoValueTheSignDidNotSend)
+{
+    SignSimulator &whole = startSign();
+    readInto(whole, QStringLiteral("sign.led"));
+    SignSimulator &sim = startCutSign();
+    const QString file = path(QStringLiteral("sign.led"));
+
+    const CliRun write = runCli({QStringLiteral("write"), file, QStringLiteral("-p"), sim.device()});
+    EXPECT_EQ(write.exitCode, 4) << write.out.toStdString();
+    EXPECT_TRUE(write.out.contains(incomplete() + QStringLiteral(" Nothing was sent"))) << write.out.toStdString();
+    const CliRun diff = runCli({QStringLiteral("diff"), file, QStringLiteral("-p"), sim.device()});
+    EXPECT_EQ(diff.exitCode, 4) << diff.out.toStdString();
+    EXPECT_TRUE(diff.out.contains(QStringLiteral("ID mode: not read on the sign"))) << diff.out.toStdString();
+    EXPECT_EQ(commandsAfter(sim, 2), QStringList(2, QStringLiteral("DOWNLOAD_ALL")));
+
+    // Forced, every item of the file goes; the user command, which neither the file nor the
+    // answer holds, does not.
+    const CliRun forced = runCli({QStringLiteral("write"), file, QStringLiteral("-p"), sim.device(), QStringLiteral("--force")});
+    EXPECT_EQ(forced.exitCode, 0) << forced.out.toStdString();
+    const QStringList sent = clitest::changingCommands(commandsAfter(sim, 3));
+    EXPECT_EQ(sent.filter(QStringLiteral("<DF pr=")).size(), 5) << sent.join(u' ').toStdString();
+    EXPECT_EQ(sent.filter(QStringLiteral("<id=")).size(), 1) << sent.join(u' ').toStdString();
+    EXPECT_TRUE(sent.filter(QStringLiteral("<UC>")).isEmpty()) << sent.join(u' ').toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, CliCutAnswer,
+    ::testing::Values(CutAnswer{"AfterTheLinkTriples", 88, "the ID mode and the user command are missing",
+                                {QStringLiteral("idMode"), QStringLiteral("userCommand")}},
+                      CutAnswer{"AfterTheFirstTriple", 43, "the link triples 2 to 16, the ID mode and the user command are missing",
+                                {QStringLiteral("link"), QStringLiteral("idMode"), QStringLiteral("userCommand")}}),
+    [](const ::testing::TestParamInfo<CutAnswer> &info) { return std::string(info.param.name); });
 
 TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
 {

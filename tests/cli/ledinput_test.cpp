@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 // A file as File > Save writes it, with some values set.
@@ -57,6 +59,9 @@ struct Broken {
     const char *said;
 };
 
+// A capcode whose link command is longer than the sign takes.
+const std::string LongCapcodeLine = "LinkID4:" + std::string(1100, '1') + ",1";
+
 class BrokenFiles : public ::testing::TestWithParam<Broken> {};
 
 TEST_P(BrokenFiles, AreRefusedWithTheirLine)
@@ -87,7 +92,13 @@ INSTANTIATE_TEST_SUITE_P(
                       Broken{"PriorityRowCut", 4, "Pri1:1,1,1", 4, "not a setting"},
                       Broken{"Repeated", 10, "LinkID1:,-1", 10, "LinkID1: again (first on line 9)"},
                       Broken{"Incomplete", 0, "DefaultSpeed:", 0, "no DefaultSpeed: line"},
-                      Broken{"NulByte", 16, "DefaultMsg:Op", -1, "NUL byte"}),
+                      Broken{"NulByte", 16, "DefaultMsg:Op", -1, "NUL byte"},
+                      // Values an upload would refuse are found before any sign is touched.
+                      Broken{"TimeoutNotANumber", 5, "Pri2:5,1,3,3,1,5,2,x", 5, "timeout of priority 2 is \"x\""},
+                      Broken{"TimeoutWithAFraction", 3, "Pri0:1,1,1,1,1,1,1,2.5", 3, "whole number"},
+                      Broken{"TimeoutBeyondSixteenBits", 7, "Pri4:1,1,1,1,1,1,1,40000", 7, "-32768 to 32767"},
+                      Broken{"CapcodeWithACarriageReturn", 11, "LinkID3:1\r<FD>,2", 11, "carriage return"},
+                      Broken{"CapcodeTooLong", 12, LongCapcodeLine.c_str(), 12, "the sign takes at most"}),
     [](const ::testing::TestParamInfo<Broken> &info) { return std::string(info.param.name); });
 
 TEST(LedInput, MissingFileAndFolderAreNamed)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <vector>
@@ -184,6 +185,60 @@ TEST(ConfigDumpTest, TheLastFieldsDecideLinksIdModeAndUserCommand)
     EXPECT_TRUE(of87.links[6].named);
     EXPECT_FALSE(of87.links[7].named);
     EXPECT_EQ(of87.links[7].capcode, QString());
+}
+
+struct CutCase {
+    int fields;  // the data fields the line still carries, ended as a whole line
+    std::vector<protocol::MissingPart> missing;
+    const char *text;
+};
+
+class CutDumpTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(CutDumpTest, NamesEverythingFromTheFirstFieldThatDidNotCome)
+{
+    using Kind = protocol::MissingPart::Kind;
+    QStringList fields = completeFields();
+    fields[89] = u"RESET"_s;
+    const ConfigDump dump = read(u"RW2290,41"_s, fields.mid(0, GetParam().fields));
+    const QList<protocol::MissingPart> missing = protocol::missingParts(dump);
+    EXPECT_EQ(std::vector<protocol::MissingPart>(missing.cbegin(), missing.cend()), GetParam().missing);
+    EXPECT_EQ(protocol::missingPartsText(missing), QString::fromLatin1(GetParam().text));
+    // What the reader takes agrees: a part is missing exactly when its values stayed empty.
+    EXPECT_EQ(missing.contains(protocol::MissingPart{Kind::IdMode, 0}), !dump.autoId.has_value());
+    EXPECT_EQ(missing.contains(protocol::MissingPart{Kind::UserCommand, 0}), !dump.userCommand.has_value());
+    EXPECT_EQ(std::any_of(missing.cbegin(), missing.cend(), [](const auto &p) { return p.kind == Kind::Links; }),
+              !dump.linksComplete);
+}
+
+using PartKind = protocol::MissingPart::Kind;
+INSTANTIATE_TEST_SUITE_P(Cuts, CutDumpTest, ::testing::Values(
+    CutCase{90, {}, ""},
+    CutCase{89, {{PartKind::UserCommand, 0}}, "the user command is missing"},
+    // After the sixteen link triples.
+    CutCase{88, {{PartKind::IdMode, 0}, {PartKind::UserCommand, 0}}, "the ID mode and the user command are missing"},
+    CutCase{85, {{PartKind::Links, 15}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "the last link triple, the ID mode and the user command are missing"},
+    // After the first triple, and inside the second.
+    CutCase{43, {{PartKind::Links, 1}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "the link triples 2 to 16, the ID mode and the user command are missing"},
+    CutCase{45, {{PartKind::Links, 1}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "the link triples 2 to 16, the ID mode and the user command are missing"},
+    CutCase{40, {{PartKind::Links, 0}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "the links, the ID mode and the user command are missing"},
+    CutCase{39, {{PartKind::Priority, 4}, {PartKind::Links, 0}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "Priority 4, the links, the ID mode and the user command are missing"},
+    CutCase{0, {{PartKind::Priority, 0}, {PartKind::Priority, 1}, {PartKind::Priority, 2}, {PartKind::Priority, 3},
+                {PartKind::Priority, 4}, {PartKind::Links, 0}, {PartKind::IdMode, 0}, {PartKind::UserCommand, 0}},
+            "Priorities 0 to 4, the links, the ID mode and the user command are missing"}));
+
+TEST(ConfigDumpTest, FieldsBeyondTheLastAreNoPartOfTheCount)
+{
+    QStringList fields = completeFields();
+    fields << u"extra"_s;
+    EXPECT_TRUE(protocol::missingParts(read(u"KT420"_s, fields)).isEmpty());
+    // A line whose data is cut by a second ":" carries only what came before it.
+    EXPECT_EQ(protocol::missingParts(readConfigDump(u"KT420:"_s + fields.mid(0, 88).join(u',') + u":1,RESET"_s)).size(), 2);
 }
 
 TEST(ConfigDumpTest, TripleWithAMissingFieldIsSkipped)

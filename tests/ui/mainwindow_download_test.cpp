@@ -153,6 +153,41 @@ TEST_F(MainWindowDownload, ShortDumpLeavesWhatItDoesNotCover)
     EXPECT_EQ(w.getChangedRows(), 0);
 }
 
+struct CutAnswer {
+    const char *name;
+    int fields;  // data fields that came before the line feed
+    const char *missing;
+};
+
+class MainWindowCutDownload : public MainWindowDownload, public ::testing::WithParamInterface<CutAnswer> {};
+
+TEST_P(MainWindowCutDownload, AppliesWhatCameAndSaysWhatIsMissing)
+{
+    download(testdumps::sampleDump());
+    // The sign has moved ID 0 and gone to user IDs since; its answer stops early.
+    const QString changed = testdumps::rw2290Dump(
+        testdumps::sampleRows(),
+        {QStringLiteral("0,1001,0"), QStringLiteral("1,2000,1"), QStringLiteral("2,1234567,3"), QStringLiteral("2,890,3")},
+        QStringLiteral("0"), QStringLiteral("REBOOT"));
+    const qsizetype colon = changed.indexOf(u':');
+    download(changed.left(colon + 1) + changed.mid(colon + 1).split(u',').mid(0, GetParam().fields).join(u','));
+
+    EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign's answer was incomplete: %1. What it did not send was left as it was.")
+                                     .arg(QString::fromLatin1(GetParam().missing)));
+    EXPECT_EQ(w.Capcode0[0]->text(), QStringLiteral("1001"));
+    EXPECT_EQ(w.Capcode0[2]->text(), QStringLiteral("1234567,890"));
+    EXPECT_TRUE(w.AutoID->isChecked());
+    EXPECT_EQ(w.usercmd1->text(), QStringLiteral("RESET"));
+    EXPECT_EQ(w.getChangedRows(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, MainWindowCutDownload,
+    ::testing::Values(CutAnswer{"AfterTheLinkTriples", 88, "the ID mode and the user command are missing"},
+                      CutAnswer{"AfterTheFirstTriple", 43,
+                                "the link triples 2 to 16, the ID mode and the user command are missing"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(MainWindowDownload, EchoInTheHeaderAndAFontOutsideTheList)
 {
     download(QStringLiteral("DOWNLOAD_ALLRW2290,12:63,65,65,48,49,48,20,5"));

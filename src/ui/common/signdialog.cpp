@@ -3,6 +3,7 @@
 #include "link/timers.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
+#include "session/sentences.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/listbox.h"
 #include "ui/main/kestrovanmain.h"
@@ -155,7 +156,7 @@ bool SignDialog::openSignPort()
 bool SignDialog::writeCommand(const QString &command)
 {
     if (const std::optional<QString> bad = protocol::firstUnsendableChar(command)) {
-        showAck(tr("The sign cannot show the character \"%1\"; remove it and try again.").arg(*bad));
+        showAck(protocol::cannotShowText(*bad));
         return false;
     }
     const std::optional<QByteArray> bytes = protocol::wireBytes(command);
@@ -184,7 +185,7 @@ void SignDialog::startProgress()
 
 void SignDialog::onConnectionLost(const QString &description)
 {
-    showAck(tr("The connection to the sign was lost: %1").arg(description));
+    showAck(session::connectionLostText(description));
     connectionLost();
 }
 

@@ -5,6 +5,7 @@
 #include "config/attribute.h"
 #include "protocol/clock.h"
 #include "protocol/commands.h"
+#include "session/sentences.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/listbox.h"
 #include "ui/common/signdialog.h"
@@ -85,8 +86,7 @@ const QString NotReadYet = QStringLiteral(
 
 QString noAnswer(int port)
 {
-    return QStringLiteral("No answer from the sign on COM %1. Check the cable, the power and the COM number.")
-        .arg(port);
+    return session::noAnswerText(QStringLiteral("COM %1").arg(port));
 }
 
 QString storedCodeRefused(QChar code)
@@ -445,7 +445,7 @@ void KestrovanDefaultMessage::InsertTime_Click()
 void KestrovanDefaultMessage::writeFailed(const QString &command)
 {
     if (const std::optional<QString> bad = protocol::firstUnsendableChar(command))
-        showAck(tr("The sign cannot show the character \"%1\"; remove it and try again.").arg(*bad));
+        showAck(protocol::cannotShowText(*bad));
     else
         showAck(tr("The sign did not take the command."));
     abortOperation();

@@ -90,9 +90,16 @@ void KestrovanMain::applyConfiguration(const session::ReadConfiguration &read)
 
     // The controls changed one by one while the baseline was already new; compare once more.
     updatePendingMarks();
+    // Read as far as it goes, as the tolerant reader does; the operator learns what did not come.
+    QStringList notes;
+    if (!read.missing.isEmpty())
+        notes << tr("The sign's answer was incomplete: %1. What it did not send was left as it was.")
+                     .arg(protocol::missingPartsText(read.missing));
     if (!read.unreadable.isEmpty())
-        showStatus(tr("The sign reported values the lists of model \"%1\" do not hold (%2); those settings "
-                      "were left as they were.").arg(dump.model, read.unreadable.join(QStringLiteral(", "))));
+        notes << tr("The sign reported values the lists of model \"%1\" do not hold (%2); those settings "
+                    "were left as they were.").arg(dump.model, read.unreadable.join(QStringLiteral(", ")));
+    if (!notes.isEmpty())
+        showStatus(notes.join(QStringLiteral("\r\n")));
 
     // A changed firmware count may call for the reminder; it comes once the whole
     // configuration is shown behind it.

@@ -1,5 +1,6 @@
 // The main window's side of the sign link: its connection, what the session reports, the pause
 // routine and the status line.
+#include "session/sentences.h"
 #include "ui/main/kestrovanmain.h"
 
 #include "link/timers.h"
@@ -123,7 +124,7 @@ void KestrovanMain::showProgress(const session::UploadProgress &progress)
 
 void KestrovanMain::onConnectionLost(const QString &description, bool duringUpload)
 {
-    QString text = tr("The connection to the sign was lost: %1").arg(description);
+    QString text = session::connectionLostText(description);
     if (duringUpload)
         text = withBackupStatus(text);
     showStatus(text);

@@ -145,6 +145,9 @@ void KestrovanMain::onComparisonRead(const session::ReadBack &readBack)
                   .arg(readBack.comNumber)
                   .arg(m_compareSubject)
                   .arg(differences.size());
+    // What a cut answer did not carry is listed as not read; the summary says why.
+    if (const QList<protocol::MissingPart> missing = protocol::missingParts(dump); !missing.isEmpty())
+        summary += tr("\r\nThe sign's answer was incomplete: %1.").arg(protocol::missingPartsText(missing));
     // The positions of one model's lists name other entries in another's.
     if (!LEDSignModel->text().isEmpty() && LEDSignModel->text() != dump.model)
         summary += tr("\r\nThe sign reports model %1; the lists here are those of model %2.")

@@ -582,7 +582,7 @@ protocol::EncodedTestMessage LEDTestMessage::runEncoder()
 bool LEDTestMessage::refuseUnsendable(const std::optional<QString> &character)
 {
     if (character)
-        showAck(tr("The sign cannot show the character \"%1\"; remove it and try again.").arg(*character));
+        showAck(protocol::cannotShowText(*character));
     return character.has_value();
 }
 

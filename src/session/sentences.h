@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+namespace session {
+
+// What the operator is told where several places tell the same thing, so that the windows and
+// the command line say it in the same words. `where` names the sign's port as the face knows it:
+// "COM 3", a device path, a network address.
+
+// "No answer from the sign on COM 3. Check the cable, the power and the COM number."
+QString noAnswerText(const QString &where);
+// "The connection to the sign was lost: " and what the port said.
+QString connectionLostText(const QString &description);
+
+} // namespace session

@@ -214,6 +214,11 @@ TlsResult startTls(QSslSocket &socket, const NetworkAddress &address, const QSsl
         result.error = OpenError::None;
     } else if (alerted) {
         result.what = alertFailure(alertType, alertText, options);
+        // The server proved itself before it turned the client away: who it is helps to set
+        // the client certificate up with the right device.
+        if (!certificate.isNull())
+            result.what += QStringLiteral(" The server's certificate has the fingerprint %1.")
+                               .arg(fingerprintText(result.serverFingerprint));
     } else if (failed == QAbstractSocket::SslInvalidUserDataError && !options.certFile.isEmpty()) {
         result.what = QStringLiteral("cannot be offered the client certificate: the key %1 does not belong to the "
                                      "certificate %2. Nothing was sent.").arg(options.keyFile, options.certFile);

@@ -29,6 +29,7 @@ struct Server {
     bool wantsClient;         // the front asks for a client certificate signed by clientca
     const char *parameters;   // after "?": {ca}, {pin:NAME} and {dir} stand for the test's files
     const char *said;         // part of what the operator is told; empty when the sign is reached
+    bool showsServer = true;  // the message names the fingerprint of the front's certificate
 };
 
 class TlsE2E : public ::testing::Test {
@@ -55,7 +56,8 @@ protected:
     }
     QString expand(QString text) const
     {
-        for (const QString &name : {QStringLiteral("selfsigned"), QStringLiteral("other"), QStringLiteral("server")})
+        for (const QString &name : {QStringLiteral("selfsigned"), QStringLiteral("other"), QStringLiteral("server"),
+                                    QStringLiteral("wrongname"), QStringLiteral("expired")})
             text.replace(QStringLiteral("{pin:%1}").arg(name), certificates.fingerprint(name));
         return text.replace(QStringLiteral("{ca}"), certificates.pem(QStringLiteral("ca")))
             .replace(QStringLiteral("{dir}"), certificates.folder());
@@ -99,14 +101,25 @@ TEST_P(TlsServer, IsReachedOnlyWhenItProvesWhoItIs)
     EXPECT_TRUE(idle());
     const QString said = expand(QString::fromLatin1(s.said));
     const QString item = w.ComportsList->itemText(0);
-    EXPECT_TRUE(item.startsWith(QStringLiteral("1-COM 1: ") + address + u' ')) << item.toStdString();
+    // An entry that cannot be used is quoted, cut short.
+    EXPECT_TRUE(item.startsWith(QStringLiteral("1-COM 1: ") + address + u' ')
+                || item.startsWith(QStringLiteral("1-COM 1: \"") + address.left(40)))
+        << item.toStdString();
     EXPECT_TRUE(item.contains(said)) << item.toStdString();
-
+    const QString fingerprint = certificates.fingerprint(QString::fromLatin1(s.certificate));
+    EXPECT_EQ(item.contains(QStringLiteral("The server's certificate has the fingerprint ") + fingerprint), s.showsServer)
+        << item.toStdString();
     EXPECT_TRUE(sign.sim.commands().isEmpty());
+
+    // The window stays usable: with the entry put right, the same server is read.
+    pointComOneAtFront(QStringLiteral("fingerprint={pin:%1}").arg(QString::fromLatin1(s.certificate))
+                       + (s.wantsClient ? QStringLiteral("&cert={dir}/client.pem&key={dir}/client.key") : QString()));
+    ASSERT_TRUE(testsupport::runToIdle(w, w.DownloadAll, 5000, w.ComportsList->itemText(0)));
+    EXPECT_EQ(w.Capcode0[2]->text(), QStringLiteral("100,200"));
+    EXPECT_EQ(sign.sim.commands(), QStringList {QStringLiteral("DOWNLOAD_ALL")});
 }
 
 #define REFUSED "did not prove that it is the server meant: "
-#define FINGERPRINT(name) "The server's certificate has the fingerprint {pin:" name "}"
 
 INSTANTIATE_TEST_SUITE_P(
     Servers, TlsServer,
@@ -114,17 +127,29 @@ INSTANTIATE_TEST_SUITE_P(
         Server{"TrustedThroughTheNamedAuthority", "server", false, "ca={ca}", ""},
         Server{"Untrusted", "selfsigned", false, "",
                REFUSED "its certificate is not trusted (no authority this computer trusts has signed it). Nothing was "
-                       "sent. " FINGERPRINT("selfsigned")},
+                       "sent."},
         Server{"NameMismatch", "wrongname", false, "ca={ca}",
-               REFUSED "its certificate is made out to \"sign.example\", not to \"127.0.0.1\""},
+               REFUSED "its certificate is made out to \"sign.example\", not to \"127.0.0.1\". Nothing was sent."},
         Server{"Expired", "expired", false, "ca={ca}", REFUSED "its certificate expired on "},
         Server{"PinMatches", "selfsigned", false, "fingerprint={pin:selfsigned}", ""},
         Server{"PinDiffers", "selfsigned", false, "fingerprint={pin:other}",
-               REFUSED "its certificate is not the one pinned ({pin:other}). Nothing was sent. " FINGERPRINT("selfsigned")},
+               REFUSED "its certificate is not the one pinned ({pin:other}). Nothing was sent."},
         Server{"AsksForAClientCertificate", "server", true, "ca={ca}", "asks for a client certificate"},
         Server{"TakesTheClientCertificate", "server", true, "ca={ca}&cert={dir}/client.pem&key={dir}/client.key", ""},
+        // Entries that cannot be used: said with the entry, before any connection.
+        Server{"UnknownParameter", "server", false, "ca={ca}&verify=0",
+               "unknown parameter \"verify\" (known: ca, fingerprint, cert, key)", false},
+        Server{"MalformedFingerprint", "selfsigned", false, "fingerprint=SHA256:AB:CD",
+               "the fingerprint must be SHA256: and 32 pairs of hexadecimal digits", false},
         Server{"MissingCaFile", "server", false, "ca={dir}/none.pem",
-               "cannot be used: the CA file {dir}/none.pem does not exist. Nothing was sent."}),
+               "cannot be used: the CA file {dir}/none.pem does not exist. Nothing was sent.", false},
+        Server{"CaFileNotPem", "server", false, "ca={dir}/notpem.pem",
+               "cannot be used: the CA file {dir}/notpem.pem holds no certificate in PEM form. Nothing was sent.", false},
+        Server{"MissingKeyFile", "server", true, "ca={ca}&cert={dir}/client.pem&key={dir}/none.key",
+               "cannot be used: the key file {dir}/none.key does not exist. Nothing was sent.", false},
+        Server{"KeyOfAnotherCertificate", "server", true, "ca={ca}&cert={dir}/client.pem&key={dir}/mismatched.key",
+               "cannot be offered the client certificate: the key {dir}/mismatched.key does not belong to the "
+               "certificate {dir}/client.pem. Nothing was sent.", false}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(TlsE2E, PinnedServerThatChangesItsCertificateBetweenTwoUploadsGetsNothingTheSecondTime)

@@ -12,7 +12,6 @@
 #include "serialserver.h"
 #include "signsimulator.h"
 #include "testcertificates.h"
-#include "tlsterminator.h"
 
 #include "ui/main/kestrovanmain.h"
 #include "ui/testmsg/ledtestmessage.h"
@@ -45,30 +44,27 @@ const QByteArray StartConfig = "pri0=4,6,2,1,2,5,2,12\npri3=9,14,7,3,1,1,1,7\nli
                                "autoid=0\nusercmd=A\\xFFB\n";
 
 // A simulated sign reached as COM n through the network: signsim listening itself (raw TCP), or
-// signsim on a pseudo-terminal with ser2net in front of it (RFC 2217); either of them behind
-// socat as the TLS front, whose certificate the entry's ca= vouches for.
+// signsim on a pseudo-terminal with ser2net in front of it, RFC 2217 in plain text, or the bytes
+// themselves or RFC 2217 inside TLS with a certificate the entry's ca= vouches for.
 class NetworkSign {
 public:
     bool start(Transport transport, const QString &ports, int com, QStringList arguments, QString *error)
     {
         arguments += {QStringLiteral("--config"), sim.writeFile(QStringLiteral("start.conf"), StartConfig)};
-        const QString entry = ports + QStringLiteral("/COM") + QString::number(com);
-        switch (transport) {
-        case Transport::RawTcp:
-            return sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--link"), entry},
+        if (transport == Transport::RawTcp)
+            return sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--link"),
+                                                      ports + QStringLiteral("/COM") + QString::number(com)},
                              error);
-        case Transport::Rfc2217:
-            return sim.start(arguments, error) && server.start(sim.device(), error)
-                   && testsupport::writePortEntry(ports, com, server.address().toLatin1() + '\n');
-        case Transport::Tls:
-            if (!sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0")}, error))
+        testsupport::SerialServer::Offer offer;
+        offer.rfc2217 = transport != Transport::Tls;
+        if (transport != Transport::Rfc2217) {
+            if (!certificates.make(error))
                 return false;
-            return startFront(transport, sim.device().section(u':', -1).toUShort(), ports, com, error);
-        case Transport::Rfc2217Tls:
-            return sim.start(arguments, error) && server.start(sim.device(), error)
-                   && startFront(transport, server.port(), ports, com, error);
+            offer.certificate = certificates.pem(QStringLiteral("server"));
+            offer.key = certificates.key(QStringLiteral("server"));
         }
-        return false;
+        return sim.start(arguments, error) && server.start(sim.device(), error, offer)
+               && testsupport::writePortEntry(ports, com, address(transport).toUtf8() + '\n');
     }
     // The address the port map entry holds.
     QString address(Transport transport) const
@@ -82,25 +78,12 @@ public:
         case Transport::Rfc2217Tls:
             break;
         }
-        return QStringLiteral("%1://127.0.0.1:%2?ca=%3")
-            .arg(transport == Transport::Tls ? QStringLiteral("tls") : QStringLiteral("rfc2217+tls"))
-            .arg(front.port())
-            .arg(certificates.pem(QStringLiteral("ca")));
+        return server.address() + QStringLiteral("?ca=") + certificates.pem(QStringLiteral("ca"));
     }
 
     testsupport::SignSimulator sim;
     testsupport::SerialServer server;
     testsupport::TestCertificates certificates;
-    testsupport::TlsTerminator front;
-
-private:
-    bool startFront(Transport transport, quint16 target, const QString &ports, int com, QString *error)
-    {
-        return certificates.make(error)
-               && front.start(target, {certificates.pem(QStringLiteral("server")), certificates.key(QStringLiteral("server")), {}, 0},
-                              error)
-               && testsupport::writePortEntry(ports, com, address(transport).toLatin1() + '\n');
-    }
 };
 
 class NetworkE2E : public ::testing::Test {
@@ -176,10 +159,9 @@ TEST_P(OverTheNetwork, SignReceivesExactlyWhatItReceivesOverAPseudoTerminal)
 TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysPending)
 {
     startComOne();
-    // Raw TCP: the sign hangs up its connection on the 7th command. RFC 2217: the serial server
-    // is killed after a few items, as when it loses its power. Inside TLS, the TLS front passes
-    // either on.
-    const bool raw = GetParam() == Transport::RawTcp || GetParam() == Transport::Tls;
+    // Raw TCP: the sign hangs up its connection on the 7th command. Through ser2net: the serial
+    // server is killed after a few items, as when it loses its power.
+    const bool raw = GetParam() == Transport::RawTcp;
     startNetwork(GetParam(), raw ? QStringList {QStringLiteral("--hangup-after"), QStringLiteral("7")} : QStringList {});
     const QString address = network.address(GetParam());
     openWindowOn(2);
@@ -208,9 +190,7 @@ TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysP
     EXPECT_TRUE(flags.linkChanged[7]);
 
     // The window stays usable: the next attempt finds nobody there and says so. (The simulated
-    // sign took its port map entry with it when it ended, so COM 2 is back to its device. A TLS
-    // front goes with the power, too.)
-    network.front.stop();
+    // sign took its port map entry with it when it ended, so COM 2 is back to its device.)
     w.DownloadAll->click();
     EXPECT_TRUE(idle());
     const QString expected = GetParam() == Transport::RawTcp

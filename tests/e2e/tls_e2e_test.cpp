@@ -1,7 +1,7 @@
-// The windows against the simulated sign behind a TLS front (Debian's socat, as ser2net here
-// cannot speak TLS) with certificates openssl made for the test: a server that does not prove
-// who it is gets nothing and the operator reads why, with the server's fingerprint; a pinned
-// server that changes its certificate between two uploads is refused the second.
+// The windows against the simulated sign behind a TLS front (Debian's socat, which can also ask
+// for a client certificate) with certificates openssl made for the test: a server that does not
+// prove who it is gets nothing and the operator reads why, with the server's fingerprint; a
+// pinned server that changes its certificate between two uploads is refused the second.
 #include "comonesign.h"
 #include "fakeuiservices.h"
 #include "mainwindowdriving.h"

@@ -65,8 +65,22 @@ SerialServer::~SerialServer()
     }
 }
 
+QString SerialServer::address() const
+{
+    const bool tls = !m_offer.certificate.isEmpty();
+    const QString scheme = m_offer.rfc2217 ? (tls ? QStringLiteral("rfc2217+tls") : QStringLiteral("rfc2217"))
+                                           : (tls ? QStringLiteral("tls") : QStringLiteral("tcp"));
+    return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(m_port);
+}
+
 bool SerialServer::start(const QString &device, QString *error)
 {
+    return start(device, error, Offer());
+}
+
+bool SerialServer::start(const QString &device, QString *error, const Offer &offer)
+{
+    m_offer = offer;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("ser2net"),
                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
                                                             QStringLiteral("/usr/bin")});
@@ -95,11 +109,15 @@ bool SerialServer::startOnce(const QString &program, const QString &device, QStr
         *error = config + QStringLiteral(": ") + file.errorString();
         return false;
     }
+    QString accepter = QStringLiteral("tcp,127.0.0.1,%1").arg(m_port);
+    if (!m_offer.certificate.isEmpty())
+        accepter.prepend(QStringLiteral("ssl(key=%1,cert=%2),").arg(m_offer.key, m_offer.certificate));
+    if (m_offer.rfc2217)
+        accepter.prepend(QStringLiteral("telnet(rfc2217),"));
     file.write(QStringLiteral("connection: &sign\n"
-                              "    accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                              "    accepter: %1\n"
                               "    connector: serialdev,%2,9600n81,local\n")
-                   .arg(m_port)
-                   .arg(device)
+                   .arg(accepter, device)
                    .toLocal8Bit());
     file.close();
     // Not detached, debug output to standard output, no UUCP lock files left behind.

@@ -14,14 +14,16 @@ bool TlsTerminator::start(quint16 target, const Setup &setup, QString *error)
         return false;
     }
     stop();
+    // nodelay on both sides: a serial server passes each piece on as it comes, and Nagle's wait
+    // against the peer's delayed acknowledgement would add tens of milliseconds to every reply.
     // The free port is only free until someone takes it: try again on another.
     for (int attempt = 0; attempt < 3; ++attempt) {
         m_port = setup.port != 0 ? setup.port : freePort();
-        QString listen = QStringLiteral("OPENSSL-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork,cert=%2,key=%3")
+        QString listen = QStringLiteral("OPENSSL-LISTEN:%1,bind=127.0.0.1,reuseaddr,fork,nodelay,cert=%2,key=%3")
                              .arg(m_port)
                              .arg(setup.certificate, setup.key);
         listen += setup.clientCa.isEmpty() ? QStringLiteral(",verify=0") : QStringLiteral(",verify=1,cafile=") + setup.clientCa;
-        if (startListening(m_process, program, {listen, QStringLiteral("TCP:127.0.0.1:%1").arg(target)}, m_port, error))
+        if (startListening(m_process, program, {listen, QStringLiteral("TCP:127.0.0.1:%1,nodelay").arg(target)}, m_port, error))
             return true;
     }
     return false;

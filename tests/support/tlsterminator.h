@@ -5,10 +5,12 @@
 
 namespace testsupport {
 
-// A serial device server's TLS front: Debian's socat accepting TLS on 127.0.0.1 with a given
-// certificate and passing each connection on to a plain TCP port there (the simulated sign's own,
-// or ser2net's RFC 2217 port). Debian's ser2net cannot do this itself: its gensio library is
-// built without TLS. It runs while this object lives.
+// A TLS front for a plain TCP port: Debian's socat accepting TLS on 127.0.0.1 with a given
+// certificate, and asking for a client certificate when told, and passing each connection on to
+// the port (the test's own server, or the simulated sign's --tcp port). ser2net speaks TLS
+// itself (SerialServer::Offer), but only in front of a serial device; this stands where there is
+// none, and where a test needs a server that asks for a client certificate. It runs while this
+// object lives.
 class TlsTerminator {
 public:
     TlsTerminator() = default;

@@ -307,7 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
         DeadEnd{"PortOutOfRange", "tcp://sign:99999\n", "none", true,
                 "COM 3: \"tcp://sign:99999\" is not a network address (the port must be 1 to 65535)."},
         DeadEnd{"UnknownScheme", "telnet://sign:23", "none", true,
-                "COM 3: \"telnet://sign:23\" is not a network address (it must begin with tcp:// or rfc2217://)."},
+                "COM 3: \"telnet://sign:23\" is not a network address (it must begin with tcp://, rfc2217://, tls:// or "
+                "rfc2217+tls://)."},
         DeadEnd{"ConnectionRefused", "tcp://127.0.0.1:%1", "none", false,
                 "COM 3: tcp://127.0.0.1:%1 refused the connection; check that the serial server runs and listens on "
                 "that port."},

@@ -162,6 +162,21 @@ QString differenceText(const config::ConfigDifference &d, const QString &signSid
     return subject + QStringLiteral(": ") + prefix + signPart + QStringLiteral(", ") + d.here + u' ' + hereSide;
 }
 
+namespace {
+
+// Whether a network entry's traffic is encrypted, and the note when it travels readable to
+// another machine; nothing for a device.
+void addNetworkSecurity(QJsonObject &object, const signlink::ComPortInfo &e)
+{
+    if (!e.networkAddress)
+        return;
+    const QString note = signlink::plainTextNote(*e.networkAddress);
+    object.insert(QStringLiteral("encrypted"), e.networkAddress->tls.has_value());
+    object.insert(QStringLiteral("note"), note.isEmpty() ? QJsonValue() : QJsonValue(note));
+}
+
+} // namespace
+
 QJsonArray missingJson(const QList<protocol::MissingPart> &missing)
 {
     QJsonArray parts;
@@ -200,7 +215,7 @@ QJsonObject portJson(const signlink::ComPortInfo &e)
                                                    : QStringLiteral("invalid");
     const auto textOrNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
     const QString device = e.networkAddress ? e.networkAddress->text() : e.devicePath;
-    return {{QStringLiteral("port"), QStringLiteral("COM%1").arg(e.comNumber)},
+    QJsonObject object {{QStringLiteral("port"), QStringLiteral("COM%1").arg(e.comNumber)},
             {QStringLiteral("com"), e.comNumber},
             {QStringLiteral("kind"), kind},
             {QStringLiteral("mapped"), e.mapped},
@@ -212,6 +227,8 @@ QJsonObject portJson(const signlink::ComPortInfo &e)
             {QStringLiteral("manufacturer"), textOrNull(e.manufacturer)},
             {QStringLiteral("serialNumber"), textOrNull(e.serialNumber)},
             {QStringLiteral("vidPid"), textOrNull(e.vendorProductText())}};
+    addNetworkSecurity(object, e);
+    return object;
 }
 
 } // namespace cli

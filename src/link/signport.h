@@ -17,11 +17,21 @@ enum class OpenError : int {
     Busy = 8005,              // another program holds the port
     PermissionDenied = 8015,  // the user may not open the device
     Other = 8020,             // anything else; the description carries the system's message
+    CertificateRejected = 8030,  // a server reached through TLS did not prove who it is
 };
 
 struct OpenResult {
+    OpenResult() = default;
+    OpenResult(OpenError error, QString description, QByteArray serverFingerprint = {})
+        : error(error), description(std::move(description)), serverFingerprint(std::move(serverFingerprint))
+    {
+    }
+
     OpenError error = OpenError::None;
     QString description;  // a sentence a person can act on; empty on success
+    // Through TLS: the SHA-256 of the certificate the server showed, whether or not it was
+    // accepted, so that a person can compare it with the device's and pin it. Empty otherwise.
+    QByteArray serverFingerprint;
     bool ok() const { return error == OpenError::None; }
     int code() const { return static_cast<int>(error); }
 };

@@ -4,6 +4,8 @@
 #include "ptypair.h"
 #include "qtprinters.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
+#include "tlsterminator.h"
 
 #include <gtest/gtest.h>
 
@@ -601,12 +603,67 @@ TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
     EXPECT_TRUE(com3.value(QStringLiteral("exists")).toBool());
     EXPECT_EQ(com3.value(QStringLiteral("device")).toString(), sim.device());
 
+    // Network entries say whether their traffic is encrypted, and note it when it travels
+    // readable to another machine.
+    const QList<std::pair<int, QByteArray>> network = {{4, "tcp://sign.example:4001\n"},
+                                                      {5, "tls://sign.example:4443?fingerprint=SHA256:" + QByteArray(64, 'a') + '\n'},
+                                                      {6, "rfc2217://127.0.0.1:2217\n"}};
+    for (const auto &[com, address] : network) {
+        QFile file(folder + QStringLiteral("/COM%1").arg(com));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(address);
+    }
+    const QStringList json = runCli({QStringLiteral("ports"), QStringLiteral("--json")}, environment).lines();
+    ASSERT_EQ(json.size(), 12);
+    const QString note = QStringLiteral("not encrypted: others on the network can read and send what goes to the sign "
+                                        "(tls:// or rfc2217+tls:// keeps it private)");
+    EXPECT_FALSE(jsonLine(json[3]).value(QStringLiteral("encrypted")).toBool());
+    EXPECT_EQ(jsonLine(json[3]).value(QStringLiteral("note")).toString(), note);
+    EXPECT_TRUE(jsonLine(json[4]).value(QStringLiteral("encrypted")).toBool());
+    EXPECT_TRUE(jsonLine(json[4]).value(QStringLiteral("note")).isNull());
+    EXPECT_TRUE(jsonLine(json[5]).value(QStringLiteral("note")).isNull());
+    EXPECT_FALSE(jsonLine(json[2]).contains(QStringLiteral("encrypted")));
+    const QStringList text = runCli({QStringLiteral("ports")}, environment).lines();
+    ASSERT_EQ(text.size(), 12);
+    EXPECT_EQ(text[3], QStringLiteral("COM4\ttcp://sign.example:4001\tnetwork\t") + note);
+    EXPECT_EQ(text[4], QStringLiteral("COM5\ttls://sign.example:4443?fingerprint=SHA256:") + QByteArray(32, '\xaa').toHex(':').toUpper()
+                           + QStringLiteral("\tnetwork"));
+    EXPECT_EQ(text[5], QStringLiteral("COM6\trfc2217://127.0.0.1:2217\tnetwork"));
+
     // The same entry serves "COM3" and "3" as the window's port list would.
     for (const QString &name : {QStringLiteral("COM3"), QStringLiteral("3")}) {
         const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"), name}, environment);
         EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
         EXPECT_TRUE(read.out.startsWith(QStringLiteral("COM3: RW2290, build 41"))) << read.out.toStdString();
     }
+}
+
+TEST_F(CliE2E, ReadsThroughTlsAndRefusesAServerThatDoesNotProveItself)
+{
+    testsupport::TestCertificates certificates;
+    QString error;
+    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
+    SignSimulator &sim = startSign({QStringLiteral("--tcp"), QStringLiteral("0")});
+    testsupport::TlsTerminator front;
+    ASSERT_TRUE(front.start(sim.device().section(u':', -1).toUShort(),
+                            {certificates.pem(QStringLiteral("selfsigned")), certificates.key(QStringLiteral("selfsigned")), {}, 0},
+                            &error))
+        << error.toStdString();
+    const QString address = QStringLiteral("tls://127.0.0.1:%1?fingerprint=").arg(front.port());
+
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                address + certificates.fingerprint(QStringLiteral("selfsigned"))});
+    EXPECT_EQ(read.exitCode, 0) << read.out.toStdString() << read.err.toStdString();
+    EXPECT_TRUE(read.out.contains(QStringLiteral(": RW2290, build 41"))) << read.out.toStdString();
+
+    const CliRun refused = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                   address + certificates.fingerprint(QStringLiteral("other"))});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("its certificate is not the one pinned"))) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("The server's certificate has the fingerprint ")
+                                     + certificates.fingerprint(QStringLiteral("selfsigned"))));
+    // The one read that got through is all the sign heard.
+    EXPECT_EQ(commandsAfter(sim, 1), QStringList {QStringLiteral("DOWNLOAD_ALL")});
 }
 
 } // namespace

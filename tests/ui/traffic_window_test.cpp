@@ -163,6 +163,7 @@ TEST_F(TrafficThroughTheMainWindow, AnUploadShowsItsRowsInOrderWithDirectionsAnd
     EXPECT_TRUE(report.contains(QStringLiteral("\tsent\tDOWNLOAD_ALL<CR>\t")));
     EXPECT_TRUE(report.contains(QStringLiteral("\treceived\terror\trefused: Priority 2")));
     EXPECT_TRUE(report.contains(QStringLiteral("\nCOM12\t")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\nTLS: OpenSSL "))) << report.toStdString();
 }
 
 TEST_F(TrafficThroughTheMainWindow, ASignSendingAMegabyteWithoutALineFeedGivesOneBoundedRow)

@@ -19,4 +19,18 @@ if [ "${#deb[@]}" -ne 1 ] || [ ! -f "${deb[0]}" ]; then
     exit 1
 fi
 lintian --fail-on error "${deb[0]}"
+
+# The Ansible collection as the package installs it: every module's documentation renders from
+# there, with nothing but that folder on the collection path.
+unpacked="$(mktemp -d)"
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "${deb[0]}" "$unpacked"
+collections="$unpacked/usr/share/ansible/collections"
+for module in "$collections"/ansible_collections/signconfig/signs/plugins/modules/*.py; do
+    name="signconfig.signs.$(basename "$module" .py)"
+    report="$(ANSIBLE_COLLECTIONS_PATH="$collections" ANSIBLE_COLLECTIONS_SCAN_SYS_PATH=false \
+        ANSIBLE_LOCAL_TEMP="$unpacked/tmp" PYTHONDONTWRITEBYTECODE=1 ansible-doc "$name" 2>&1 >/dev/null)" \
+        && [ -z "$report" ] || { echo "ansible-doc $name: $report" >&2; exit 1; }
+done
+echo "ansible-doc renders every module of the packaged collection"
 echo "Package: ${deb[0]}"

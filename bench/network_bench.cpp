@@ -1,12 +1,16 @@
 // "Download from Sign" against the simulated sign on a pseudo-terminal, behind its own raw TCP
 // port, and behind ser2net in RFC 2217 mode (target: the network within 10 % of the
-// pseudo-terminal). Measured with the sign at 9600 baud (--pace) and answering at once, both
-// until the dump is shown and until the button is back. Run build/bench_network.
+// pseudo-terminal); and behind ser2net passing the bytes as they are, in plain text and inside
+// TLS, and RFC 2217 inside TLS, with a certificate openssl makes at the start (target: TLS within
+// 10 % of the same server in plain text, the handshake included, as every download opens the
+// port afresh). Measured with the sign at 9600 baud (--pace) and answering at once, both until
+// the dump is shown and until the button is back. Run build/bench_network.
 #include "comonesign.h"
 #include "rununtil.h"
 #include "fakeuiservices.h"
 #include "portentryfile.h"
 #include "serialserver.h"
+#include "testcertificates.h"
 
 #include "link/mappedsignport.h"
 #include "ui/main/kestrovanmain.h"
@@ -23,7 +27,7 @@
 
 namespace {
 
-enum Line { Pty, RawTcp, Rfc2217 };
+enum Line { Pty, RawTcp, Rfc2217, Ser2netRaw, Tls, Rfc2217Tls };
 enum Until { DumpShown, ButtonBack };
 
 using bench::runUntil;
@@ -32,6 +36,7 @@ using bench::runUntil;
 struct SignOnLine {
     testsupport::ComOneSign com1;
     testsupport::SerialServer server;
+    testsupport::TestCertificates certificates;
     int com = 1;
 
     bool start(Line line, bool paced, QString *error)
@@ -45,12 +50,22 @@ struct SignOnLine {
             arguments << QStringLiteral("--tcp") << QStringLiteral("0");
         if (!com1.start(arguments, error))
             return false;
-        if (line != Rfc2217)
+        if (line == Pty || line == RawTcp)
             return true;
         com = 2;
-        return server.start(com1.sim.device(), error)
+        testsupport::SerialServer::Offer offer;
+        offer.rfc2217 = line == Rfc2217 || line == Rfc2217Tls;
+        QString parameters;
+        if (line == Tls || line == Rfc2217Tls) {
+            if (!certificates.make(error))
+                return false;
+            offer.certificate = certificates.pem(QStringLiteral("server"));
+            offer.key = certificates.key(QStringLiteral("server"));
+            parameters = QStringLiteral("?ca=") + certificates.pem(QStringLiteral("ca"));
+        }
+        return server.start(com1.sim.device(), error, offer)
                && testsupport::writePortEntry(com1.xdg.path() + QStringLiteral("/signconfig/ports"), 2,
-                                              server.address().toLatin1());
+                                              (server.address() + parameters).toUtf8());
     }
 };
 
@@ -86,7 +101,7 @@ void Download(benchmark::State &state)
 }
 BENCHMARK(Download)
     ->ArgNames({"line", "paced", "until"})
-    ->ArgsProduct({{Pty, RawTcp, Rfc2217}, {1, 0}, {DumpShown, ButtonBack}})
+    ->ArgsProduct({{Pty, RawTcp, Rfc2217, Ser2netRaw, Tls, Rfc2217Tls}, {1, 0}, {DumpShown, ButtonBack}})
     ->UseManualTime()
     ->Iterations(8)
     ->Unit(benchmark::kMillisecond);
@@ -113,6 +128,6 @@ void OpenAndClose(benchmark::State &state)
         QCoreApplication::processEvents();
     }
 }
-BENCHMARK(OpenAndClose)->ArgNames({"line"})->DenseRange(Pty, Rfc2217)->Unit(benchmark::kMillisecond);
+BENCHMARK(OpenAndClose)->ArgNames({"line"})->DenseRange(Pty, Rfc2217Tls)->Unit(benchmark::kMillisecond);
 
 } // namespace

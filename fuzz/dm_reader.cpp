@@ -1,4 +1,4 @@
-// The default-message window's reading side: the reply classifier, the dump reader and the
+// The default-message conversation's reading side: the reply classifier, the dump reader and the
 // stored-form decoder, fed with any line the sign could send.
 
 #include "fuzzsupport.h"
@@ -98,33 +98,52 @@ void checkReply(const QString &received)
 {
     // Only the sign's own answer counts: an echo, noise and a CR LF line end are taken off.
     const QString line = fuzz::answerOf(received);
-    const DefaultMessageReply first = protocol::interpretDefaultMessageReply(received, false, false);
-    for (bool on : {false, true}) {
-        for (bool empty : {false, true}) {
-            const DefaultMessageReply r = protocol::interpretDefaultMessageReply(received, on, empty);
-            const fuzz::Detail detail = [&] { return u"line %1 on %2 empty %3"_s.arg(fuzz::shown(received)).arg(on).arg(empty); };
-            // The window's state only picks the words of the "done" report.
-            FUZZ_CHECK(r.kind == first.kind, detail);
-            const bool done = line.contains(u"done", Qt::CaseInsensitive);
-            if (done) {
-                FUZZ_CHECK(r.kind == Kind::ShowStatus, detail);
-                FUZZ_CHECK(r.status == (on && !empty ? protocol::removeMessageHint() : u"Upload Successfull"_s), detail);
-            }
-            switch (r.kind) {
-            case Kind::Nothing:
-                FUZZ_CHECK(line.isEmpty() || line.compare(u"error", Qt::CaseInsensitive) == 0, detail);
-                break;
-            case Kind::TimeDisplay:
-                FUZZ_CHECK(line.startsWith(u"TIME") && !done, detail);
-                FUZZ_CHECK(r.timeDisplayOn == (line.section(u':', 2, 2) == u"1"), detail);
-                break;
-            case Kind::Dump:
-                FUZZ_CHECK(!done && !line.startsWith(u"TIME") && !line.startsWith(u"default"), detail);
-                FUZZ_CHECK(r.dump == protocol::readDefaultMessageDump(line), detail);
-                break;
-            case Kind::ShowStatus:
-                FUZZ_CHECK(done || line.startsWith(u"default"), detail);
-                break;
+    const bool done = line.contains(u"done", Qt::CaseInsensitive);
+    const bool dumpForm = protocol::hasDefaultMessageDumpForm(line);
+    for (bool awaiting : {false, true}) {
+        const DefaultMessageReply first = protocol::interpretDefaultMessageReply(received, false, false, awaiting);
+        // While a read waits, a line with the whole form of a dump is its answer, whatever its
+        // message says; otherwise the line means what it means without a read.
+        const bool answer = awaiting && dumpForm;
+        for (bool on : {false, true}) {
+            for (bool empty : {false, true}) {
+                const DefaultMessageReply r = protocol::interpretDefaultMessageReply(received, on, empty, awaiting);
+                const fuzz::Detail detail = [&] {
+                    return u"line %1 on %2 empty %3 awaiting %4"_s.arg(fuzz::shown(received)).arg(on).arg(empty).arg(awaiting);
+                };
+                // The window's state only picks the words of the "done" report.
+                FUZZ_CHECK(r.kind == first.kind, detail);
+                if (answer) {
+                    FUZZ_CHECK(r.kind == Kind::Dump && r.dump == protocol::readDefaultMessageDump(line), detail);
+                    // The whole form holds the eighth comma, so the message is there (maybe empty).
+                    FUZZ_CHECK(r.dump.text.has_value() && r.dump.font && r.dump.pause, detail);
+                    continue;
+                }
+                if (awaiting)
+                    FUZZ_CHECK(r.kind == protocol::interpretDefaultMessageReply(received, on, empty, false).kind, detail);
+                if (done) {
+                    FUZZ_CHECK(r.kind == Kind::ShowStatus, detail);
+                    FUZZ_CHECK(r.status == (on && !empty ? protocol::removeMessageHint() : u"Upload Successfull"_s), detail);
+                }
+                switch (r.kind) {
+                case Kind::Nothing:
+                    FUZZ_CHECK(line.isEmpty(), detail);
+                    break;
+                case Kind::Refused:
+                    FUZZ_CHECK(line.compare(u"error", Qt::CaseInsensitive) == 0, detail);
+                    break;
+                case Kind::TimeDisplay:
+                    FUZZ_CHECK(line.startsWith(u"TIME") && !done, detail);
+                    FUZZ_CHECK(r.timeDisplayOn == (line.section(u':', 2, 2) == u"1"), detail);
+                    break;
+                case Kind::Dump:
+                    FUZZ_CHECK(!done && !line.startsWith(u"TIME") && !line.startsWith(u"default"), detail);
+                    FUZZ_CHECK(r.dump == protocol::readDefaultMessageDump(line), detail);
+                    break;
+                case Kind::ShowStatus:
+                    FUZZ_CHECK(done || line.startsWith(u"default"), detail);
+                    break;
+                }
             }
         }
     }

@@ -5,6 +5,7 @@
 
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
+#include "session/wire.h"
 
 #include <cmath>
 #include <cstring>
@@ -55,13 +56,14 @@ void checkText(const QString &text)
         FUZZ_CHECK(whole == typed, detail);
 
     // Single bytes go out as they are, followed by one CR; anything else is named instead.
-    const std::optional<QByteArray> bytes = protocol::wireBytes(text);
+    const std::optional<QByteArray> bytes = session::commandBytes(text);
     const std::optional<QString> bad = protocol::firstUnsendableChar(text);
-    FUZZ_CHECK(bytes.has_value() != bad.has_value(), detail);
+    const bool tooLong = protocol::longestCommandLength(text) > protocol::MaxCommandLength;
+    FUZZ_CHECK(bytes.has_value() == (!bad && !tooLong), detail);
     if (bytes) {
         FUZZ_CHECK(bytes->size() == text.size() + 1 && bytes->endsWith('\r'), detail);
         FUZZ_CHECK(QString::fromLatin1(bytes->chopped(1)) == text, detail);
-    } else {
+    } else if (bad) {
         const qsizetype at = text.indexOf(*bad);
         FUZZ_CHECK(at >= 0 && (bad->size() == 1 || bad->size() == 2), detail);
         FUZZ_CHECK(bad->at(0).unicode() > 0xFF, detail);

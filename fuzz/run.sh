@@ -18,7 +18,8 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ && "$jobs" =~ ^[1-9][0-9]*$ ]]; then
     exit 2
 fi
 
-targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers led_input telnetcodec portentry)
+targets=(reply configdump led_reader led_roundtrip dm_reader dm_encoder testmessage numbers led_input json_input telnetcodec
+         portentry)
 if [ "$#" -gt 2 ]; then
     for name in "${@:3}"; do
         if ! [[ " ${targets[*]} " == *" $name "* ]]; then

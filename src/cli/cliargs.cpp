@@ -23,13 +23,15 @@ const std::array<CommandInfo, 8> &commands()
     static const std::array<CommandInfo, 8> list{{
         {Command::Ports, "ports", "ports", {}},
         {Command::Read, "read", "read --port P [-o FILE.led]", {QStringLiteral("output")}},
-        {Command::Write, "write", "write FILE.led --port P [--force] [--verify]",
-         {QStringLiteral("force"), QStringLiteral("verify")}},
+        {Command::Write, "write",
+         "write (FILE.led | --json-input) --port P [--force] [--verify] [--check] [--backup FILE.led]",
+         {QStringLiteral("force"), QStringLiteral("verify"), QStringLiteral("check"), QStringLiteral("backup"),
+          QStringLiteral("json-input")}},
         {Command::Diff, "diff", "diff FILE.led (--port P | FILE2.led)", {}},
         {Command::SetClock, "set-clock", "set-clock --port P", {}},
         {Command::DefaultMessage, "default-message",
-         "default-message --port P [--set TEXT ...] [--font F] [--color C]",
-         {QStringLiteral("set"), QStringLiteral("font"), QStringLiteral("color")}},
+         "default-message --port P [--set TEXT ...] [--font F] [--color C] [--check]",
+         {QStringLiteral("set"), QStringLiteral("font"), QStringLiteral("color"), QStringLiteral("check")}},
         {Command::Send, "send", "send --port P TEXT [--font F] [--color C]",
          {QStringLiteral("font"), QStringLiteral("color")}},
         {Command::FactoryDefaults, "factory-defaults", "factory-defaults --port P --yes", {QStringLiteral("yes")}},
@@ -49,11 +51,24 @@ const CommandInfo *findCommand(const QString &name)
 const QString ExitCodesText = QStringLiteral(
     "Exit status (with several signs, the highest of them):\n"
     "  0  done\n"
-    "  1  differences found, verify failed, or the sign refused an item\n"
+    "  1  differences found, verify failed, the sign refused an item, or (with --check)\n"
+    "     something would be sent\n"
     "  2  usage error\n"
     "  3  the port could not be opened, or failed on the way\n"
     "  4  the sign did not answer, or its answer was incomplete\n"
-    "  5  file error (missing, unreadable or bad .led file, named with its line; output file not written)\n");
+    "  5  file or input error (missing, unreadable or bad .led file, named with its line; JSON input\n"
+    "     refused, named with its key; output or backup file not written): nothing is sent\n");
+
+const QString JsonInputText = QStringLiteral(
+    "write --json-input takes one JSON object on standard input, shaped as the \"configuration\"\n"
+    "of read --json; every part may be left out, and only what is given is compared and sent:\n"
+    "  {\"priorities\": [{\"priority\": 2, \"timeout\": 30, \"color\": \"Red\", \"font\": {\"position\": 1}}],\n"
+    "   \"links\": [{\"id\": 5, \"capcodes\": [\"1234567\"], \"priority\": 3}], \"autoId\": true}\n"
+    "A list choice (font, style, color, speed, alignment, pause, beep) is a position, a label as the\n"
+    "window lists it for the sign's model (any letter case), or {\"position\": N} / {\"label\": \"...\"}.\n"
+    "\"capcodes\": [] removes a link. \"model\", \"build\" and \"unreadable\" are ignored; \"userCommand\"\n"
+    "is refused. A key, type or number that is wrong stops before any port opens; a label the\n"
+    "sign's model lacks stops after the read. Either way nothing is sent (exit status 5).\n\n");
 
 struct ParserSetup {
     QCommandLineParser parser;
@@ -73,6 +88,16 @@ struct ParserSetup {
             {QStringLiteral("force"), QStringLiteral("write: send every item, not only those that differ, also when "
                                                      "the sign's answer was incomplete.")},
             {QStringLiteral("verify"), QStringLiteral("write: read the sign back and compare.")},
+            {QStringLiteral("check"),
+             QStringLiteral("write, default-message: read the sign and say what would be sent, but send nothing "
+                            "(exit status 1 when something would be sent). --verify and --backup then do nothing.")},
+            {QStringLiteral("backup"),
+             QStringLiteral("write: save the configuration just read to this .led file before anything is sent, "
+                            "also when nothing is ({port} stands for the sign)."),
+             QStringLiteral("FILE.led")},
+            {QStringLiteral("json-input"),
+             QStringLiteral("write: the configuration as one JSON object on standard input instead of a file "
+                            "(see below).")},
             {QStringLiteral("yes"), QStringLiteral("factory-defaults: confirm.")},
             {QStringLiteral("set"),
              QStringLiteral("default-message: the new message, one option a line ($T0..$T7: date and time "
@@ -125,7 +150,7 @@ QString helpText()
         text += QStringLiteral("  ") + QString::fromLatin1(info.synopsis) + u'\n';
     text += QStringLiteral("\nEvery command but ports takes --port several times: the signs are served at the same\n"
                            "time, and each gets one result line (or JSON object) on standard output.\n\n");
-    return text + ExitCodesText;
+    return text + JsonInputText + ExitCodesText;
 }
 
 signlink::PortMap PortSpec::portMap() const
@@ -213,9 +238,10 @@ Parsed parseArguments(const QStringList &arguments)
         return usage(QStringLiteral("Unknown command \"%1\".").arg(name));
 
     // An option another command takes is a mistake here, not something to ignore quietly.
-    static const QStringList specific{QStringLiteral("output"), QStringLiteral("force"), QStringLiteral("verify"),
-                                      QStringLiteral("yes"),    QStringLiteral("set"),   QStringLiteral("font"),
-                                      QStringLiteral("color")};
+    static const QStringList specific{QStringLiteral("output"), QStringLiteral("force"),  QStringLiteral("verify"),
+                                      QStringLiteral("yes"),    QStringLiteral("set"),    QStringLiteral("font"),
+                                      QStringLiteral("color"),  QStringLiteral("check"),  QStringLiteral("backup"),
+                                      QStringLiteral("json-input")};
     for (const QString &option : specific) {
         if (parser.isSet(option) && !info->options.contains(option))
             return usage(QStringLiteral("--%1 is not an option of %2.").arg(option, name));
@@ -228,6 +254,9 @@ Parsed parseArguments(const QStringList &arguments)
     o.force = parser.isSet(QStringLiteral("force"));
     o.verify = parser.isSet(QStringLiteral("verify"));
     o.yes = parser.isSet(QStringLiteral("yes"));
+    o.check = parser.isSet(QStringLiteral("check"));
+    o.jsonInput = parser.isSet(QStringLiteral("json-input"));
+    o.backup = parser.value(QStringLiteral("backup"));
     o.output = parser.value(QStringLiteral("output"));
     o.setMessage = parser.isSet(QStringLiteral("set"));
     o.messageLines = parser.values(QStringLiteral("set"));
@@ -244,14 +273,17 @@ Parsed parseArguments(const QStringList &arguments)
     // The positional arguments each command takes after its name.
     qsizetype fewest = 0, most = 0;
     switch (o.command) {
-    case Command::Write: fewest = most = 1; break;
+    case Command::Write: fewest = most = o.jsonInput ? 0 : 1; break;
     case Command::Diff: fewest = 1; most = 2; break;
     case Command::Send: fewest = most = 1; break;
     default: break;
     }
     if (positional.size() < fewest)
-        return usage(QStringLiteral("%1 needs %2.").arg(name, o.command == Command::Send ? QStringLiteral("the message text")
-                                                                                          : QStringLiteral("a .led file")));
+        return usage(QStringLiteral("%1 needs %2.").arg(name, o.command == Command::Send    ? QStringLiteral("the message text")
+                                                              : o.command == Command::Write ? QStringLiteral("a .led file or --json-input")
+                                                                                            : QStringLiteral("a .led file")));
+    if (o.jsonInput && !positional.isEmpty())
+        return usage(QStringLiteral("write takes a .led file or --json-input, not both."));
     if (positional.size() > most)
         return usage(QStringLiteral("Unexpected argument \"%1\" for %2.").arg(positional.at(most), name));
     if (o.command == Command::Send)
@@ -274,6 +306,11 @@ Parsed parseArguments(const QStringList &arguments)
     if (o.command == Command::Read && o.ports.size() > 1 && !o.output.isEmpty()
         && !o.output.contains(QStringLiteral("{port}")))
         return usage(QStringLiteral("With several signs, -o must hold {port}, which names each sign's file."));
+    if (o.command == Command::Write && o.ports.size() > 1 && !o.backup.isEmpty()
+        && !o.backup.contains(QStringLiteral("{port}")))
+        return usage(QStringLiteral("With several signs, --backup must hold {port}, which names each sign's file."));
+    if (parser.isSet(QStringLiteral("backup")) && o.backup.isEmpty())
+        return usage(QStringLiteral("--backup needs a file name."));
     parsed.outcome = Parsed::Outcome::Run;
     return parsed;
 }

@@ -51,6 +51,9 @@ struct Options {
     bool force = false;
     bool verify = false;
     bool yes = false;
+    bool check = false;          // write, default-message: send nothing, say what would go
+    bool jsonInput = false;      // write: the configuration comes as JSON on standard input
+    QString backup;              // write --backup; "{port}" as in output
     bool setMessage = false;     // default-message --set
     QStringList messageLines;    // --set TEXT, once per line of the message
     QString text;                // send TEXT

@@ -5,9 +5,7 @@
 
 namespace cli {
 
-namespace {
-
-QString jsonName(config::Attribute attribute)
+QString attributeJsonName(config::Attribute attribute)
 {
     switch (attribute) {
     case config::Attribute::Font: return QStringLiteral("font");
@@ -20,6 +18,16 @@ QString jsonName(config::Attribute attribute)
     }
     return {};
 }
+
+QString choicesText(const QStringList &list)
+{
+    QStringList entries;
+    for (qsizetype k = 0; k < list.size(); ++k)
+        entries << QStringLiteral("%1 %2").arg(k).arg(list.at(k));
+    return entries.join(QStringLiteral(", "));
+}
+
+namespace {
 
 QString labelOf(const QStringList &list, qint16 position)
 {
@@ -46,7 +54,7 @@ QString itemName(config::ConfigItem item)
 QString fieldName(const config::ConfigDifference &d)
 {
     switch (d.field) {
-    case config::ConfigField::Attribute: return jsonName(d.attribute);
+    case config::ConfigField::Attribute: return attributeJsonName(d.attribute);
     case config::ConfigField::Timeout: return QStringLiteral("timeout");
     case config::ConfigField::Capcode: return QStringLiteral("capcode");
     case config::ConfigField::LinkPriority: return QStringLiteral("priority");
@@ -69,7 +77,7 @@ QJsonObject configurationJson(const ConfigurationView &view)
         for (const config::Attribute attribute : config::AllAttributes) {
             const qint16 position = config::attributeOf(row, attribute);
             const QString label = labelOf(config::attributeOf(lists, attribute), position);
-            object.insert(jsonName(attribute),
+            object.insert(attributeJsonName(attribute),
                           QJsonObject{{QStringLiteral("position"), position},
                                       {QStringLiteral("label"), label.isEmpty() ? QJsonValue() : QJsonValue(label)}});
         }
@@ -154,6 +162,21 @@ QString differenceText(const config::ConfigDifference &d, const QString &signSid
     return subject + QStringLiteral(": ") + prefix + signPart + QStringLiteral(", ") + d.here + u' ' + hereSide;
 }
 
+namespace {
+
+// Whether a network entry's traffic is encrypted, and the note when it travels readable to
+// another machine; nothing for a device.
+void addNetworkSecurity(QJsonObject &object, const signlink::ComPortInfo &e)
+{
+    if (!e.networkAddress)
+        return;
+    const QString note = signlink::plainTextNote(*e.networkAddress);
+    object.insert(QStringLiteral("encrypted"), e.networkAddress->tls.has_value());
+    object.insert(QStringLiteral("note"), note.isEmpty() ? QJsonValue() : QJsonValue(note));
+}
+
+} // namespace
+
 QJsonArray missingJson(const QList<protocol::MissingPart> &missing)
 {
     QJsonArray parts;
@@ -173,6 +196,17 @@ QJsonArray missingJson(const QList<protocol::MissingPart> &missing)
     return parts;
 }
 
+QJsonObject defaultMessageJson(const protocol::DefaultMessageCodes &c, const QString &text)
+{
+    return {{QStringLiteral("text"), protocol::encodeForSign(text)},
+            {QStringLiteral("font"), c.font},
+            {QStringLiteral("color"), c.color},
+            {QStringLiteral("style"), c.style},
+            {QStringLiteral("alignment"), c.align},
+            {QStringLiteral("speed"), c.speed},
+            {QStringLiteral("pause"), c.pause}};
+}
+
 QJsonObject portJson(const signlink::ComPortInfo &e)
 {
     using Kind = signlink::PortEntry::Kind;
@@ -181,7 +215,7 @@ QJsonObject portJson(const signlink::ComPortInfo &e)
                                                    : QStringLiteral("invalid");
     const auto textOrNull = [](const QString &text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); };
     const QString device = e.networkAddress ? e.networkAddress->text() : e.devicePath;
-    return {{QStringLiteral("port"), QStringLiteral("COM%1").arg(e.comNumber)},
+    QJsonObject object {{QStringLiteral("port"), QStringLiteral("COM%1").arg(e.comNumber)},
             {QStringLiteral("com"), e.comNumber},
             {QStringLiteral("kind"), kind},
             {QStringLiteral("mapped"), e.mapped},
@@ -193,6 +227,8 @@ QJsonObject portJson(const signlink::ComPortInfo &e)
             {QStringLiteral("manufacturer"), textOrNull(e.manufacturer)},
             {QStringLiteral("serialNumber"), textOrNull(e.serialNumber)},
             {QStringLiteral("vidPid"), textOrNull(e.vendorProductText())}};
+    addNetworkSecurity(object, e);
+    return object;
 }
 
 } // namespace cli

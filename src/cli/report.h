@@ -1,9 +1,11 @@
 #pragma once
 
+#include "config/attribute.h"
 #include "config/configdiff.h"
 #include "config/signconfig.h"
 #include "link/portinventory.h"
 #include "protocol/configdump.h"
+#include "protocol/defaultmessage.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -17,6 +19,11 @@ namespace cli {
 
 // The words and JSON the command line prints. The JSON schema is described in the manual page
 // (signconfig-cli.1, JSON OUTPUT); a change here is a change there.
+
+// The key of an attribute in JSON ("font", "alignment").
+QString attributeJsonName(config::Attribute attribute);
+// A list's entries with their positions, for a message: "0 Small, 1 Small Normal 5 row".
+QString choicesText(const QStringList &list);
 
 // A configuration as read from a sign, in the values a .led file holds.
 struct ConfigurationView {
@@ -39,6 +46,9 @@ QJsonArray differencesJson(const QList<config::ConfigDifference> &differences);
 // What a sign's cut answer did not carry: {"item": "priority", "index": 3}, {"item": "link",
 // "index": null}, {"item": "idMode", ...}, {"item": "userCommand", ...}.
 QJsonArray missingJson(const QList<protocol::MissingPart> &missing);
+
+// A default message: its text in the sign's form ("$L", "$T0") and its list positions.
+QJsonObject defaultMessageJson(const protocol::DefaultMessageCodes &codes, const QString &text);
 
 // The ports listing.
 QJsonObject portJson(const signlink::ComPortInfo &entry);

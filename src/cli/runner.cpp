@@ -1,5 +1,6 @@
 #include "cli/runner.h"
 
+#include "cli/jsoninput.h"
 #include "cli/ledinput.h"
 #include "cli/report.h"
 #include "cli/signjob.h"
@@ -7,6 +8,7 @@
 #include "link/portinventory.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QJsonDocument>
 #include <QThread>
 
@@ -144,7 +146,26 @@ int run(const Options &options, Streams streams)
 
     auto task = std::make_shared<Task>();
     task->options = options;
-    if (options.command == Command::Write || options.command == Command::Diff) {
+    if (options.jsonInput) {
+        // Read and checked before any port is opened, as a file is.
+        QFile input;
+        QByteArray bytes;
+        if (input.open(stdin, QIODevice::ReadOnly)) {
+            // To its end, but one byte past the limit at most: more is refused whole.
+            while (bytes.size() <= LargestJsonInput) {
+                const QByteArray chunk = input.read(LargestJsonInput + 1 - bytes.size());
+                if (chunk.isEmpty())
+                    break;
+                bytes += chunk;
+            }
+        }
+        const JsonInputResult parsed = parseJsonInput(bytes);
+        if (!parsed.input) {
+            streams.err << "signconfig-cli: " << parsed.error << '\n';
+            return int(ExitCode::FileError);
+        }
+        task->json = parsed.input;
+    } else if (options.command == Command::Write || options.command == Command::Diff) {
         // Read and checked before any port is opened: a bad file sends nothing to any sign.
         const LedInputResult loaded = loadLedFile(options.file);
         if (loaded.error) {

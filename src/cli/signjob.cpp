@@ -1,44 +1,26 @@
 #include "cli/signjob.h"
 
+#include "cli/messagecheck.h"
 #include "cli/report.h"
+#include "cli/writeplan.h"
 #include "config/configdiff.h"
-#include "config/filewrite.h"
 #include "link/mappedsignport.h"
 #include "config/catalogue.h"
 #include "protocol/commands.h"
 #include "protocol/testmessage.h"
+#include "session/defaultmessagesession.h"
 #include "session/sentences.h"
+#include "session/testmessagesession.h"
 #include "session/shownvalues.h"
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QSaveFile>
 
 #include <algorithm>
 
 namespace cli {
 
 namespace {
-
-QString itemNames(const QList<int> &items)
-{
-    if (items.isEmpty())
-        return QStringLiteral("nothing");
-    QStringList names;
-    for (const int item : items)
-        names << session::uploadItemName(item);
-    return names.join(QStringLiteral(", "));
-}
-
-// As File > Save writes: the old file is replaced only by a complete new one.
-std::optional<QString> saveText(const QString &path, const QString &text)
-{
-    const config::SaveBytes bytes = config::saveTextBytes(text);
-    if (!bytes.bytes)
-        return QStringLiteral("the character \"%1\" cannot be stored").arg(bytes.unstorable.value_or(QString()));
-    QSaveFile file(path);
-    return config::replaceWhole(file, *bytes.bytes);
-}
 
 // A list entry as the operator names it: its position, or its text in any letter case.
 std::optional<int> positionIn(const QStringList &list, const QString &given)
@@ -59,31 +41,7 @@ QString incompleteText(const session::ReadConfiguration &read)
     return QStringLiteral("The sign's answer was incomplete: %1").arg(protocol::missingPartsText(read.missing));
 }
 
-QString choicesOf(const QStringList &list)
-{
-    QStringList entries;
-    for (qsizetype k = 0; k < list.size(); ++k)
-        entries << QStringLiteral("%1 %2").arg(k).arg(list.at(k));
-    return entries.join(QStringLiteral(", "));
-}
-
 } // namespace
-
-QList<int> flaggedItems(const config::ChangeFlags &flags)
-{
-    QList<int> items;
-    for (int n = 0; n < config::PriorityCount; ++n)
-        if (flags.priorityChanged[n])
-            items << n;
-    if (flags.autoIdChanged)
-        items << session::IdModeItem;
-    if (flags.userCmdChanged)
-        items << session::UserCommandItem;
-    for (int i = 0; i < config::LinkCount; ++i)
-        if (flags.linkChanged[i])
-            items << session::FirstLinkItem + i;
-    return items;
-}
 
 SignJob::SignJob(std::shared_ptr<const Task> task, PortSpec port) : m_task(std::move(task)), m_port(std::move(port))
 {
@@ -114,17 +72,21 @@ void SignJob::start()
 {
     m_link = std::make_unique<signlink::SignLink>(std::make_unique<signlink::MappedSignPort>(m_port.portMap()));
     switch (m_task->options.command) {
-    case Command::SetClock:
-        startMessages(50);
+    case Command::SetClock: {
+        session::DefaultMessageSession &messages = startMessages<session::DefaultMessageSession>();
         emit progress(QStringLiteral("setting the clock"));
-        runMessages(session::clockPlan(QDateTime::currentDateTime()));
+        runMessages(messages.setClock(m_port.comNumber, QDateTime::currentDateTime()));
         return;
-    case Command::DefaultMessage:
-        startMessages(50);
+    }
+    case Command::DefaultMessage: {
+        session::DefaultMessageSession &messages = startMessages<session::DefaultMessageSession>();
+        // Nothing more is awaited once the message has come: the port goes there.
+        messages.setEndReadAtAnswer(true);
         emit progress(QStringLiteral("reading the default message"));
         m_readingMessage = true;
-        runMessages(session::defaultMessageReadPlan());
+        runMessages(messages.read(m_port.comNumber));
         return;
+    }
     default:
         break;
     }
@@ -231,72 +193,63 @@ void SignJob::afterRead(const session::ReadConfiguration &read)
     }
 }
 
-void SignJob::startMessages(int closeInterval)
+template <typename Session>
+Session &SignJob::startMessages()
 {
     // The secondary windows keep an unfinished line until its line feed.
     m_link->setLineTimeout(0);
-    m_messages = std::make_unique<session::MessageSession>(m_link->port(), closeInterval);
-    connect(m_messages.get(), &session::MessageSession::aboutToWrite, this, [this] { m_link->clearLine(); });
-    connect(m_messages.get(), &session::MessageSession::closed, this, &SignJob::onMessagesClosed);
-    connect(m_messages.get(), &session::MessageSession::writeFailed, this, [this](int, const QString &command) {
-        finish(ExitCode::PortFailed, QStringLiteral("The sign did not take \"%1\".").arg(command));
-    });
-    connect(m_link.get(), &signlink::SignLink::lineReceived, this, &SignJob::onMessageLine);
-    connect(m_link.get(), &signlink::SignLink::connectionLost, this, [this](const QString &description) {
-        if (m_messages)
-            m_messages->connectionLost();
-        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
-    });
+    auto messages = std::make_unique<Session>(*m_link);
+    Session &made = *messages;
+    // A sign given by its device is named so in every sentence.
+    if (m_port.direct)
+        made.setPortLabel(m_port.label());
+    connect(&made, &session::MessageSession::finished, this, &SignJob::onMessagesEnded);
+    m_messages = std::move(messages);
+    return made;
 }
 
-void SignJob::runMessages(const session::MessagePlan &plan)
+void SignJob::runMessages(const session::MessageStart &started)
 {
-    m_acknowledged = false;
-    m_refusedCommand = false;
-    const session::MessageSession::Start started = m_messages->run(m_port.comNumber, plan);
-    if (!started.opening.ok())
+    switch (started.failure) {
+    case session::MessageStart::Failure::None:
+        return;
+    case session::MessageStart::Failure::Unsendable:
+        finish(ExitCode::Usage, started.text + QStringLiteral(" Nothing was sent."));
+        return;
+    case session::MessageStart::Failure::NotOpened:
         finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
-    else if (!started.written)
-        finish(ExitCode::PortFailed, QStringLiteral("The command could not be written. Nothing was sent."));
+        return;
+    case session::MessageStart::Failure::NotWritten:
+        finish(ExitCode::PortFailed, started.text + QStringLiteral(" Nothing was sent."));
+        return;
+    }
 }
 
-void SignJob::onMessageLine(const QByteArray &bytes)
+void SignJob::onMessagesEnded(const session::MessageOutcome &outcome)
 {
-    if (m_finished || !m_messages || !m_messages->running())
+    using End = session::MessageOutcome::End;
+    if (outcome.end != End::Closed) {
+        // What the port said of a lost line may name the COM number it was opened by.
+        finish(ExitCode::PortFailed, outcome.end == End::Lost ? tidy(outcome.text) : outcome.text);
         return;
-    const QString line = QString::fromLatin1(bytes);
+    }
     if (m_readingMessage) {
-        const protocol::DefaultMessageReply reply = protocol::interpretDefaultMessageReply(line, false, true, true);
-        if (reply.kind != protocol::DefaultMessageReply::Kind::Dump || !reply.dump.text)
-            return;
         m_readingMessage = false;
-        // Nothing more is awaited: the port goes, and the next step runs outside this handler.
-        m_messages->abort();
-        QMetaObject::invokeMethod(this, [this, dump = reply.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
+        if (!outcome.dump) {
+            finish(ExitCode::NoAnswer, outcome.text);
+            return;
+        }
+        // The next step runs outside the session's signal.
+        QMetaObject::invokeMethod(this, [this, dump = *outcome.dump] { setDefaultMessage(dump); }, Qt::QueuedConnection);
         return;
     }
-    const QString folded = line.trimmed().toLower();
-    if (folded.contains(QStringLiteral("error")))
-        m_refusedCommand = true;
-    else if (protocol::interpretDefaultMessageReply(line, false, true).kind
-             == protocol::DefaultMessageReply::Kind::ShowStatus)
-        m_acknowledged = true;
-}
-
-void SignJob::onMessagesClosed()
-{
-    if (m_readingMessage) {
-        finish(ExitCode::NoAnswer, tidy(QStringLiteral("The sign on COM %1 did not send its default message.")
-                                             .arg(m_port.comNumber)));
-        return;
-    }
-    if (m_refusedCommand)
+    if (outcome.refused)
         finish(ExitCode::Differences, QStringLiteral("the sign answered \"error\""));
-    else if (m_acknowledged)
+    else if (outcome.acknowledged)
         finish(ExitCode::Done, m_task->options.command == Command::SetClock ? QStringLiteral("clock set")
                                                                             : QStringLiteral("sent"));
     else
-        finish(ExitCode::NoAnswer, tidy(QStringLiteral("No answer from the sign on COM %1.").arg(m_port.comNumber)));
+        finish(ExitCode::NoAnswer, session::noAnswerText(m_messages->portLabel()));
 }
 
 bool SignJob::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,
@@ -307,7 +260,7 @@ bool SignJob::choose(const QStringList &list, const QString &given, const QStrin
     const std::optional<int> found = positionIn(list, given);
     if (!found) {
         finish(ExitCode::Usage, QStringLiteral("no %1 \"%2\" on a %3; choose one of %4. Nothing was sent.")
-                                    .arg(what, given, model, choicesOf(list)));
+                                    .arg(what, given, model, choicesText(list)));
         return false;
     }
     position = *found;
@@ -326,14 +279,11 @@ void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
     codes.align = dump.alignment.value_or(-1);
     codes.speed = dump.speed.value_or(-1);
     codes.pause = dump.pause.value_or(-1);
-    const auto describe = [](const protocol::DefaultMessageCodes &c, const QString &text) {
-        return QJsonObject{{QStringLiteral("text"), protocol::encodeForSign(text)},
-                           {QStringLiteral("font"), c.font},     {QStringLiteral("color"), c.color},
-                           {QStringLiteral("style"), c.style},   {QStringLiteral("alignment"), c.align},
-                           {QStringLiteral("speed"), c.speed},   {QStringLiteral("pause"), c.pause}};
-    };
+    const protocol::DefaultMessageCodes held = codes;
+    m_result.json.insert(QStringLiteral("before"), defaultMessageJson(held, *dump.text));
     if (!o.setMessage) {
-        m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, *dump.text));
+        m_result.json.insert(QStringLiteral("defaultMessage"), defaultMessageJson(held, *dump.text));
+        m_result.json.insert(QStringLiteral("changed"), false);
         finish(ExitCode::Done, QStringLiteral("\"%1\" (font %2, color %3)")
                                    .arg(protocol::encodeForSign(*dump.text))
                                    .arg(lists.font.value(codes.font, QString::number(codes.font)))
@@ -352,10 +302,20 @@ void SignJob::setDefaultMessage(const protocol::DefaultMessageDump &dump)
         finish(ExitCode::Usage, QStringLiteral("the character \"%1\" is a code of the sign; nothing was sent").arg(*code));
         return;
     }
-    const std::optional<QString> command = protocol::defaultMessageUploadCommand(codes, text, false);
-    m_result.json.insert(QStringLiteral("defaultMessage"), describe(codes, text));
+    const bool changed = !holdsMessage(dump, codes, text);
+    m_result.json.insert(QStringLiteral("defaultMessage"), defaultMessageJson(changed ? codes : held, changed ? text : *dump.text));
+    m_result.json.insert(QStringLiteral("changed"), changed);
+    if (!changed) {
+        finish(ExitCode::Done, QStringLiteral("nothing to send: the sign holds this message"));
+        return;
+    }
+    if (o.check) {
+        finish(ExitCode::Differences, QStringLiteral("would send the default message"));
+        return;
+    }
     emit progress(QStringLiteral("writing the default message"));
-    runMessages(session::defaultMessageUploadPlan(command, std::nullopt));
+    runMessages(static_cast<session::DefaultMessageSession &>(*m_messages)
+                    .upload(m_port.comNumber, {codes, text, false, false, 0}));
 }
 
 void SignJob::sendTestMessage(const session::ReadConfiguration &read)
@@ -398,17 +358,16 @@ void SignJob::sendTestMessage(const session::ReadConfiguration &read)
             if (m_finished)
                 return;
             m_session.reset();
-            startMessages(500);
+            session::TestMessageSession &messages = startMessages<session::TestMessageSession>();
             emit progress(QStringLiteral("sending the test message"));
-            runMessages(session::singleCommandPlan(command));
+            runMessages(messages.send(m_port.comNumber, command));
         },
         Qt::QueuedConnection);
 }
 
 void SignJob::saveFile(const session::ReadConfiguration &read)
 {
-    QString output = m_task->options.output;
-    output.replace(QStringLiteral("{port}"), m_port.fileNamePart());
+    const QString output = pathForSign(m_task->options.output, m_port);
     // Start values where the sign said nothing would be a configuration it never held.
     if (refuseIncomplete(read, QString(),
                          output.isEmpty() ? QString() : QStringLiteral(" %1 was not written.").arg(output)))
@@ -427,21 +386,34 @@ void SignJob::saveFile(const session::ReadConfiguration &read)
     }
     m_result.json.insert(QStringLiteral("file"), output);
     const config::LedFileRecord record = config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config);
-    if (const std::optional<QString> why = config::whyUnstorable(record)) {
-        finish(ExitCode::FileError, QStringLiteral("%1 not written: %2").arg(output, *why));
-        return;
-    }
-    if (const std::optional<QString> why = saveText(output, config::ledFileText(record))) {
+    if (const std::optional<QString> why = saveLedFile(output, record)) {
         finish(ExitCode::FileError, QStringLiteral("%1 not written: %2").arg(output, *why));
         return;
     }
     finish(ExitCode::Done, message + QStringLiteral("; saved to ") + output);
 }
 
-config::LedFileRecord SignJob::meantRecord(const session::ReadConfiguration &read)
+QString Task::sourceKind() const
+{
+    return file ? QStringLiteral("file") : QStringLiteral("input");
+}
+
+QString Task::sourceText() const
+{
+    return file ? QStringLiteral("in ") + file->path : QStringLiteral("in the input");
+}
+
+std::optional<config::LedFileRecord> SignJob::meantRecord(const session::ReadConfiguration &read)
 {
     m_values = session::valuesAfterRead(read, session::startValues());
-    return m_task->file->appliedOver(config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config));
+    const config::LedFileRecord seed = config::ledFileRecord(read.dump.model, qint16(comPosition()), m_values, m_config);
+    if (m_task->file)
+        return m_task->file->appliedOver(seed);
+    const JsonInput::Applied applied = m_task->json->appliedOver(
+        seed, read.dump.model, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
+    if (!applied.record)
+        finish(ExitCode::FileError, applied.error + QStringLiteral(". Nothing was sent."));
+    return applied.record;
 }
 
 QList<config::ConfigDifference> SignJob::differencesWith(const session::ReadConfiguration &read) const
@@ -452,9 +424,12 @@ QList<config::ConfigDifference> SignJob::differencesWith(const session::ReadConf
 
 void SignJob::diff(const session::ReadConfiguration &read)
 {
-    m_meant = meantRecord(read);
+    const std::optional<config::LedFileRecord> meant = meantRecord(read);
+    if (!meant)
+        return;
+    m_meant = *meant;
     const QList<config::ConfigDifference> differences = differencesWith(read);
-    const QString fileSide = QStringLiteral("in ") + m_task->file->path;
+    const QString fileSide = m_task->sourceText();
     for (const config::ConfigDifference &d : differences)
         m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"), fileSide);
     m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
@@ -474,55 +449,97 @@ void SignJob::diff(const session::ReadConfiguration &read)
 
 void SignJob::write(const session::ReadConfiguration &read)
 {
-    const LedInput &file = *m_task->file;
+    const Options &o = m_task->options;
+    m_result.json.insert(QStringLiteral("check"), o.check);
     // Positions mean other entries on another model: sending them would set other values.
-    if (!file.model.isEmpty() && file.model != read.dump.model) {
+    if (m_task->file && !m_task->file->model.isEmpty() && m_task->file->model != read.dump.model) {
         finish(ExitCode::FileError, QStringLiteral("%1 is for model %2, but the sign is a %3. Nothing was sent.")
-                                        .arg(file.path, file.model, read.dump.model));
+                                        .arg(m_task->file->path, m_task->file->model, read.dump.model));
         return;
     }
     // Without the sign's values the comparison would take start values for them: an item the
     // file holds as a start value would not be sent whatever the sign holds.
-    const bool force = m_task->options.force;
+    const bool force = o.force;
     if (!force && refuseIncomplete(read, QString(), QStringLiteral(" Nothing was sent; --force sends every item "
-                                                                   "of the file regardless.")))
+                                                                   "of the %1 regardless.").arg(m_task->sourceKind())))
         return;
-    m_meant = meantRecord(read);
+    const std::optional<config::LedFileRecord> meant = meantRecord(read);
+    if (!meant)
+        return;
+    m_meant = *meant;
+    m_before = {read.dump.model, read.dump.build, m_values, read.unreadable};
+    m_result.json.insert(QStringLiteral("before"), configurationJson(m_before));
     m_values = session::valuesFromRecord(m_meant, m_values);
-    if (!force) {
-        config::Baseline baseline = m_config.baseline;
-        config::ChangeFlags flags = m_config.flags;
-        config::getChangedRows(m_values, baseline, flags);
-        if (!flags.any()) {
-            // Nothing to send; what was just read is what a verify would read.
-            if (m_task->options.verify)
-                verify(read);
-            else
-                finish(ExitCode::Done, QStringLiteral("nothing to send: the sign holds what the file says"));
-            return;
-        }
-    }
+    if (!read.missing.isEmpty())
+        m_result.json.insert(QStringLiteral("missing"), missingJson(read.missing));
     // The user command is not in the file: what goes is the sign's own, and one it did not
     // report is not sent at all.
     const bool userCommandUnread = force && !read.dump.userCommand;
-    if (!read.missing.isEmpty())
-        m_result.json.insert(QStringLiteral("missing"), missingJson(read.missing));
+    const QList<int> toSend = itemsToSend(m_config, m_values, force, !userCommandUnread);
+    if (o.check) {
+        reportCheck(toSend);
+        return;
+    }
+    if (!o.backup.isEmpty() && !saveBackup(read))
+        return;
+    if (toSend.isEmpty()) {
+        m_result.json.insert(QStringLiteral("toSend"), QJsonArray());
+        m_result.json.insert(QStringLiteral("sent"), QJsonArray());
+        // Nothing to send; what was just read is what a verify would read.
+        if (o.verify) {
+            verify(read);
+        } else {
+            m_result.json.insert(QStringLiteral("configuration"), configurationJson(m_before));
+            finish(ExitCode::Done, QStringLiteral("nothing to send: the sign holds what the %1 says")
+                                       .arg(m_task->sourceKind()));
+        }
+        return;
+    }
     if (userCommandUnread) {
         m_config.flags.setAll();
-        m_config.flags.userCmdChanged = false;
+        m_config.flags.setItem(config::UserCommandItem, false);
     }
     const session::ConfigSession::UploadStart started =
         m_session->startUpload(m_port.comNumber, force && !userCommandUnread);
     if (started.refusal) {
-        finish(ExitCode::FileError, QStringLiteral("%1: %2 Nothing was sent.").arg(file.path, started.refusal->simplified()));
+        const QString source = m_task->file ? m_task->file->path : QStringLiteral("standard input");
+        finish(ExitCode::FileError, QStringLiteral("%1: %2 Nothing was sent.").arg(source, started.refusal->simplified()));
         return;
     }
     if (!started.opening.ok()) {
         finish(ExitCode::PortFailed, tidy(started.opening.description) + QStringLiteral(" Nothing was sent."));
         return;
     }
-    m_toSend = flaggedItems(m_config.flags);
+    m_toSend = m_config.flags.items();
+    m_result.json.insert(QStringLiteral("toSend"), itemNamesJson(m_toSend));
     emit progress(QStringLiteral("sending %1").arg(itemNames(m_toSend)));
+}
+
+void SignJob::reportCheck(const QList<int> &toSend)
+{
+    m_result.json.insert(QStringLiteral("toSend"), itemNamesJson(toSend));
+    m_result.json.insert(QStringLiteral("sent"), QJsonArray());
+    m_result.json.insert(QStringLiteral("configuration"), configurationJson(withItems(m_before, toSend, m_values)));
+    if (toSend.isEmpty())
+        finish(ExitCode::Done, QStringLiteral("nothing would be sent: the sign holds what the %1 says")
+                                   .arg(m_task->sourceKind()));
+    else
+        finish(ExitCode::Differences, QStringLiteral("would send %1").arg(itemNames(toSend)));
+}
+
+bool SignJob::saveBackup(const session::ReadConfiguration &read)
+{
+    const QString path = pathForSign(m_task->options.backup, m_port);
+    // Start values where the sign said nothing would be a configuration it never held.
+    if (refuseIncomplete(read, QString(), QStringLiteral(" %1 was not written, and nothing was sent.").arg(path)))
+        return false;
+    const config::LedFileRecord record = config::ledFileRecord(read.dump.model, qint16(comPosition()), m_before.values, m_config);
+    if (const std::optional<QString> why = saveLedFile(path, record)) {
+        finish(ExitCode::FileError, QStringLiteral("%1 not written: %2. Nothing was sent.").arg(path, *why));
+        return false;
+    }
+    m_result.json.insert(QStringLiteral("backup"), path);
+    return true;
 }
 
 QString SignJob::sentText() const
@@ -537,7 +554,7 @@ QString SignJob::sentText() const
 void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
 {
     // What is still flagged did not go; what the sign refused went, and was flagged again.
-    const QList<int> pending = flaggedItems(m_config.flags);
+    const QList<int> pending = m_config.flags.items();
     m_sent.clear();
     for (const int item : m_toSend)
         if (!pending.contains(item) || outcome.refused.contains(item))
@@ -546,14 +563,15 @@ void SignJob::onUploadEnded(const session::UploadOutcome &outcome)
     // The upload went on without a backup; whoever ran it is told, whatever the result.
     if (!outcome.backupNote.isEmpty()) {
         m_result.details << QStringLiteral("  ") + outcome.backupNote;
-        m_result.json.insert(QStringLiteral("backup"), outcome.backupNote);
+        m_result.json.insert(QStringLiteral("noBackup"), outcome.backupNote);
     }
-    m_result.json.insert(QStringLiteral("sent"), QJsonArray::fromStringList([this] {
-        QStringList names;
-        for (const int item : m_sent)
-            names << session::uploadItemName(item);
-        return names;
-    }()));
+    m_result.json.insert(QStringLiteral("sent"), itemNamesJson(m_sent));
+    if (outcome.completed && !m_task->options.verify) {
+        QList<int> taken = m_sent;
+        for (const int item : outcome.refused)
+            taken.removeAll(item);
+        m_result.json.insert(QStringLiteral("configuration"), configurationJson(withItems(m_before, taken, m_values)));
+    }
     if (!outcome.completed) {
         finish(ExitCode::PortFailed, tidy(outcome.stopText).simplified() + u' ' + sentText());
         return;
@@ -574,9 +592,12 @@ void SignJob::verify(const session::ReadConfiguration &read)
 {
     const QList<config::ConfigDifference> differences = differencesWith(read);
     for (const config::ConfigDifference &d : differences)
-        m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"),
-                                                                  QStringLiteral("in ") + m_task->file->path);
+        m_result.details << QStringLiteral("  ") + differenceText(d, QStringLiteral("on the sign"), m_task->sourceText());
     m_result.json.insert(QStringLiteral("differences"), differencesJson(differences));
+    if (read.missing.isEmpty())
+        m_result.json.insert(QStringLiteral("configuration"),
+                             configurationJson({read.dump.model, read.dump.build,
+                                                session::valuesAfterRead(read, session::startValues()), read.unreadable}));
     const QString sent = m_sent.isEmpty() ? QStringLiteral("nothing sent") : QStringLiteral("sent %1").arg(itemNames(m_sent));
     // What the sign did not send back cannot be confirmed.
     if (refuseIncomplete(read, sent + QStringLiteral("; not verified. ")))

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "cli/cliargs.h"
+#include "cli/jsoninput.h"
 #include "cli/ledinput.h"
+#include "cli/report.h"
 #include "config/configdiff.h"
 #include "config/signconfig.h"
 #include "link/signlink.h"
@@ -23,6 +25,10 @@ namespace cli {
 struct Task {
     Options options;
     std::optional<LedInput> file;  // write, and diff against a sign
+    std::optional<JsonInput> json; // write --json-input
+    // What write and diff compare the sign with, in a message: "in FILE", "in the input".
+    QString sourceText() const;
+    QString sourceKind() const;  // "file", "input"
 };
 
 // How one sign's job ended: one result line (or JSON object) of the output.
@@ -71,17 +77,23 @@ private:
     void saveFile(const session::ReadConfiguration &read);
 
     // set-clock, default-message and send: the secondary windows' conversations.
-    void startMessages(int closeInterval);
-    void runMessages(const session::MessagePlan &plan);
-    void onMessageLine(const QByteArray &bytes);
-    void onMessagesClosed();
+    template <typename Session>
+    Session &startMessages();
+    void runMessages(const session::MessageStart &started);
+    void onMessagesEnded(const session::MessageOutcome &outcome);
     void setDefaultMessage(const protocol::DefaultMessageDump &dump);
     void sendTestMessage(const session::ReadConfiguration &read);
     // --font or --color: the position of `given` in `list`; false (and finished) when it is none.
     bool choose(const QStringList &list, const QString &given, const QString &what, const QString &model, int &position);
 
-    // The file's values over the sign's as read: what write sends and diff compares.
-    config::LedFileRecord meantRecord(const session::ReadConfiguration &read);
+    // The file's (or the input's) values over the sign's as read: what write sends and diff
+    // compares. Nothing (and finished) when the input names an entry the sign's lists lack.
+    std::optional<config::LedFileRecord> meantRecord(const session::ReadConfiguration &read);
+    // write --check: what would be sent, and what the sign would hold then.
+    void reportCheck(const QList<int> &toSend);
+    // write --backup: the configuration just read saved as a .led file; false (and finished)
+    // when it could not be.
+    bool saveBackup(const session::ReadConfiguration &read);
     QList<config::ConfigDifference> differencesWith(const session::ReadConfiguration &read) const;
     QString sentText() const;
     void finish(ExitCode code, const QString &message);
@@ -98,11 +110,10 @@ private:
     config::SignConfig m_config;
     config::ConfigValues m_values;
     config::LedFileRecord m_meant;
+    ConfigurationView m_before;  // write: the configuration as read
     std::unique_ptr<session::ConfigSession> m_session;
     std::unique_ptr<session::MessageSession> m_messages;
     bool m_readingMessage = false;   // default-message: the dump is awaited
-    bool m_acknowledged = false;     // the sign answered "done" (or "default stored")
-    bool m_refusedCommand = false;   // the sign answered "error"
 
     AfterRead m_afterRead;
     std::optional<session::ReadConfiguration> m_read;
@@ -110,8 +121,5 @@ private:
     QList<int> m_sent;
     QList<int> m_refused;
 };
-
-// The items (session numbering) `flags` has set, in upload order.
-QList<int> flaggedItems(const config::ChangeFlags &flags);
 
 } // namespace cli

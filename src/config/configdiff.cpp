@@ -291,14 +291,14 @@ ChangeFlags flagsFor(const QList<ConfigDifference> &differences)
         switch (d.item) {
         case ConfigItem::Priority:
             if (d.index >= 0 && d.index < PriorityCount)
-                flags.priorityChanged[d.index] = true;
+                flags.setItem(d.index, true);
             break;
         case ConfigItem::Link:
             if (d.index >= 0 && d.index < LinkCount)
-                flags.linkChanged[d.index] = true;
+                flags.setItem(FirstLinkItem + d.index, true);
             break;
-        case ConfigItem::IdMode: flags.autoIdChanged = true; break;
-        case ConfigItem::UserCommand: flags.userCmdChanged = true; break;
+        case ConfigItem::IdMode: flags.setItem(IdModeItem, true); break;
+        case ConfigItem::UserCommand: flags.setItem(UserCommandItem, true); break;
         case ConfigItem::DefaultMessage: break;
         }
     }

@@ -16,10 +16,55 @@ void ChangeFlags::setAll()
 
 int ChangeFlags::countSet() const
 {
-    const auto set = [](bool flag) { return flag; };
-    return int(std::count_if(priorityChanged.begin(), priorityChanged.end(), set)
-               + std::count_if(linkChanged.begin(), linkChanged.end(), set))
-           + (autoIdChanged ? 1 : 0) + (userCmdChanged ? 1 : 0);
+    return int(items().size());
+}
+
+namespace {
+
+// The one place that knows which flag an item number names; the rest go by number.
+template <typename Flags>
+auto flagOf(Flags &flags, int item) -> decltype(&flags.autoIdChanged)
+{
+    if (item >= 0 && item < PriorityCount)
+        return &flags.priorityChanged[item];
+    if (item == IdModeItem)
+        return &flags.autoIdChanged;
+    if (item == UserCommandItem)
+        return &flags.userCmdChanged;
+    if (item >= FirstLinkItem && item < UploadItemCount)
+        return &flags.linkChanged[item - FirstLinkItem];
+    return nullptr;
+}
+
+} // namespace
+
+bool ChangeFlags::item(int item) const
+{
+    const bool *flag = flagOf(*this, item);
+    return flag && *flag;
+}
+
+void ChangeFlags::setItem(int item, bool flagged)
+{
+    if (bool *flag = flagOf(*this, item))
+        *flag = flagged;
+}
+
+QList<int> ChangeFlags::items() const
+{
+    QList<int> flagged;
+    for (int k = 0; k < UploadItemCount; ++k) {
+        if (item(k))
+            flagged.append(k);
+    }
+    return flagged;
+}
+
+ChangeFlags &ChangeFlags::operator|=(const ChangeFlags &more)
+{
+    for (const int k : more.items())
+        setItem(k, true);
+    return *this;
 }
 
 namespace {

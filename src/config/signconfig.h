@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -9,6 +10,14 @@ namespace config {
 inline constexpr int PriorityCount = 5;
 inline constexpr int LinkCount = 8;
 inline constexpr int UploadCommandCount = 7;  // priorities 0..4, ID mode, user command
+
+// Upload items by number, in the order an upload sends them: priorities 0..4, the ID mode (5),
+// the user command (6), links 0..7 (7..14). The first seven are also the positions of their
+// commands in SignConfig::uploadCommands.
+inline constexpr int IdModeItem = PriorityCount;
+inline constexpr int UserCommandItem = PriorityCount + 1;
+inline constexpr int FirstLinkItem = UploadCommandCount;
+inline constexpr int UploadItemCount = FirstLinkItem + LinkCount;
 
 // Display defaults of one message priority as the controls show them. List fields are list
 // positions (-1 = nothing selected); the timeout is the text typed in its box.
@@ -67,6 +76,14 @@ struct ChangeFlags {
     void setAll();
     int countSet() const;  // how many items are flagged
     bool any() const { return countSet() > 0; }
+
+    // The flag of upload item `item` (IdModeItem and the others above); an item outside
+    // 0..UploadItemCount-1 is never flagged and cannot be set.
+    bool item(int item) const;
+    void setItem(int item, bool flagged);
+    QList<int> items() const;  // the flagged items, in upload order
+    ChangeFlags &operator|=(const ChangeFlags &more);
+
     friend bool operator==(const ChangeFlags &, const ChangeFlags &) = default;
 };
 

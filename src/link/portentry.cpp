@@ -8,8 +8,17 @@ namespace signlink {
 
 namespace {
 
-constexpr QStringView TcpScheme = u"tcp://";
-constexpr QStringView Rfc2217Scheme = u"rfc2217://";
+struct Scheme {
+    QStringView text;
+    NetworkAddress::Protocol protocol;
+    bool tls;
+};
+constexpr Scheme Schemes[] = {
+    {u"tcp://", NetworkAddress::Protocol::RawTcp, false},
+    {u"rfc2217://", NetworkAddress::Protocol::Rfc2217, false},
+    {u"tls://", NetworkAddress::Protocol::RawTcp, true},
+    {u"rfc2217+tls://", NetworkAddress::Protocol::Rfc2217, true},
+};
 constexpr qsizetype MaxHostLength = 253;
 
 bool isNameCharacter(QChar c)
@@ -74,9 +83,13 @@ bool isBlank(char c)
 
 QString NetworkAddress::text() const
 {
-    const QString scheme = protocol == Protocol::Rfc2217 ? Rfc2217Scheme.toString() : TcpScheme.toString();
+    QStringView scheme;
+    for (const Scheme &s : Schemes) {
+        if (s.protocol == protocol && s.tls == tls.has_value())
+            scheme = s.text;
+    }
     const QString shownHost = host.contains(u':') ? u'[' + host + u']' : host;
-    return scheme + shownHost + u':' + QString::number(port);
+    return scheme.toString() + shownHost + u':' + QString::number(port) + (tls ? tlsParametersText(*tls) : QString());
 }
 
 std::optional<NetworkAddress> parseNetworkAddress(QStringView text, QString *problem)
@@ -88,13 +101,31 @@ std::optional<NetworkAddress> parseNetworkAddress(QStringView text, QString *pro
     };
     NetworkAddress address;
     QStringView rest;
-    if (text.startsWith(TcpScheme, Qt::CaseInsensitive)) {
-        rest = text.mid(TcpScheme.size());
-    } else if (text.startsWith(Rfc2217Scheme, Qt::CaseInsensitive)) {
-        address.protocol = NetworkAddress::Protocol::Rfc2217;
-        rest = text.mid(Rfc2217Scheme.size());
-    } else {
-        return fail(QStringLiteral("it must begin with tcp:// or rfc2217://"));
+    bool tls = false;
+    bool known = false;
+    for (const Scheme &scheme : Schemes) {
+        if (text.startsWith(scheme.text, Qt::CaseInsensitive)) {
+            address.protocol = scheme.protocol;
+            tls = scheme.tls;
+            rest = text.sliced(scheme.text.size());
+            known = true;
+        }
+    }
+    if (!known)
+        return fail(QStringLiteral("it must begin with tcp://, rfc2217://, tls:// or rfc2217+tls://"));
+
+    // Nothing in a host or a port is a "?": what follows one is the parameters.
+    const qsizetype question = rest.indexOf(u'?');
+    if (question >= 0) {
+        if (!tls)
+            return fail(QStringLiteral("parameters after ? are only for tls:// and rfc2217+tls://"));
+        QString why;
+        address.tls = parseTlsParameters(rest.sliced(question + 1), &why);
+        if (!address.tls)
+            return fail(why);
+        rest = rest.left(question);
+    } else if (tls) {
+        address.tls = TlsOptions();
     }
 
     QStringView afterHost;
@@ -139,13 +170,17 @@ std::optional<NetworkAddress> parseNetworkAddress(QStringView text, QString *pro
     if (digits < portAndMore.size())
         return fail(QStringLiteral("nothing may follow the port"));
     address.port = quint16(port);
+    // What the Ports dialog writes must read back from the entry.
+    if (address.text().size() >= MaxAddressFileSize)
+        return fail(QStringLiteral("it is longer than an entry may be (%1 characters)").arg(MaxAddressFileSize - 1));
     return address;
 }
 
 PortEntry parseAddressFile(int comNumber, const QString &path, const QByteArray &contents)
 {
     const QString com = QStringLiteral("COM %1: ").arg(comNumber);
-    const QString oneLine = QStringLiteral("it must hold one line: tcp://HOST:PORT or rfc2217://HOST:PORT");
+    const QString oneLine = QStringLiteral("it must hold one line: tcp://HOST:PORT, rfc2217://HOST:PORT, "
+                                           "tls://HOST:PORT or rfc2217+tls://HOST:PORT");
     if (contents.size() > MaxAddressFileSize)
         return PortEntry::invalid(com + QStringLiteral("the port map entry %1 is too long for an address (%2).").arg(path, oneLine));
 
@@ -165,7 +200,7 @@ PortEntry parseAddressFile(int comNumber, const QString &path, const QByteArray 
     if (line.contains('\n'))
         return PortEntry::invalid(com + QStringLiteral("the port map entry %1 holds more than one line (%2).").arg(path, oneLine));
 
-    const QString text = QString::fromLatin1(line);
+    const QString text = QString::fromUtf8(line);
     QString problem;
     const std::optional<NetworkAddress> address = parseNetworkAddress(text, &problem);
     if (!address)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/tlsparameters.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
@@ -9,21 +11,32 @@
 namespace signlink {
 
 // A sign behind a serial device server on the network: raw TCP passes the bytes unchanged,
-// RFC 2217 wraps them in telnet and sets the server's serial line from here.
+// RFC 2217 wraps them in telnet and sets the server's serial line from here. Either may run
+// inside TLS, which keeps others on the network from reading or sending the sign's traffic.
 struct NetworkAddress {
     enum class Protocol { RawTcp, Rfc2217 };
+
+    NetworkAddress() = default;
+    NetworkAddress(Protocol protocol, QString host, quint16 port, std::optional<TlsOptions> tls = std::nullopt)
+        : protocol(protocol), host(std::move(host)), port(port), tls(std::move(tls))
+    {
+    }
 
     Protocol protocol = Protocol::RawTcp;
     QString host;  // a name, an IPv4 address, or an IPv6 address without its brackets
     quint16 port = 0;
+    std::optional<TlsOptions> tls;  // tls:// and rfc2217+tls://: inside TLS, checked so
 
-    // As an operator writes it: tcp://sign:4001, rfc2217://[::1]:4001.
+    // As an operator writes it: tcp://sign:4001, rfc2217://[::1]:4001,
+    // tls://sign:4443?fingerprint=SHA256:AB:...
     QString text() const;
     bool operator==(const NetworkAddress &) const = default;
 };
 
-// Reads tcp://HOST:PORT or rfc2217://HOST:PORT (the scheme in any case). Without a value,
-// `problem` says what is wrong in a few words, e.g. "the port must be 1 to 65535".
+// Reads tcp://HOST:PORT, rfc2217://HOST:PORT, tls://HOST:PORT and rfc2217+tls://HOST:PORT (the
+// scheme in any case), the last two with optional parameters after "?" (see TlsOptions).
+// Without a value, `problem` says what is wrong in a few words, e.g. "the port must be 1 to
+// 65535". Files named in parameters are only read when the port opens.
 std::optional<NetworkAddress> parseNetworkAddress(QStringView text, QString *problem);
 
 // What one COM number opens: a device (usually through a symbolic link in the port map folder),
@@ -40,11 +53,12 @@ struct PortEntry {
     static PortEntry invalid(QString problem) { return {Kind::Invalid, {}, {}, std::move(problem)}; }
 };
 
-// The longest port map file read: an address is one short line.
-inline constexpr qsizetype MaxAddressFileSize = 1024;
+// The longest port map file read: an address is one line, with room for the paths of its
+// certificate files.
+inline constexpr qsizetype MaxAddressFileSize = 4096;
 
-// Reads the contents of the port map file `path` for COM `comNumber`: one line holding an
-// address, with blanks around it and one final line break allowed.
+// Reads the contents of the port map file `path` for COM `comNumber`: one line of UTF-8 holding
+// an address, with blanks around it and one final line break allowed.
 PortEntry parseAddressFile(int comNumber, const QString &path, const QByteArray &contents);
 
 } // namespace signlink

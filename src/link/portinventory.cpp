@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostInfo>
+#include <QNetworkInterface>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -49,7 +51,25 @@ QList<SerialAdapter> systemAdapterList()
     return adapters;
 }
 
+bool isThisMachine(const QString &host)
+{
+    const QHostAddress address(host);
+    if (address.isNull())
+        return host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0
+               || host.endsWith(QStringLiteral(".localhost"), Qt::CaseInsensitive)
+               || host.compare(QHostInfo::localHostName(), Qt::CaseInsensitive) == 0;
+    return address.isLoopback() || QNetworkInterface::allAddresses().contains(address);
+}
+
 } // namespace
+
+QString plainTextNote(const NetworkAddress &address)
+{
+    if (address.tls || isThisMachine(address.host))
+        return {};
+    return QStringLiteral("not encrypted: others on the network can read and send what goes to the sign "
+                          "(tls:// or rfc2217+tls:// keeps it private)");
+}
 
 QString vendorProductText(std::optional<quint16> vendorId, std::optional<quint16> productId)
 {
@@ -165,8 +185,12 @@ QString portSummaryLine(const ComPortInfo &e)
     switch (e.kind) {
     case Kind::Invalid:
         return line + QStringLiteral("unusable: ") + e.problem;
-    case Kind::Network:
-        return line + (e.networkAddress ? e.networkAddress->text() : QString()) + QStringLiteral("\tnetwork");
+    case Kind::Network: {
+        if (!e.networkAddress)
+            return line + QStringLiteral("\tnetwork");
+        const QString note = plainTextNote(*e.networkAddress);
+        return line + e.networkAddress->text() + QStringLiteral("\tnetwork") + (note.isEmpty() ? QString() : u'\t' + note);
+    }
     case Kind::Device:
         break;
     }

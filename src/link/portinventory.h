@@ -72,8 +72,14 @@ QList<ComPortInfo> portInventory(const PortMap &map, const QList<SerialAdapter> 
 // The same with the system's adapters.
 QList<ComPortInfo> portInventory(const PortMap &map);
 
+// A note for an address whose traffic anyone on the network between can read and change: one
+// without TLS to a host other than this machine. Empty otherwise. Names are not looked up, so
+// listing the ports never waits for the network.
+QString plainTextNote(const NetworkAddress &address);
+
 // One line a person reads: "COM5\t/dev/serial/by-id/usb-... -> /dev/ttyUSB0\tpresent\tFT232R USB
-// UART, FTDI, serial A1234567, 0403:6001", or the address, or why the entry is unusable.
+// UART, FTDI, serial A1234567, 0403:6001", or the address (with plainTextNote's note), or why
+// the entry is unusable.
 QString portSummaryLine(const ComPortInfo &port);
 
 } // namespace signlink

@@ -2,7 +2,6 @@
 
 #include "link/timers.h"
 #include "link/traffic.h"
-#include "protocol/commands.h"
 
 Q_LOGGING_CATEGORY(lcSignLink, "signconfig.link", QtWarningMsg)
 
@@ -65,14 +64,11 @@ void SignLink::close()
     m_port->close();
 }
 
-bool SignLink::send(const QString &command)
+bool SignLink::send(const QByteArray &bytes)
 {
-    if (protocol::whyUnsendable(command))
+    if (!m_port->output(bytes))
         return false;
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
-    if (!bytes || !m_port->output(*bytes))
-        return false;
-    qCDebug(lcSignLink) << source() << "->" << *bytes;
+    qCDebug(lcSignLink) << source() << "->" << bytes;
     return true;
 }
 

@@ -37,10 +37,9 @@ public:
     bool isOpen() const { return m_port->isOpen(); }
     void close();
 
-    // One write of the command's Latin-1 bytes and a single CR. False, with nothing sent, when the
-    // port is not open, the command cannot go to the sign (protocol::whyUnsendable) or the port
-    // refused it.
-    bool send(const QString &command);
+    // One write of `bytes` as they are, the CR that ends a command included (session::commandBytes
+    // makes them). False, with nothing sent, when the port is not open or refused them.
+    bool send(const QByteArray &bytes);
 
     // The unfinished line: whether characters of one are waiting for their line feed.
     bool lineInProgress() const { return !m_line.isEmpty(); }

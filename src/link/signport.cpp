@@ -1,7 +1,6 @@
 #include "link/signport.h"
 
 #include "link/traffic.h"
-#include "protocol/commands.h"
 
 namespace signlink {
 
@@ -17,10 +16,6 @@ TrafficLog *SignPort::trafficLog() const
 
 bool SignPort::output(const QByteArray &bytes)
 {
-    // The sign would keep only the first part of a longer command and act on it, or drop the
-    // whole; neither is what the operator sent.
-    if (protocol::longestCommandLength(bytes) > protocol::MaxCommandLength)
-        return false;
     if (!writeBytes(bytes))
         return false;
     // Every writer (a link, a message session) goes through here, so every write is reported.

@@ -17,11 +17,21 @@ enum class OpenError : int {
     Busy = 8005,              // another program holds the port
     PermissionDenied = 8015,  // the user may not open the device
     Other = 8020,             // anything else; the description carries the system's message
+    CertificateRejected = 8030,  // a server reached through TLS did not prove who it is
 };
 
 struct OpenResult {
+    OpenResult() = default;
+    OpenResult(OpenError error, QString description, QByteArray serverFingerprint = {})
+        : error(error), description(std::move(description)), serverFingerprint(std::move(serverFingerprint))
+    {
+    }
+
     OpenError error = OpenError::None;
     QString description;  // a sentence a person can act on; empty on success
+    // Through TLS: the SHA-256 of the certificate the server showed, whether or not it was
+    // accepted, so that a person can compare it with the device's and pin it. Empty otherwise.
+    QByteArray serverFingerprint;
     bool ok() const { return error == OpenError::None; }
     int code() const { return static_cast<int>(error); }
 };
@@ -53,10 +63,9 @@ public:
     virtual void close() = 0;
     virtual bool isOpen() const = 0;
 
-    // Queues the whole text for sending in one write. False when the port is not open, when a
-    // command in it is longer than the sign's input buffer takes (the windows refuse those
-    // earlier, with protocol::whyUnsendable), or when the write was refused; nothing is sent
-    // then. Anything that fits goes out byte for byte.
+    // Queues the bytes for sending in one write, exactly as they are: what a command is, and
+    // what the sign can take, is decided above the port. False when the port is not open or
+    // the write was refused; nothing is sent then.
     bool output(const QByteArray &bytes);
 
     // Characters received and not yet read, and the next of them.
@@ -74,7 +83,7 @@ signals:
     void outputUnsent(const QString &description);
 
 protected:
-    // The write itself, once output() has checked the length.
+    // The write itself; output() reports it to the traffic log once it is taken.
     virtual bool writeBytes(const QByteArray &bytes) = 0;
 
 private:

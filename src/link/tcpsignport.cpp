@@ -1,6 +1,8 @@
 #include "link/tcpsignport.h"
 
 #include "link/hostlookup.h"
+#include "link/tlscredentials.h"
+#include "link/tlshandshake.h"
 
 namespace signlink {
 
@@ -36,18 +38,40 @@ QString unsentText()
 
 TcpSignPort::TcpSignPort(QObject *parent) : SignPort(parent)
 {
-    m_socket.setReadBufferSize(InputBufferSize);
-    connect(&m_socket, &QTcpSocket::readyRead, this, &TcpSignPort::onReadyRead);
-    connect(&m_socket, &QTcpSocket::disconnected, this, &TcpSignPort::onDropped);
-    connect(&m_socket, &QTcpSocket::errorOccurred, this, &TcpSignPort::onSocketError);
+    watch(m_plain);
 }
 
 TcpSignPort::~TcpSignPort()
 {
-    // The socket goes after the members its handlers use: it must not call them on its way out.
-    m_socket.disconnect(this);
+    // The sockets go after the members their handlers use: they must not call them on their way out.
+    m_plain.disconnect(this);
+    if (m_tls)
+        m_tls->disconnect(this);
     m_open = false;
-    m_socket.abort();
+    m_socket->abort();
+}
+
+void TcpSignPort::watch(QTcpSocket &socket)
+{
+    socket.setReadBufferSize(InputBufferSize);
+    connect(&socket, &QTcpSocket::readyRead, this, &TcpSignPort::onReadyRead);
+    connect(&socket, &QTcpSocket::disconnected, this, &TcpSignPort::onDropped);
+    connect(&socket, &QTcpSocket::errorOccurred, this, &TcpSignPort::onSocketError);
+}
+
+// A TLS connection starts on a socket of its own every time: nothing learnt on an earlier one
+// (a session to resume, a certificate seen) can stand in for checking the server again.
+void TcpSignPort::useNewTlsSocket()
+{
+    if (m_tls) {
+        m_tls->disconnect(this);
+        m_tls->abort();
+        // Not deleted at once: open() may be called from a handler of its signals.
+        m_tls.release()->deleteLater();
+    }
+    m_tls = std::make_unique<QSslSocket>();
+    watch(*m_tls);
+    m_socket = m_tls.get();
 }
 
 QString TcpSignPort::where() const
@@ -66,8 +90,34 @@ OpenResult TcpSignPort::open()
     if (m_open)
         return {};
     const QDeadlineTimer deadline(OpenTimeoutMs);
+    QSslConfiguration tls;
+    if (m_address.tls) {
+        // A file named in the entry that is unusable stops the opening before any connection.
+        std::optional<QString> unusable = tlsUnavailable();
+        if (!unusable)
+            unusable = makeTlsConfiguration(*m_address.tls, &tls);
+        if (unusable)
+            return failure(OpenError::Other, QStringLiteral("cannot be used: %1. Nothing was sent.").arg(*unusable));
+        useNewTlsSocket();
+    } else {
+        m_socket = &m_plain;
+    }
     if (OpenResult connected = connectBefore(deadline); !connected.ok())
         return connected;
+    QByteArray fingerprint;
+    if (m_address.tls) {
+        const TlsResult secured = startTls(*m_tls, m_address, tls, deadline);
+        if (!secured.ok()) {
+            OpenResult failed = failure(secured.error, secured.timedOut ? QStringLiteral("did not answer the TLS handshake "
+                                                                                         "within %1 seconds; check that "
+                                                                                         "this port of the server speaks "
+                                                                                         "TLS.").arg(OpenTimeoutMs / 1000)
+                                                                         : secured.what);
+            failed.serverFingerprint = secured.serverFingerprint;
+            return failed;
+        }
+        fingerprint = secured.serverFingerprint;
+    }
     if (m_address.protocol == NetworkAddress::Protocol::Rfc2217) {
         if (OpenResult set = setUpLine(deadline); !set.ok())
             return set;
@@ -76,7 +126,7 @@ OpenResult TcpSignPort::open()
     m_next = 0;
     m_open = true;
     ++m_connection;
-    return {};
+    return {OpenError::None, {}, fingerprint};
 }
 
 OpenResult TcpSignPort::connectBefore(const QDeadlineTimer &deadline)
@@ -104,12 +154,12 @@ OpenResult TcpSignPort::connectBefore(const QDeadlineTimer &deadline)
     for (const QHostAddress &address : lookup.addresses) {
         if (deadline.hasExpired())
             break;
-        m_socket.abort();
-        m_socket.connectToHost(address, m_address.port);
-        if (m_socket.waitForConnected(int(deadline.remainingTime())))
+        m_socket->abort();
+        m_socket->connectToHost(address, m_address.port);
+        if (m_socket->waitForConnected(int(deadline.remainingTime())))
             return {};
-        lastError = m_socket.error();
-        lastText = m_socket.errorString();
+        lastError = m_socket->error();
+        lastText = m_socket->errorString();
     }
     if (lastError == QAbstractSocket::ConnectionRefusedError)
         return failure(OpenError::Other, QStringLiteral("refused the connection; check that the serial server runs "
@@ -122,7 +172,7 @@ OpenResult TcpSignPort::connectBefore(const QDeadlineTimer &deadline)
 OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
 {
     m_control = std::make_unique<ComPortControl>();
-    m_socket.write(m_control->start());
+    m_socket->write(m_control->start());
     const auto tooLate = [this] {
         return failure(OpenError::Other, QStringLiteral("did not answer the serial port set-up within %1 seconds.")
                                              .arg(OpenTimeoutMs / 1000));
@@ -137,8 +187,8 @@ OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
         const qint64 left = end - m_clock();
         if (left <= 0)
             return tooLate();
-        if (m_socket.bytesAvailable() == 0 && !m_socket.waitForReadyRead(int(left))) {
-            if (m_socket.state() == QAbstractSocket::ConnectedState)
+        if (m_socket->bytesAvailable() == 0 && !m_socket->waitForReadyRead(int(left))) {
+            if (m_socket->state() == QAbstractSocket::ConnectedState)
                 return tooLate();
             const QString text = firstLine(said);
             if (text.contains(QStringLiteral("in use"), Qt::CaseInsensitive)
@@ -149,14 +199,14 @@ OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
                                                             "set up%1.")
                                                  .arg(text.isEmpty() ? QString() : QStringLiteral(" (it said \"%1\")").arg(text)));
         }
-        const ComPortControl::Received got = m_control->feed(m_socket.readAll());
+        const ComPortControl::Received got = m_control->feed(m_socket->readAll());
         said += got.data.left(LongestGreeting - said.size());
         if (!answer(got.replies))
             return failure(OpenError::Other, unsentText() + u'.');
     }
     if (m_control->status() == ComPortControl::Status::Failed)
         return failure(OpenError::Other, m_control->failure() + u'.');
-    m_socket.flush();
+    m_socket->flush();
     return {};
 }
 
@@ -167,10 +217,10 @@ OpenResult TcpSignPort::setUpLine(const QDeadlineTimer &deadline)
 bool TcpSignPort::answer(const QByteArray &replies)
 {
     if (!replies.isEmpty()) {
-        m_socket.write(replies);
-        m_socket.flush();
+        m_socket->write(replies);
+        m_socket->flush();
     }
-    return m_socket.bytesToWrite() <= MaxUnsentBytes;
+    return m_socket->bytesToWrite() <= MaxUnsentBytes;
 }
 
 // Closes the connection at once, and reports it from the event loop: the server may be cut off
@@ -196,9 +246,9 @@ bool TcpSignPort::writeBytes(const QByteArray &bytes)
     // Queued like a serial port's write and sent from the event loop, so that a failure is
     // reported afterwards through connectionLost and never from inside a window's write.
     const QByteArray wire = m_control ? ComPortControl::encode(bytes) : bytes;
-    if (m_socket.write(wire) != wire.size())
+    if (m_socket->write(wire) != wire.size())
         return false;
-    if (m_socket.bytesToWrite() > MaxUnsentBytes) {
+    if (m_socket->bytesToWrite() > MaxUnsentBytes) {
         cutOff(unsentText());
         return false;
     }
@@ -225,7 +275,7 @@ bool TcpSignPort::takeReceived()
     const qint64 room = InputBufferSize - inBufferCount();
     if (room <= 0)
         return false;
-    const QByteArray bytes = m_socket.read(room);
+    const QByteArray bytes = m_socket->read(room);
     if (bytes.isEmpty())
         return false;
     if (!m_control) {
@@ -268,11 +318,11 @@ void TcpSignPort::onDropped()
         emit received();
     if (!m_open)
         return;
-    const QString description = m_socket.error() == QAbstractSocket::RemoteHostClosedError
+    const QString description = m_socket->error() == QAbstractSocket::RemoteHostClosedError
                                     ? where() + QStringLiteral(" closed the connection.")
                                     : QStringLiteral("COM %1: the connection to %2 failed: %3.")
                                           .arg(commPort())
-                                          .arg(m_address.text(), m_socket.errorString());
+                                          .arg(m_address.text(), m_socket->errorString());
     m_open = false;
     release();
     emit connectionLost(description);
@@ -287,19 +337,19 @@ void TcpSignPort::close()
     m_open = false;
     // What was written goes out first, as from a serial port, though never for longer than it
     // would take on the line itself and a margin.
-    const QDeadlineTimer deadline(lineTimeMs(m_socket.bytesToWrite()) + CloseMarginMs);
-    while (m_socket.bytesToWrite() > 0 && m_socket.state() == QAbstractSocket::ConnectedState
-           && m_socket.waitForBytesWritten(int(deadline.remainingTime()))) {
+    const QDeadlineTimer deadline(lineTimeMs(m_socket->bytesToWrite()) + CloseMarginMs);
+    while (m_socket->bytesToWrite() > 0 && m_socket->state() == QAbstractSocket::ConnectedState
+           && m_socket->waitForBytesWritten(int(deadline.remainingTime()))) {
     }
-    const qint64 unsent = m_socket.bytesToWrite();
+    const qint64 unsent = m_socket->bytesToWrite();
     // Unread input at closing time would make the system reset the connection instead of
     // ending it, and a reset may cost the server the last command.
-    if (m_socket.state() == QAbstractSocket::ConnectedState) {
-        m_socket.readAll();
-        m_socket.waitForReadyRead(0);
-        m_socket.readAll();
+    if (m_socket->state() == QAbstractSocket::ConnectedState) {
+        m_socket->readAll();
+        m_socket->waitForReadyRead(0);
+        m_socket->readAll();
     }
-    m_socket.disconnectFromHost();
+    m_socket->disconnectFromHost();
     release();
     if (unsent > 0)
         emit outputUnsent(unsentOutputText(unsent));
@@ -307,7 +357,7 @@ void TcpSignPort::close()
 
 void TcpSignPort::release()
 {
-    m_socket.abort();
+    m_socket->abort();
     m_in.clear();
     m_next = 0;
     m_control.reset();

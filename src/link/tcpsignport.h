@@ -6,6 +6,7 @@
 
 #include <QAbstractSocket>
 #include <QDeadlineTimer>
+#include <QSslSocket>
 #include <QTcpSocket>
 
 #include <functional>
@@ -21,6 +22,10 @@ namespace signlink {
 // connectionLost, the port already closed. A server that breaks the telnet protocol, or leaves
 // more than MaxUnsentBytes unread, is cut off the same way: a misbehaving one can neither swell
 // the tool nor hold it.
+//
+// Inside TLS (tls://, rfc2217+tls://) the server must prove who it is before anything is sent
+// (tlshandshake.h); the open() then reports the server's certificate fingerprint, and a server
+// that does not prove itself is an open() failure with OpenError::CertificateRejected.
 class TcpSignPort final : public SignPort {
     Q_OBJECT
 public:
@@ -40,7 +45,7 @@ public:
     qint64 inBufferCount() const override { return m_in.size() - m_next; }
     char input() override;
 
-    // The longest open() may take, host lookup and RFC 2217 set-up included.
+    // The longest open() may take, host lookup, TLS handshake and RFC 2217 set-up included.
     static constexpr int OpenTimeoutMs = 3000;
     // Added to the time the written bytes take at 9600 baud when close() waits for them to go.
     static constexpr int CloseMarginMs = 1000;
@@ -58,6 +63,8 @@ private:
     bool answer(const QByteArray &replies);
     void cutOff(const QString &why);
     QString where() const;
+    void watch(QTcpSocket &socket);
+    void useNewTlsSocket();
     void onReadyRead();
     void onSocketError(QAbstractSocket::SocketError error);
     void onDropped();
@@ -66,7 +73,9 @@ private:
 
     NetworkAddress m_address;
     Clock m_clock = [] { return QDeadlineTimer::current().deadline(); };
-    QTcpSocket m_socket;
+    QTcpSocket m_plain;
+    std::unique_ptr<QSslSocket> m_tls;  // a new one for every TLS connection
+    QTcpSocket *m_socket = &m_plain;    // the one the connection uses
     std::unique_ptr<ComPortControl> m_control;  // RFC 2217 only
     QByteArray m_in;
     qsizetype m_next = 0;

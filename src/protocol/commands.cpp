@@ -39,14 +39,6 @@ QString forceIdOffCommand() { return u"<FORCE_ID_OFF>"_s; }
 QString factoryDefaultsCommand() { return u"<FD>"_s; }
 QString readConfigurationCommand() { return u"DOWNLOAD_ALL"_s; }
 
-std::optional<QByteArray> wireBytes(const QString &command)
-{
-    // toLatin1() would quietly turn such a character into "?", and the sign would store that.
-    if (firstUnsendableChar(command))
-        return std::nullopt;
-    return command.toLatin1() + '\r';
-}
-
 std::optional<QString> firstUnsendableChar(const QString &text)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -60,24 +52,16 @@ std::optional<QString> firstUnsendableChar(const QString &text)
     return std::nullopt;
 }
 
-namespace {
-
-template <typename View, typename Char>
-qsizetype longestRun(View text, Char cr)
+qsizetype longestCommandLength(QStringView text)
 {
     qsizetype longest = 0;
     qsizetype run = 0;
-    for (const auto c : text) {
-        run = c == cr ? 0 : run + 1;
+    for (const QChar c : text) {
+        run = c == u'\r' ? 0 : run + 1;
         longest = std::max(longest, run);
     }
     return longest;
 }
-
-} // namespace
-
-qsizetype longestCommandLength(QStringView text) { return longestRun(text, u'\r'); }
-qsizetype longestCommandLength(QByteArrayView bytes) { return longestRun(bytes, '\r'); }
 
 QString cannotShowText(const QString &character)
 {

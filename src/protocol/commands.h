@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QByteArray>
-#include <QByteArrayView>
 #include <QString>
 
 #include <optional>
@@ -9,7 +7,7 @@
 namespace protocol {
 
 // Configuration commands of the main window, as text without the closing CR. Every command
-// goes to the sign as one write of its Latin-1 bytes followed by a single CR (see wireBytes).
+// goes to the sign as one write of its Latin-1 bytes followed by a single CR.
 
 // List positions of one priority row; -1 means nothing selected and is sent as "-1".
 struct PriorityCodes {
@@ -28,10 +26,6 @@ QString forceIdOffCommand();        // "<FORCE_ID_OFF>"
 QString factoryDefaultsCommand();   // "<FD>"
 QString readConfigurationCommand(); // "DOWNLOAD_ALL"
 
-// The bytes of a command on the wire: each character as one Latin-1 byte, then one CR.
-// Empty when the text holds a character the sign's single-byte code cannot carry.
-std::optional<QByteArray> wireBytes(const QString &command);
-
 // The first character of `text` beyond Latin-1, if any, as a whole character (a surrogate pair
 // stays together), for telling the operator which one the sign cannot take.
 std::optional<QString> firstUnsendableChar(const QString &text);
@@ -44,7 +38,6 @@ inline constexpr qsizetype MaxCommandLength = 1023;
 // returns (a command edited by hand may hold several). Every other character counts, a line feed
 // included, since it takes room in the sign's buffer too.
 qsizetype longestCommandLength(QStringView text);
-qsizetype longestCommandLength(QByteArrayView bytes);
 
 // Why `command` (without its closing CR) cannot go to the sign, as a sentence to show the
 // operator: it holds a character beyond Latin-1, or it is longer than MaxCommandLength. Nothing

@@ -67,6 +67,12 @@ std::optional<QChar> firstStoredCodeChar(const QString &text)
     return std::nullopt;
 }
 
+QString storedCodeRefusedText(QChar code)
+{
+    return u"The default message cannot hold the character \"%1\": the sign keeps it as a line break or a time "
+           u"field. Remove it and try again."_s.arg(code);
+}
+
 QString encodeForSign(QString command)
 {
     for (std::size_t n = 0; n < tokens.size(); ++n)
@@ -174,8 +180,10 @@ DefaultMessageReply interpretDefaultMessageReply(const QString &received, bool t
         reply.status = timeDisplayOn && !editorEmpty ? removeMessageHint() : u"Upload Successfull"_s;
         return reply;
     }
-    if (line.compare("error"_L1, Qt::CaseInsensitive) == 0)
+    if (line.compare("error"_L1, Qt::CaseInsensitive) == 0) {
+        reply.kind = Kind::Refused;
         return reply;
+    }
     if (line.startsWith("TIME"_L1)) {
         reply.kind = Kind::TimeDisplay;
         reply.timeDisplayOn = line.section(u':', 2, 2) == u"1";

@@ -8,8 +8,8 @@
 namespace protocol {
 
 // The default (idle) message: its time tokens, the commands of the default-message window,
-// and the reading of the sign's answers to them. Commands are text without the closing CR;
-// send them with wireBytes().
+// and the reading of the sign's answers to them. Commands are text without the closing CR,
+// which is added where they are encoded for the wire.
 
 // ---- Time tokens and the stored form ----
 
@@ -30,6 +30,8 @@ QString decodeStoredMessage(const QString &stored);
 // 170 to 178, a line break and the eight time fields). In a message it would come back from the
 // sign, or from a file, as a break or a time field, so a message may not hold one.
 std::optional<QChar> firstStoredCodeChar(const QString &text);
+// Why a message holding `code` is refused: "The default message cannot hold the character ...".
+QString storedCodeRefusedText(QChar code);
 
 // The sign's form of a command: each token becomes "$T0" .. "$T7", each line feed "$L", each
 // carriage return is dropped (case-sensitive, in that order), and one "$L" at the very end is
@@ -95,7 +97,8 @@ bool hasDefaultMessageDumpForm(const QString &line);
 // What the default-message window does with one reply line.
 struct DefaultMessageReply {
     enum class Kind {
-        Nothing,      // empty line or "error"
+        Nothing,      // empty line
+        Refused,      // "error": the sign did not carry out the command; the window says nothing
         ShowStatus,   // show `status` in the status label and start its clearing timer
         TimeDisplay,  // set the time display label from `timeDisplayOn`
         Dump,         // select the values of `dump` and show its text

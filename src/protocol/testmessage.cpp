@@ -217,7 +217,7 @@ EncodedTestMessage encodeTestMessage(const QList<ComposedChar> &chars, int messa
     return result;
 }
 
-TestMessageReply interpretTestMessageReply(const QString &received)
+TestMessageReply interpretTestMessageReply(const QString &received, bool awaitingDump)
 {
     // An echo in front and a CR LF line end are not the sign's answer.
     const QString line = signsAnswer(received);
@@ -225,14 +225,18 @@ TestMessageReply interpretTestMessageReply(const QString &received)
     TestMessageReply reply;
     if (line.isEmpty())
         return reply;
-    if (line.contains("done"_L1, Qt::CaseInsensitive)) {
+    const bool clock = line.contains("SET TIME"_L1, Qt::CaseInsensitive);
+    const bool answer = awaitingDump && !clock && hasDefaultMessageDumpForm(line);
+    if (!answer && line.contains("done"_L1, Qt::CaseInsensitive)) {
         reply.kind = Kind::ShowStatus;
         reply.status = u"Upload Successfull"_s;
         return reply;
     }
-    if (line.compare("error"_L1, Qt::CaseInsensitive) == 0)
+    if (line.compare("error"_L1, Qt::CaseInsensitive) == 0) {
+        reply.kind = Kind::Refused;
         return reply;
-    if (!line.contains(u':') || line.contains("SET TIME"_L1, Qt::CaseInsensitive))
+    }
+    if (!line.contains(u':') || clock)
         return reply;
 
     DefaultMessageDump dump = readDefaultMessageDump(line);

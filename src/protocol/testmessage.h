@@ -111,7 +111,8 @@ EncodedTestMessage encodeTestMessage(const QList<ComposedChar> &chars, int messa
 // What the test-message window does with one reply line.
 struct TestMessageReply {
     enum class Kind {
-        Nothing,     // empty, "error", a line holding "SET TIME", or anything not understood
+        Nothing,     // empty, a line holding "SET TIME", or anything not understood
+        Refused,     // "error": the sign did not carry out the command; the window says nothing
         ShowStatus,  // show `status` and start its clearing timer
         Dump,        // select the positions of `dump` and show its text
     };
@@ -127,6 +128,9 @@ struct TestMessageReply {
 // any case; holds ":" and not "SET TIME" in any case: the default-message dump. This window
 // reads the dump's six numbers less 64, 65, 65, 48, 49, 48 whatever the model, and takes a dump
 // without its text (fewer than nine fields) as nothing.
-TestMessageReply interpretTestMessageReply(const QString &line);
+//
+// `awaitingDump`: the read request waits for its answer. A line with the whole form of a dump
+// (hasDefaultMessageDumpForm) is then the dump, even when its message holds "done".
+TestMessageReply interpretTestMessageReply(const QString &line, bool awaitingDump = false);
 
 } // namespace protocol

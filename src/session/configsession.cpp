@@ -5,6 +5,7 @@
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
 #include "session/sentences.h"
+#include "session/wire.h"
 
 namespace session {
 
@@ -32,17 +33,32 @@ std::optional<QString> refusalOf(const QString &field, const QString &text, cons
     return std::nullopt;
 }
 
+// A CR ends the command on the wire, and a sign may take a line feed for one: what follows
+// would reach the sign as a command of its own ("1\r<FD>" would restore the factory defaults).
+std::optional<QString> lineBreakRefusal(const QString &field, const QString &text)
+{
+    if (text.contains(u'\r'))
+        return ConfigSession::tr("%1 holds a carriage return, which would end the command early.\r\n"
+                                 "Remove it and upload again.")
+            .arg(field);
+    if (text.contains(u'\n'))
+        return ConfigSession::tr("%1 holds a line feed, which would end the command early.\r\n"
+                                 "Remove it and upload again.")
+            .arg(field);
+    return std::nullopt;
+}
+
 } // namespace
 
 QString uploadItemName(int item)
 {
     if (item < config::PriorityCount)
         return ConfigSession::tr("Priority %1").arg(item);
-    if (item == IdModeItem)
+    if (item == config::IdModeItem)
         return ConfigSession::tr("the ID mode");
-    if (item == UserCommandItem)
+    if (item == config::UserCommandItem)
         return ConfigSession::tr("the user command");
-    return ConfigSession::tr("ID %1").arg(item - FirstLinkItem);
+    return ConfigSession::tr("ID %1").arg(item - config::FirstLinkItem);
 }
 
 QString ReadOutcome::failureText() const
@@ -92,8 +108,7 @@ ConfigSession::ConfigSession(signlink::SignLink &link, config::SignConfig &confi
         setup.timer->setInterval(setup.interval);
         setup.timer->setTimerType(Qt::PreciseTimer);
     }
-    // The pause counts its ticks first; its own check is connected when it starts.
-    connect(&SleepTimer, &QTimer::timeout, this, [this] { ++m_sleepTicks; });
+    connect(&SleepTimer, &QTimer::timeout, this, &ConfigSession::sleepTick);
     connect(&ComClose, &QTimer::timeout, this, &ConfigSession::closeTick);
     connect(&UploadTimer, &QTimer::timeout, this, &ConfigSession::uploadTick);
     connect(&FactoryDef, &QTimer::timeout, this, &ConfigSession::factoryDefaultsTick);
@@ -126,14 +141,42 @@ ConfigSession::Activity ConfigSession::activity() const
     return Activity::Idle;
 }
 
+QString ConfigSession::requestUnwrittenText()
+{
+    return tr("the request could not be written");
+}
+
 void ConfigSession::changeActivity()
 {
     emit activityChanged();
 }
 
-bool ConfigSession::pause(qint16 ticks)
+void ConfigSession::after(qint16 ticks, std::function<void()> then)
 {
-    return signlink::sleepTicks(this, SleepTimer, m_sleepTicks, ticks);
+    // Every pause counts the ticks afresh, so one begun during another holds the other back.
+    m_sleepTicks = 0;
+    if (ticks <= 0) {
+        then();
+        return;
+    }
+    m_pauses.push_back({ticks, false, std::move(then)});
+    signlink::startTimer(SleepTimer);
+}
+
+void ConfigSession::sleepTick()
+{
+    ++m_sleepTicks;
+    for (Pause &pause : m_pauses)
+        pause.due = pause.due || m_sleepTicks >= pause.ticks;
+    // The pause begun last ends first; one begun before it that is due by now ends with it, on
+    // the same tick.
+    while (!m_pauses.empty() && m_pauses.back().due) {
+        const std::function<void()> then = std::move(m_pauses.back().then);
+        m_pauses.pop_back();
+        if (m_pauses.empty())
+            SleepTimer.stop();
+        then();
+    }
 }
 
 // ---- Reading the configuration ----
@@ -146,14 +189,14 @@ signlink::OpenResult ConfigSession::startRead(int comNumber)
     if (result.ok()) {
         m_readClock.start();
         m_read = {comNumber, 0, false, false};
-        if (m_link.send(protocol::readConfigurationCommand())) {
+        if (sendCommand(m_link, protocol::readConfigurationCommand())) {
             signlink::startTimer(ComClose);
             changeActivity();
             return {};
         }
         // The port took nothing: no answer is coming.
         m_link.close();
-        result = {signlink::OpenError::Other, tr("the request could not be written")};
+        result = {signlink::OpenError::Other, requestUnwrittenText()};
     }
     emit readNotStarted(comNumber, result);
     return result;
@@ -302,20 +345,19 @@ std::optional<QString> ConfigSession::timeoutRefusal(int priority, const QString
 
 std::optional<QString> ConfigSession::userCommandRefusal(const QString &text)
 {
+    const QString field = tr("The user defined reset command");
+    if (auto why = lineBreakRefusal(field, text))
+        return why;
     // Checked as the command it goes out in, so that one longer than the sign takes is refused
     // before anything is sent rather than cut off on the wire.
-    return refusalOf(tr("The user defined reset command"), text, protocol::userCommand(text));
+    return refusalOf(field, text, protocol::userCommand(text));
 }
 
 std::optional<QString> ConfigSession::capcodeRefusal(int id, const QString &capcode)
 {
     const QString field = tr("The capcode of ID %1").arg(id);
-    // The CR ends the command on the wire: what follows it would reach the sign as a command of
-    // its own ("1\r<FD>" would restore the factory defaults).
-    if (capcode.contains(u'\r'))
-        return tr("%1 holds a carriage return, which would end the command early.\r\n"
-                  "Remove it and upload again.")
-            .arg(field);
+    if (auto why = lineBreakRefusal(field, capcode))
+        return why;
     return refusalOf(field, capcode, protocol::linkCommand(id, capcode, 4));
 }
 
@@ -353,8 +395,8 @@ ConfigSession::UploadStart ConfigSession::startUpload(int comNumber, bool force)
         const protocol::PriorityCodes codes{p.font, p.style, p.color, p.speed, p.alignment, p.pause, p.beep};
         m_config.uploadCommands[n] = protocol::priorityDefaultsCommand(n, codes, p.timeout);
     }
-    m_config.uploadCommands[IdModeItem] = protocol::idModeCommand(values.autoId == 1);
-    m_config.uploadCommands[UserCommandItem] = protocol::userCommand(values.userCommand);
+    m_config.uploadCommands[config::IdModeItem] = protocol::idModeCommand(values.autoId == 1);
+    m_config.uploadCommands[config::UserCommandItem] = protocol::userCommand(values.userCommand);
 
     if (config::getChangedRows(values, m_config.baseline, m_config.flags) == 0) {
         start.nothingToUpload = true;
@@ -399,7 +441,7 @@ bool ConfigSession::sendItem(const QString &command)
         }
         return false;
     }
-    if (!m_link.send(command)) {
+    if (!sendCommand(m_link, command)) {
         UploadOutcome outcome;
         const std::optional<QString> bad = protocol::firstUnsendableChar(command);
         outcome.stopText = bad ? unsendableText(tr("A capcode"), *bad)
@@ -425,78 +467,67 @@ void ConfigSession::uploadTick()
             setProgress(value, max, false);
     }
 
+    const QList<int> flagged = flags.items();
+    if (flagged.isEmpty()) {
+        UploadOutcome outcome;
+        outcome.completed = true;
+        endUpload(outcome);
+        return;
+    }
     // Priorities, then ID mode, then user command: the texts built when the upload started.
-    bool *const items[] = {&flags.priorityChanged[0], &flags.priorityChanged[1], &flags.priorityChanged[2],
-                           &flags.priorityChanged[3], &flags.priorityChanged[4], &flags.autoIdChanged,
-                           &flags.userCmdChanged};
-    for (int k = 0; k < config::UploadCommandCount; ++k) {
-        if (!*items[k])
-            continue;
-        if (sendItem(m_config.uploadCommands[k])) {
-            *items[k] = false;
-            m_lastSentItem = k;
-            m_sent.append(k);
+    const int item = flagged.first();
+    if (item < config::FirstLinkItem) {
+        if (sendItem(m_config.uploadCommands[item])) {
+            flags.setItem(item, false);
+            m_lastSentItem = item;
+            m_sent.append(item);
         }
         return;
     }
 
     // Links are built from the values at the tick that sends them.
-    for (int i = 0; i < config::LinkCount; ++i) {
-        if (!flags.linkChanged[i])
-            continue;
-        flags.linkChanged[i] = false;
-        const config::LinkEntry link = m_values().links[i];
-        config::LinkEntry &meant = m_meant.links[i];
-        meant = link;
-        QString removal;
-        QString command;
-        if (protocol::leadingNumber(link.capcode) == 0) {
-            // An empty box or a capcode 0 removes the link.
-            meant = {};
-            emit linkAdjusted(i, QString(), -1);
-            command = protocol::removeLinkCommand(i);
-        } else {
-            removal = protocol::removeLinkCommand(i);
-            int priority = link.priority;
-            if (priority < 0) {
-                priority = 0;
-                meant.priority = priority;
-                emit linkAdjusted(i, link.capcode, priority);
-            }
-            command = protocol::linkCommand(i, link.capcode, priority);
+    const int i = item - config::FirstLinkItem;
+    flags.setItem(item, false);
+    const config::LinkEntry link = m_values().links[i];
+    config::LinkEntry &meant = m_meant.links[i];
+    meant = link;
+    QString removal;
+    QString command;
+    if (protocol::leadingNumber(link.capcode) == 0) {
+        // An empty box or a capcode 0 removes the link.
+        meant = {};
+        emit linkAdjusted(i, QString(), -1);
+        command = protocol::removeLinkCommand(i);
+    } else {
+        removal = protocol::removeLinkCommand(i);
+        int priority = link.priority;
+        if (priority < 0) {
+            priority = 0;
+            meant.priority = priority;
+            emit linkAdjusted(i, link.capcode, priority);
         }
-        if (!removal.isEmpty() && !sendItem(removal)) {
-            flags.linkChanged[i] = true;
-            return;
-        }
-        m_lastSentItem = FirstLinkItem + i;
-        if (!pause(15))
-            return;
-        if (!sendItem(command))
-            flags.linkChanged[i] = true;
-        else
-            m_sent.append(FirstLinkItem + i);
+        command = protocol::linkCommand(i, link.capcode, priority);
+    }
+    if (!removal.isEmpty() && !sendItem(removal)) {
+        flags.setItem(item, true);
         return;
     }
-
-    UploadOutcome outcome;
-    outcome.completed = true;
-    endUpload(outcome);
+    m_lastSentItem = item;
+    // The sign needs a moment after a removal before it takes the link; the next item still
+    // waits for its own tick.
+    after(15, [this, item, command] {
+        if (!sendItem(command))
+            m_config.flags.setItem(item, true);
+        else
+            m_sent.append(item);
+    });
 }
 
 void ConfigSession::endUpload(UploadOutcome outcome)
 {
     // What the sign refused is not on it: the next upload sends it again.
-    for (const int item : std::as_const(m_refused)) {
-        if (item < config::PriorityCount)
-            m_config.flags.priorityChanged[item] = true;
-        else if (item == IdModeItem)
-            m_config.flags.autoIdChanged = true;
-        else if (item == UserCommandItem)
-            m_config.flags.userCmdChanged = true;
-        else
-            m_config.flags.linkChanged[item - FirstLinkItem] = true;
-    }
+    for (const int item : std::as_const(m_refused))
+        m_config.flags.setItem(item, true);
     outcome.refused = m_refused;
     outcome.backupNote = m_backupNote;
     // What went out and was not refused is on the sign now, as far as anyone knows.
@@ -531,16 +562,16 @@ signlink::OpenResult ConfigSession::switchSetting(int comNumber, const QString &
         return result;
     if (opened)
         opened();
-    m_link.send(command);
+    sendCommand(m_link, command);
     ++m_switching;
     changeActivity();
-    if (!pause(20))
-        return result;
-    --m_switching;
-    // An upload or download that was already running keeps its port.
-    if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive() && !ReadBackTimer.isActive())
-        m_link.close();
-    changeActivity();
+    after(20, [this] {
+        --m_switching;
+        // An upload or download that was already running keeps its port.
+        if (!UploadTimer.isActive() && !ComClose.isActive() && !FactoryDef.isActive() && !ReadBackTimer.isActive())
+            m_link.close();
+        changeActivity();
+    });
     return result;
 }
 
@@ -562,7 +593,7 @@ ConfigSession::FactoryStart ConfigSession::startFactoryDefaults(int comNumber)
     start.opening = m_link.open(comNumber);
     if (!start.opening.ok())
         return start;
-    if (!m_link.send(protocol::factoryDefaultsCommand())) {
+    if (!sendCommand(m_link, protocol::factoryDefaultsCommand())) {
         m_link.close();
         start.refusedText = tr("The sign did not take the factory defaults command.");
         return start;

@@ -15,14 +15,13 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 namespace session {
 
-// Upload items by number: priorities 0..4, the ID mode (5), the user command (6), links 7..14.
-inline constexpr int IdModeItem = config::PriorityCount;
-inline constexpr int UserCommandItem = config::PriorityCount + 1;
-inline constexpr int FirstLinkItem = config::UploadCommandCount;
-QString uploadItemName(int item);  // "Priority 2", "the ID mode", "the user command", "ID 6"
+// An upload item (config::IdModeItem and the others) as the operator is told of it: "Priority 2",
+// "the ID mode", "the user command", "ID 6".
+QString uploadItemName(int item);
 
 // A configuration dump as reading it left things.
 struct ReadConfiguration {
@@ -86,12 +85,8 @@ public:
     QTimer ComClose;     // 400 ms: ends a configuration request
     QTimer UploadTimer;  // 500 ms: one upload item per tick
     QTimer FactoryDef;   // 500 ms: from factory defaults to reading them back
-    QTimer SleepTimer;   // 10 ms: the ticks of pause()
+    QTimer SleepTimer;   // 10 ms: the ticks of the pauses between two commands
     QTimer ReadBackTimer;  // 3000 ms: the longest wait for a configuration asked for to be checked or compared
-
-    // Waits `ticks` ticks of SleepTimer while events go on. False when the session was
-    // destroyed meanwhile.
-    bool pause(qint16 ticks);
 
     // ---- Reading the configuration ----
     // Opens COM `comNumber` and writes "DOWNLOAD_ALL"; ComClose ends it. On failure nothing is
@@ -126,15 +121,25 @@ public:
     UploadProgress progress() const { return m_progress; }
 
     // ---- Checking what the sign holds ----
-    // With this on, an upload that sent at least one item and ended complete keeps the port and
-    // asks for the configuration, as a read does, and compares it with what it meant the sign to
-    // hold (verifyEnded). The differences found are flagged for the next upload. Off by default.
+    // The one meaning of "verified", for every face. With this on, an upload that sent at least
+    // one item and ended complete keeps the port and asks for the configuration, as a read does
+    // (uploadEnded comes first, with `verifying` set), and compares it with what it meant the
+    // sign to hold: verifyEnded follows once the configuration came, or ReadBackTimer (3 s) ran
+    // out, or the line failed. An answer cut short or never finished, no answer, a lost line and
+    // a dump that lacks parts are NotVerified, with the reason; what the sign was seen not to
+    // hold is flagged for the next upload. Off by default.
     void setVerifyAfterUpload(bool on) { m_verifyAfterUpload = on; }
     bool verifyAfterUpload() const { return m_verifyAfterUpload; }
+    // The same check on its own, for an upload that found nothing to send (uploadEnded without
+    // `verifying`): opens COM `comNumber`, asks for the configuration and compares it with the
+    // values the session is given now; verifyEnded follows as above. On failure nothing is
+    // written and no verifyEnded comes.
+    signlink::OpenResult startVerify(int comNumber);
     // Flags the items of `differences` for the next upload ("Upload Again").
     void flagForUpload(const QList<config::ConfigDifference> &differences);
-    // Opens COM `comNumber` and asks for the configuration, to be compared (comparisonRead):
-    // nothing of the configuration record changes. On failure nothing is written.
+    // Opens COM `comNumber` and asks for the configuration, to be compared by the face
+    // (comparisonRead, within the same 3 s): nothing of the configuration record changes and
+    // nothing is flagged. On failure nothing is written and no comparisonRead comes.
     signlink::OpenResult startComparison(int comNumber);
     // A tick of ReadBackTimer: what has not come by now is late.
     void readBackTick();
@@ -162,6 +167,8 @@ public:
     };
     FactoryStart startFactoryDefaults(int comNumber);
     void factoryDefaultsTick();
+    // A tick of SleepTimer: ends the pauses that are due and carries on after them.
+    void sleepTick();
 
     // One reply line of the sign, as the connection delivers it (without its line feed).
     void handleLine(const QByteArray &line);
@@ -185,6 +192,9 @@ signals:
     void comparisonRead(const session::ReadBack &readBack);
 
 private:
+    // Runs `then` once SleepTimer has ticked `ticks` times, from the event loop. A pause begun
+    // while another waits starts the count again for both, and the later one ends first.
+    void after(qint16 ticks, std::function<void()> then);
     void onConnectionLost(const QString &description);
     void setProgress(int value, int maximum, bool visible);
     bool sendItem(const QString &command);
@@ -193,7 +203,9 @@ private:
     void changeActivity();
     signlink::OpenResult switchSetting(int comNumber, const QString &command, const std::function<void()> &opened);
     enum class ReadBackPurpose { None, Verify, Compare };
+    signlink::OpenResult startReadBack(ReadBackPurpose purpose, int comNumber);
     bool beginReadBack(ReadBackPurpose purpose, int comNumber);
+    static QString requestUnwrittenText();
     void finishReadBack();
     void takeIntoKnown(const protocol::ConfigDump &dump, int comNumber);
     std::optional<QString> backUp(int comNumber);
@@ -202,6 +214,12 @@ private:
     config::SignConfig &m_config;
     ValuesSource m_values;
 
+    struct Pause {
+        qint16 ticks;
+        bool due;
+        std::function<void()> then;
+    };
+    std::vector<Pause> m_pauses;  // the pause begun last at the back
     qint16 m_sleepTicks = 0;
     int m_switching = 0;
     bool m_endReadAtDump = false;

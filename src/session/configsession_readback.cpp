@@ -5,38 +5,38 @@
 #include "config/catalogue.h"
 #include "link/timers.h"
 #include "protocol/commands.h"
+#include "session/wire.h"
 
 #include <QDateTime>
 
 namespace session {
 
-namespace {
-
-void addFlags(config::ChangeFlags &flags, const config::ChangeFlags &more)
-{
-    for (int n = 0; n < config::PriorityCount; ++n)
-        flags.priorityChanged[n] = flags.priorityChanged[n] || more.priorityChanged[n];
-    for (int i = 0; i < config::LinkCount; ++i)
-        flags.linkChanged[i] = flags.linkChanged[i] || more.linkChanged[i];
-    flags.autoIdChanged = flags.autoIdChanged || more.autoIdChanged;
-    flags.userCmdChanged = flags.userCmdChanged || more.userCmdChanged;
-}
-
-} // namespace
-
 void ConfigSession::flagForUpload(const QList<config::ConfigDifference> &differences)
 {
-    addFlags(m_config.flags, config::flagsFor(differences));
+    m_config.flags |= config::flagsFor(differences);
 }
 
 signlink::OpenResult ConfigSession::startComparison(int comNumber)
 {
+    return startReadBack(ReadBackPurpose::Compare, comNumber);
+}
+
+signlink::OpenResult ConfigSession::startVerify(int comNumber)
+{
+    signlink::OpenResult result = startReadBack(ReadBackPurpose::Verify, comNumber);
+    if (result.ok())
+        m_meant = m_values();
+    return result;
+}
+
+signlink::OpenResult ConfigSession::startReadBack(ReadBackPurpose purpose, int comNumber)
+{
     signlink::OpenResult result = m_link.open(comNumber);
     if (!result.ok())
         return result;
-    if (!beginReadBack(ReadBackPurpose::Compare, comNumber)) {
+    if (!beginReadBack(purpose, comNumber)) {
         m_link.close();
-        return {signlink::OpenError::Other, tr("the request could not be written")};
+        return {signlink::OpenError::Other, requestUnwrittenText()};
     }
     changeActivity();
     return result;
@@ -48,7 +48,7 @@ bool ConfigSession::beginReadBack(ReadBackPurpose purpose, int comNumber)
     m_readBack.comNumber = comNumber;
     // A line left unfinished by what came before is no part of the answer.
     m_link.clearLine();
-    if (!m_link.send(protocol::readConfigurationCommand())) {
+    if (!sendCommand(m_link, protocol::readConfigurationCommand())) {
         m_readBack.requestFailure = tr("the port did not take it");
         return false;
     }

@@ -96,12 +96,12 @@ void takeSentItemInto(KnownConfiguration &known, int item, const config::ConfigV
 {
     if (item >= 0 && item < config::PriorityCount)
         known.values.priorities[item] = sent.priorities[item];
-    else if (item == IdModeItem)
+    else if (item == config::IdModeItem)
         known.values.autoId = sent.autoId;
-    else if (item == UserCommandItem)
+    else if (item == config::UserCommandItem)
         known.values.userCommand = sent.userCommand;
-    else if (item >= FirstLinkItem && item < FirstLinkItem + config::LinkCount)
-        known.values.links[item - FirstLinkItem] = sent.links[item - FirstLinkItem];
+    else if (item >= config::FirstLinkItem && item < config::UploadItemCount)
+        known.values.links[item - config::FirstLinkItem] = sent.links[item - config::FirstLinkItem];
 }
 
 config::LedFileRecord backupRecord(const KnownConfiguration &known, const config::SignConfig &kept)

@@ -12,4 +12,14 @@ QString connectionLostText(const QString &description)
     return QStringLiteral("The connection to the sign was lost: %1").arg(description);
 }
 
+QString noDefaultMessageText(const QString &where)
+{
+    return QStringLiteral("The sign on %1 answered, but did not send its default message.").arg(where);
+}
+
+QString notWrittenText(const QString &where)
+{
+    return QStringLiteral("The command could not be written to %1.").arg(where);
+}
+
 } // namespace session

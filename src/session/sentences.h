@@ -12,5 +12,9 @@ namespace session {
 QString noAnswerText(const QString &where);
 // "The connection to the sign was lost: " and what the port said.
 QString connectionLostText(const QString &description);
+// "The sign on COM 3 answered, but did not send its default message."
+QString noDefaultMessageText(const QString &where);
+// "The command could not be written to COM 3.": the port did not take it.
+QString notWrittenText(const QString &where);
 
 } // namespace session

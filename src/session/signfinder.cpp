@@ -3,6 +3,7 @@
 #include "protocol/commands.h"
 #include "protocol/configdump.h"
 #include "protocol/replyinterpreter.h"
+#include "session/wire.h"
 
 namespace session {
 
@@ -151,7 +152,7 @@ void SignFinder::probe(const signlink::ComPortInfo &port)
         finish(result);
         return;
     }
-    if (!m_link->send(protocol::readConfigurationCommand())) {
+    if (!sendCommand(*m_link, protocol::readConfigurationCommand())) {
         result.outcome = Outcome::Failed;
         result.reason = tr("COM %1: the request could not be written.").arg(port.comNumber);
         finish(result);

@@ -21,6 +21,7 @@ QString supportReportText(const SupportReport &report)
     section(lines, QStringLiteral("Tool"));
     lines << QStringLiteral("Version: %1").arg(report.toolVersion)
           << QStringLiteral("Qt: %1").arg(report.qtVersion)
+          << QStringLiteral("TLS: %1").arg(report.tlsLibrary)
           << QStringLiteral("Written: %1").arg(QDateTime::currentDateTime().toString(Qt::ISODate));
 
     section(lines, QStringLiteral("Ports"));

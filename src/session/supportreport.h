@@ -15,6 +15,7 @@ namespace session {
 struct SupportReport {
     QString toolVersion;
     QString qtVersion;
+    QString tlsLibrary;               // what tls:// entries are spoken with, or why they cannot be
     QStringList ports;                // one line per COM number: what it maps to, adapter, presence
     QStringList adapters;             // every serial adapter the system has, mapped or not
     QString lastConfiguration;        // what the sign is known to hold, as a .led file's text

@@ -4,11 +4,14 @@
 #include "ptypair.h"
 #include "qtprinters.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
+#include "tlsterminator.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -21,6 +24,7 @@ namespace {
 
 using clitest::CliRun;
 using clitest::runCli;
+using clitest::runCliWith;
 using testsupport::SignSimulator;
 using testsupport::waitUntil;
 
@@ -116,6 +120,134 @@ TEST_F(CliE2E, WriteSendsWhatDiffersAndVerifies)
               (QStringList{QStringLiteral("<DF pr=2 f=3 c=5 s=3 a=1 sp=3 p=3 b=2 t=30>"), QStringLiteral("<link id=3 cap=0>"),
                            QStringLiteral("<link id=3 cap=5551234 pr=2>")}));
     EXPECT_EQ(runCli(diffArgs).exitCode, 0);
+}
+
+// The same change from a .led file and from JSON on standard input: --check sends nothing and
+// says what would go and what the sign would hold; the write sends those items alone, keeps a
+// backup of what was read, and says what the sign holds; a second check finds nothing.
+struct ChangeSource {
+    const char *name;
+    bool json;
+};
+
+class CliWriteSources : public CliE2E, public ::testing::WithParamInterface<ChangeSource> {};
+
+TEST_P(CliWriteSources, CheckThenWriteWithABackup)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("before.led"));
+    QByteArray edited = withLine(fileBytes(QStringLiteral("before.led")), "Pri2:", "Pri2:3,3,5,3,1,3,2,30");
+    writeBytes(QStringLiteral("edited.led"), withLine(edited, "LinkID3:", "LinkID3:5551234,2"));
+    const QByteArray input = R"({"priorities": [{"priority": 2, "font": 3, "style": {"position": 3}, "color": "yellow",
+                                 "speed": 3, "alignment": 1, "pause": 3, "beep": 2, "timeout": "30"}],
+                                 "links": [{"id": 3, "capcodes": ["5551234"], "priority": 2}], "autoId": true})";
+    const auto write = [&](const QStringList &more) {
+        const QStringList source = GetParam().json ? QStringList{QStringLiteral("--json-input")}
+                                                   : QStringList{path(QStringLiteral("edited.led"))};
+        return runCliWith(GetParam().json ? input : QByteArray(),
+                          QStringList{QStringLiteral("write")} + source
+                              + QStringList{QStringLiteral("-p"), sim.device(), QStringLiteral("--json")} + more);
+    };
+    const QStringList items{QStringLiteral("Priority 2"), QStringLiteral("ID 3")};
+
+    const CliRun check = write({QStringLiteral("--check"), QStringLiteral("--verify"), QStringLiteral("--backup"),
+                                path(QStringLiteral("unused.led"))});
+    EXPECT_EQ(check.exitCode, 1) << check.out.toStdString() << check.err.toStdString();
+    const QJsonObject checked = jsonLine(check.lines().value(0));
+    EXPECT_TRUE(checked.value(QStringLiteral("check")).toBool());
+    EXPECT_EQ(checked.value(QStringLiteral("toSend")).toVariant().toStringList(), items);
+    EXPECT_EQ(checked.value(QStringLiteral("sent")).toArray(), QJsonArray());
+    EXPECT_EQ(checked.value(QStringLiteral("message")).toString(), QStringLiteral("would send Priority 2, ID 3"));
+    EXPECT_EQ(commandsAfter(sim, 2), QStringList(2, QStringLiteral("DOWNLOAD_ALL")));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("unused.led"))));
+
+    const CliRun run = write({QStringLiteral("--backup"), path(QStringLiteral("backup-{port}.led"))});
+    EXPECT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    const QJsonObject result = jsonLine(run.lines().value(0));
+    EXPECT_EQ(result.value(QStringLiteral("sent")).toVariant().toStringList(), items);
+    EXPECT_EQ(result.value(QStringLiteral("toSend")).toVariant().toStringList(), items);
+    EXPECT_EQ(clitest::changingCommands(commandsAfter(sim, 3)),
+              (QStringList{QStringLiteral("<DF pr=2 f=3 c=5 s=3 a=1 sp=3 p=3 b=2 t=30>"), QStringLiteral("<link id=3 cap=0>"),
+                           QStringLiteral("<link id=3 cap=5551234 pr=2>")}));
+    // The backup is what read -o saved before; what the sign holds is what a read gives now,
+    // and what the check said it would hold.
+    const QString backup = result.value(QStringLiteral("backup")).toString();
+    EXPECT_EQ(backup, path(QStringLiteral("backup-%1.led").arg(QFileInfo(sim.device()).fileName())));
+    QFile backupFile(backup);
+    ASSERT_TRUE(backupFile.open(QIODevice::ReadOnly));
+    EXPECT_EQ(backupFile.readAll(), fileBytes(QStringLiteral("before.led")));
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"), sim.device(), QStringLiteral("--json")});
+    const QJsonObject now = jsonLine(read.lines().value(0)).value(QStringLiteral("configuration")).toObject();
+    EXPECT_EQ(result.value(QStringLiteral("configuration")).toObject(), now);
+    EXPECT_EQ(checked.value(QStringLiteral("configuration")).toObject(), now);
+    EXPECT_NE(result.value(QStringLiteral("before")).toObject(), now);
+    EXPECT_EQ(checked.value(QStringLiteral("before")).toObject(), result.value(QStringLiteral("before")).toObject());
+
+    const CliRun again = write({QStringLiteral("--check")});
+    EXPECT_EQ(again.exitCode, 0) << again.out.toStdString();
+    EXPECT_EQ(jsonLine(again.lines().value(0)).value(QStringLiteral("toSend")).toArray(), QJsonArray());
+    EXPECT_EQ(clitest::changingCommands(commandsAfter(sim, 5)).size(), 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, CliWriteSources,
+                         ::testing::Values(ChangeSource{"LedFile", false}, ChangeSource{"JsonInput", true}),
+                         [](const ::testing::TestParamInfo<ChangeSource> &info) { return std::string(info.param.name); });
+
+TEST_F(CliE2E, JsonInputRemovesALinkAndLeavesTheRest)
+{
+    SignSimulator &sim = startSign();
+    readInto(sim, QStringLiteral("before.led"));
+    const QStringList write{QStringLiteral("write"), QStringLiteral("--json-input"), QStringLiteral("-p"), sim.device(),
+                            QStringLiteral("--verify")};
+    const CliRun linked = runCliWith(R"({"links": [{"id": 6, "capcodes": ["5556666", "5556667"], "priority": 1}]})", write);
+    EXPECT_EQ(linked.exitCode, 0) << linked.out.toStdString() << linked.err.toStdString();
+    EXPECT_EQ(sim.state().value(QStringLiteral("link6")), QStringLiteral("1:5556666,5556667"));
+    const CliRun removed = runCliWith(R"({"links": [{"id": 6, "capcodes": []}]})", write);
+    EXPECT_EQ(removed.exitCode, 0) << removed.out.toStdString() << removed.err.toStdString();
+    EXPECT_TRUE(removed.out.contains(QStringLiteral("sent ID 6; verified"))) << removed.out.toStdString();
+    // Back to what it was: a file saved now is the one saved before.
+    readInto(sim, QStringLiteral("after.led"));
+    EXPECT_EQ(fileBytes(QStringLiteral("after.led")), fileBytes(QStringLiteral("before.led")));
+}
+
+TEST_F(CliE2E, DefaultMessageIsSentOnlyWhenItDiffers)
+{
+    SignSimulator &sim = startSign();
+    const auto message = [&](const QString &text, const QStringList &more = {}) {
+        const CliRun run = runCli(QStringList{QStringLiteral("default-message"), QStringLiteral("-p"), sim.device(),
+                                              QStringLiteral("--set"), text, QStringLiteral("--color"),
+                                              QStringLiteral("Red"), QStringLiteral("--json")}
+                                  + more);
+        return std::make_pair(run.exitCode, jsonLine(run.lines().value(0)));
+    };
+    const auto writes = [&] { return sim.commands().filter(QStringLiteral("<DF f=")).size(); };
+    const auto [setCode, set] = message(QStringLiteral("STATION 4"));
+    EXPECT_EQ(setCode, 0);
+    EXPECT_TRUE(set.value(QStringLiteral("changed")).toBool());
+    EXPECT_EQ(set.value(QStringLiteral("defaultMessage")).toObject().value(QStringLiteral("text")).toString(),
+              QStringLiteral("STATION 4"));
+    waitUntil([&] { return writes() == 1; });
+
+    struct Call {
+        const char *text;
+        bool check;
+        int exitCode;
+        bool changed;
+    };
+    for (const Call call : {Call{"STATION 4", false, 0, false}, Call{"STATION 4", true, 0, false},
+                            Call{"STATION 5", true, 1, true}}) {
+        const auto [code, answer] = message(QString::fromUtf8(call.text), call.check ? QStringList{QStringLiteral("--check")}
+                                                                                    : QStringList{});
+        EXPECT_EQ(code, call.exitCode) << call.text;
+        EXPECT_EQ(answer.value(QStringLiteral("changed")).toBool(), call.changed) << call.text;
+        EXPECT_EQ(answer.value(QStringLiteral("before")).toObject().value(QStringLiteral("text")).toString(),
+                  QStringLiteral("STATION 4"));
+    }
+    // Each call read the message; only the first wrote one.
+    const auto reads = [&] { return sim.commands().count(QStringLiteral("DOWNLOAD_DEFAULT_MSG")); };
+    waitUntil([&] { return reads() >= 4; });
+    EXPECT_EQ(reads(), 4);
+    EXPECT_EQ(writes(), 1);
 }
 
 TEST_F(CliE2E, ForcedWriteWithVerifyNamesTheItemTheSignDropped)
@@ -246,7 +378,7 @@ TEST_F(CliE2E, WriteWithoutABackupSaysWhy)
                                 QStringLiteral("--json")},
                                environment);
     EXPECT_EQ(json.exitCode, 0) << json.out.toStdString();
-    EXPECT_TRUE(jsonLine(json.lines().value(0)).value(QStringLiteral("backup")).toString().startsWith(why))
+    EXPECT_TRUE(jsonLine(json.lines().value(0)).value(QStringLiteral("noBackup")).toString().startsWith(why))
         << json.out.toStdString();
 }
 
@@ -289,6 +421,7 @@ struct BadCall {
     int exitCode;
     const char *said;       // on standard error, or for a port on standard output
     int reads = 0;          // configuration requests {sign} gets before the call fails
+    const char *input = ""; // standard input
 };
 
 class CliBadInput : public CliE2E, public ::testing::WithParamInterface<BadCall> {};
@@ -303,6 +436,7 @@ TEST_P(CliBadInput, FailsWithItsCodeAndSendsNothing)
     writeBytes(QStringLiteral("junk.led"), withLine(good, "LinkID5:", "whatever this is"));
     writeBytes(QStringLiteral("short.led"), good.left(good.indexOf("LinkID6:")));
     writeBytes(QStringLiteral("othermodel.led"), withLine(good, "Model:", "Model:QB7"));
+    writeBytes(QStringLiteral("different.led"), withLine(good, "Pri2:", "Pri2:3,3,5,3,1,3,2,30"));
     writeBytes(QStringLiteral("badtimeout.led"), withLine(good, "Pri2:", "Pri2:5,1,3,3,1,5,2,x"));
     writeBytes(QStringLiteral("crcapcode.led"), withLine(good, "LinkID3:", "LinkID3:1\r<FD>,2"));
     const int before = int(commandsAfter(sim, 1).size());
@@ -313,7 +447,7 @@ TEST_P(CliBadInput, FailsWithItsCodeAndSendsNothing)
         argument.replace(QStringLiteral("{sign}"), sim.device()).replace(QStringLiteral("{dir}"), dir.path());
         arguments << (other ? argument.replace(QStringLiteral("{other}"), other->device()) : argument);
     }
-    const CliRun run = runCli(arguments);
+    const CliRun run = runCliWith(GetParam().input, arguments);
     EXPECT_EQ(run.exitCode, GetParam().exitCode) << run.out.toStdString() << run.err.toStdString();
     QString said = QString::fromUtf8(GetParam().said);
     said.replace(QStringLiteral("{dir}"), dir.path());
@@ -352,7 +486,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadCall{"CapcodeWithACarriageReturn", {QStringLiteral("write"), QStringLiteral("{dir}/crcapcode.led"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-p"), QStringLiteral("{other}"), QStringLiteral("--force")}, 5, "{dir}/crcapcode.led:11: The capcode of ID 3 holds a carriage return"},
         BadCall{"MissingDevice", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/ttyNone")}, 3, "{dir}/ttyNone does not exist"},
         BadCall{"NotASerialPort", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{dir}/good.led")}, 3, "is not a serial port"},
-        BadCall{"UnwritableOutput", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-o"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "not written", 1}),
+        BadCall{"UnwritableOutput", {QStringLiteral("read"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-o"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "not written", 1},
+        // A backup that cannot be written stops the write: nothing goes unsaved.
+        BadCall{"UnwritableBackup", {QStringLiteral("write"), QStringLiteral("{dir}/different.led"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("--backup"), QStringLiteral("{dir}/no/such/folder/x.led")}, 5, "{dir}/no/such/folder/x.led not written", 1},
+        // JSON input is checked before any port opens, whichever sign it is for.
+        BadCall{"JsonTimeoutNoNumber", {QStringLiteral("write"), QStringLiteral("--json-input"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("-p"), QStringLiteral("{other}")}, 5, "signconfig-cli: priorities[0].timeout: \"x\" is no whole number", 0, R"({"priorities": [{"priority": 1, "timeout": "x"}]})"},
+        BadCall{"JsonUnknownKey", {QStringLiteral("write"), QStringLiteral("--json-input"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("--check")}, 5, "links[0].capcode: unknown key", 0, R"({"links": [{"id": 2, "capcode": "1234567"}]})"},
+        BadCall{"JsonNothingGiven", {QStringLiteral("write"), QStringLiteral("--json-input"), QStringLiteral("-p"), QStringLiteral("{sign}")}, 5, "standard input: empty", 0},
+        // A label is looked up in the sign's lists once it is read, and nothing follows.
+        BadCall{"JsonLabelTheModelLacks", {QStringLiteral("write"), QStringLiteral("--json-input"), QStringLiteral("-p"), QStringLiteral("{sign}"), QStringLiteral("--backup"), QStringLiteral("{dir}/b.led")}, 5, "priorities[0].font: no \"Huge\" on a RW2290; choose one of 0 Small", 1, R"({"priorities": [{"priority": 1, "font": "Huge"}]})"}),
     [](const ::testing::TestParamInfo<BadCall> &info) { return std::string(info.param.name); });
 
 // ---- A sign whose answer stops early but still ends like a whole line ----
@@ -461,12 +603,67 @@ TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
     EXPECT_TRUE(com3.value(QStringLiteral("exists")).toBool());
     EXPECT_EQ(com3.value(QStringLiteral("device")).toString(), sim.device());
 
+    // Network entries say whether their traffic is encrypted, and note it when it travels
+    // readable to another machine.
+    const QList<std::pair<int, QByteArray>> network = {{4, "tcp://sign.example:4001\n"},
+                                                      {5, "tls://sign.example:4443?fingerprint=SHA256:" + QByteArray(64, 'a') + '\n'},
+                                                      {6, "rfc2217://127.0.0.1:2217\n"}};
+    for (const auto &[com, address] : network) {
+        QFile file(folder + QStringLiteral("/COM%1").arg(com));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(address);
+    }
+    const QStringList json = runCli({QStringLiteral("ports"), QStringLiteral("--json")}, environment).lines();
+    ASSERT_EQ(json.size(), 12);
+    const QString note = QStringLiteral("not encrypted: others on the network can read and send what goes to the sign "
+                                        "(tls:// or rfc2217+tls:// keeps it private)");
+    EXPECT_FALSE(jsonLine(json[3]).value(QStringLiteral("encrypted")).toBool());
+    EXPECT_EQ(jsonLine(json[3]).value(QStringLiteral("note")).toString(), note);
+    EXPECT_TRUE(jsonLine(json[4]).value(QStringLiteral("encrypted")).toBool());
+    EXPECT_TRUE(jsonLine(json[4]).value(QStringLiteral("note")).isNull());
+    EXPECT_TRUE(jsonLine(json[5]).value(QStringLiteral("note")).isNull());
+    EXPECT_FALSE(jsonLine(json[2]).contains(QStringLiteral("encrypted")));
+    const QStringList text = runCli({QStringLiteral("ports")}, environment).lines();
+    ASSERT_EQ(text.size(), 12);
+    EXPECT_EQ(text[3], QStringLiteral("COM4\ttcp://sign.example:4001\tnetwork\t") + note);
+    EXPECT_EQ(text[4], QStringLiteral("COM5\ttls://sign.example:4443?fingerprint=SHA256:") + QByteArray(32, '\xaa').toHex(':').toUpper()
+                           + QStringLiteral("\tnetwork"));
+    EXPECT_EQ(text[5], QStringLiteral("COM6\trfc2217://127.0.0.1:2217\tnetwork"));
+
     // The same entry serves "COM3" and "3" as the window's port list would.
     for (const QString &name : {QStringLiteral("COM3"), QStringLiteral("3")}) {
         const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"), name}, environment);
         EXPECT_EQ(read.exitCode, 0) << read.out.toStdString();
         EXPECT_TRUE(read.out.startsWith(QStringLiteral("COM3: RW2290, build 41"))) << read.out.toStdString();
     }
+}
+
+TEST_F(CliE2E, ReadsThroughTlsAndRefusesAServerThatDoesNotProveItself)
+{
+    testsupport::TestCertificates certificates;
+    QString error;
+    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
+    SignSimulator &sim = startSign({QStringLiteral("--tcp"), QStringLiteral("0")});
+    testsupport::TlsTerminator front;
+    ASSERT_TRUE(front.start(sim.device().section(u':', -1).toUShort(),
+                            {certificates.pem(QStringLiteral("selfsigned")), certificates.key(QStringLiteral("selfsigned")), {}, 0},
+                            &error))
+        << error.toStdString();
+    const QString address = QStringLiteral("tls://127.0.0.1:%1?fingerprint=").arg(front.port());
+
+    const CliRun read = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                address + certificates.fingerprint(QStringLiteral("selfsigned"))});
+    EXPECT_EQ(read.exitCode, 0) << read.out.toStdString() << read.err.toStdString();
+    EXPECT_TRUE(read.out.contains(QStringLiteral(": RW2290, build 41"))) << read.out.toStdString();
+
+    const CliRun refused = runCli({QStringLiteral("read"), QStringLiteral("-p"),
+                                   address + certificates.fingerprint(QStringLiteral("other"))});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("its certificate is not the one pinned"))) << refused.out.toStdString();
+    EXPECT_TRUE(refused.out.contains(QStringLiteral("The server's certificate has the fingerprint ")
+                                     + certificates.fingerprint(QStringLiteral("selfsigned"))));
+    // The one read that got through is all the sign heard.
+    EXPECT_EQ(commandsAfter(sim, 1), QStringList {QStringLiteral("DOWNLOAD_ALL")});
 }
 
 } // namespace

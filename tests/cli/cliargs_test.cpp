@@ -83,7 +83,7 @@ INSTANTIATE_TEST_SUITE_P(
                       CallCase{args("read -p 1 --nope"), Usage, "nope"},
                       CallCase{args("ports -p 1"), Usage, "ports takes no --port"},
                       CallCase{args("read"), Usage, "read needs --port"},
-                      CallCase{args("write -p 1"), Usage, "write needs a .led file"},
+                      CallCase{args("write -p 1"), Usage, "write needs a .led file or --json-input"},
                       CallCase{args("send -p 1"), Usage, "send needs the message text"},
                       CallCase{args("write a.led b.led -p 1"), Usage, "Unexpected argument \"b.led\""},
                       CallCase{args("diff a.led b.led -p 1"), Usage, "not both"},
@@ -92,6 +92,15 @@ INSTANTIATE_TEST_SUITE_P(
                       CallCase{args("send -p 1 Hi --set x"), Usage, "--set is not an option of send"},
                       CallCase{args("factory-defaults -p 1"), Usage, "--yes"},
                       CallCase{args("read -p 1 -p 2 -o one.led"), Usage, "{port}"},
-                      CallCase{args("read -p 99"), Usage, "COM1 to COM12"}));
+                      CallCase{args("read -p 99"), Usage, "COM1 to COM12"},
+                      CallCase{args("write --json-input -p 1 -p 2 --check --backup b-{port}.led"), Run, ""},
+                      CallCase{args("write a.led -p 1 --backup b.led --verify"), Run, ""},
+                      CallCase{args("default-message -p 1 --set A --check"), Run, ""},
+                      CallCase{args("--help"), cli::Parsed::Outcome::Help, "--json-input takes one JSON object"},
+                      CallCase{args("write a.led --json-input -p 1"), Usage, "not both"},
+                      CallCase{args("write a.led -p 1 -p 2 --backup one.led"), Usage, "--backup must hold {port}"},
+                      CallCase{args("read -p 1 --check"), Usage, "--check is not an option of read"},
+                      CallCase{args("diff a.led -p 1 --json-input"), Usage, "--json-input is not an option of diff"},
+                      CallCase{args("send -p 1 Hi --backup x.led"), Usage, "--backup is not an option of send"}));
 
 } // namespace

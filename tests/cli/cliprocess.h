@@ -17,12 +17,16 @@ struct CliRun {
     QStringList lines() const { return out.split(u'\n', Qt::SkipEmptyParts); }
 };
 
-// Runs the program to its end (or kills it after a minute, which fails the test by its exit code).
-inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
+// Runs the program to its end (or kills it after a minute, which fails the test by its exit code),
+// with `input` on its standard input.
+inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+                     const QByteArray &input = {})
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(QStringLiteral(SIGNCONFIG_CLI), arguments);
+    process.write(input);
+    process.closeWriteChannel();
     CliRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -33,6 +37,11 @@ inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &en
     run.out = QString::fromUtf8(process.readAllStandardOutput());
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
+}
+
+inline CliRun runCliWith(const QByteArray &input, const QStringList &arguments)
+{
+    return runCli(arguments, QProcessEnvironment::systemEnvironment(), input);
 }
 
 // Commands the sign received that are not requests for its configuration.

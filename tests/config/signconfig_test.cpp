@@ -174,4 +174,57 @@ TEST(ChangeFlags, SetAllFlagsEveryItem)
     EXPECT_TRUE(flags.autoIdChanged && flags.userCmdChanged);
 }
 
+// Each item number names one flag, the one an upload sends in that place.
+struct ItemFlag {
+    const char *name;
+    int item;
+    std::function<bool &(ChangeFlags &)> flag;
+};
+
+class ChangeFlagItem : public ::testing::TestWithParam<ItemFlag> {};
+
+TEST_P(ChangeFlagItem, NamesItsFlagAndNoOther)
+{
+    ChangeFlags flags;
+    flags.setItem(GetParam().item, true);
+    EXPECT_TRUE(GetParam().flag(flags));
+    EXPECT_TRUE(flags.item(GetParam().item));
+    EXPECT_EQ(flags.items(), QList<int>{GetParam().item});
+
+    ChangeFlags all;
+    all.setAll();
+    all.setItem(GetParam().item, false);
+    EXPECT_FALSE(GetParam().flag(all));
+    EXPECT_EQ(all.countSet(), UploadItemCount - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, ChangeFlagItem,
+    ::testing::Values(ItemFlag{"Priority0", 0, [](ChangeFlags &f) -> bool & { return f.priorityChanged[0]; }},
+                      ItemFlag{"Priority4", 4, [](ChangeFlags &f) -> bool & { return f.priorityChanged[4]; }},
+                      ItemFlag{"IdMode", IdModeItem, [](ChangeFlags &f) -> bool & { return f.autoIdChanged; }},
+                      ItemFlag{"UserCommand", UserCommandItem, [](ChangeFlags &f) -> bool & { return f.userCmdChanged; }},
+                      ItemFlag{"Link0", FirstLinkItem, [](ChangeFlags &f) -> bool & { return f.linkChanged[0]; }},
+                      ItemFlag{"Link7", UploadItemCount - 1, [](ChangeFlags &f) -> bool & { return f.linkChanged[7]; }}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ChangeFlags, ItemsComeInUploadOrderAndOutsideNumbersNameNothing)
+{
+    ChangeFlags flags;
+    for (const int item : {FirstLinkItem + 3, UserCommandItem, 2, IdModeItem, -1, UploadItemCount})
+        flags.setItem(item, true);
+    EXPECT_EQ(flags.items(), (QList<int>{2, IdModeItem, UserCommandItem, FirstLinkItem + 3}));
+    EXPECT_FALSE(flags.item(-1));
+    EXPECT_FALSE(flags.item(UploadItemCount));
+
+    ChangeFlags more;
+    more.setItem(0, true);
+    more.setItem(FirstLinkItem + 3, true);
+    flags |= more;
+    EXPECT_EQ(flags.items(), (QList<int>{0, 2, IdModeItem, UserCommandItem, FirstLinkItem + 3}));
+    // Or-ing clears nothing.
+    flags |= ChangeFlags{};
+    EXPECT_EQ(flags.countSet(), 5);
+}
+
 } // namespace

@@ -11,6 +11,7 @@
 #include "scriptedserver.h"
 #include "serialserver.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
 
 #include "ui/main/kestrovanmain.h"
 #include "ui/testmsg/ledtestmessage.h"
@@ -29,7 +30,13 @@ namespace {
 
 using testsupport::waitUntil;
 
-enum class Transport { RawTcp, Rfc2217 };
+enum class Transport { RawTcp, Rfc2217, Tls, Rfc2217Tls };
+
+std::string transportName(Transport transport)
+{
+    constexpr const char *names[] = {"RawTcp", "Rfc2217", "Tls", "Rfc2217Tls"};
+    return names[int(transport)];
+}
 
 // The configuration both signs start from; the user command holds a 0xFF byte, which telnet
 // must carry escaped both ways.
@@ -37,25 +44,46 @@ const QByteArray StartConfig = "pri0=4,6,2,1,2,5,2,12\npri3=9,14,7,3,1,1,1,7\nli
                                "autoid=0\nusercmd=A\\xFFB\n";
 
 // A simulated sign reached as COM n through the network: signsim listening itself (raw TCP), or
-// signsim on a pseudo-terminal with ser2net in front of it (RFC 2217).
+// signsim on a pseudo-terminal with ser2net in front of it, RFC 2217 in plain text, or the bytes
+// themselves or RFC 2217 inside TLS with a certificate the entry's ca= vouches for.
 class NetworkSign {
 public:
     bool start(Transport transport, const QString &ports, int com, QStringList arguments, QString *error)
     {
         arguments += {QStringLiteral("--config"), sim.writeFile(QStringLiteral("start.conf"), StartConfig)};
-        const QString entry = ports + QStringLiteral("/COM") + QString::number(com);
         if (transport == Transport::RawTcp)
-            return sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--link"), entry},
+            return sim.start(arguments + QStringList {QStringLiteral("--tcp"), QStringLiteral("0"), QStringLiteral("--link"),
+                                                      ports + QStringLiteral("/COM") + QString::number(com)},
                              error);
-        if (!sim.start(arguments, error) || !server.start(sim.device(), error))
-            return false;
-        return testsupport::writePortEntry(ports, com, server.address().toLatin1() + '\n');
+        testsupport::SerialServer::Offer offer;
+        offer.rfc2217 = transport != Transport::Tls;
+        if (transport != Transport::Rfc2217) {
+            if (!certificates.make(error))
+                return false;
+            offer.certificate = certificates.pem(QStringLiteral("server"));
+            offer.key = certificates.key(QStringLiteral("server"));
+        }
+        return sim.start(arguments, error) && server.start(sim.device(), error, offer)
+               && testsupport::writePortEntry(ports, com, address(transport).toUtf8() + '\n');
     }
     // The address the port map entry holds.
-    QString address(Transport transport) const { return transport == Transport::RawTcp ? sim.device() : server.address(); }
+    QString address(Transport transport) const
+    {
+        switch (transport) {
+        case Transport::RawTcp:
+            return sim.device();
+        case Transport::Rfc2217:
+            return server.address();
+        case Transport::Tls:
+        case Transport::Rfc2217Tls:
+            break;
+        }
+        return server.address() + QStringLiteral("?ca=") + certificates.pem(QStringLiteral("ca"));
+    }
 
     testsupport::SignSimulator sim;
     testsupport::SerialServer server;
+    testsupport::TestCertificates certificates;
 };
 
 class NetworkE2E : public ::testing::Test {
@@ -131,17 +159,17 @@ TEST_P(OverTheNetwork, SignReceivesExactlyWhatItReceivesOverAPseudoTerminal)
 TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysPending)
 {
     startComOne();
-    // Raw TCP: the sign hangs up its connection on the 7th command. RFC 2217: the serial server
-    // is killed after a few items, as when it loses its power.
-    startNetwork(GetParam(), GetParam() == Transport::RawTcp ? QStringList {QStringLiteral("--hangup-after"), QStringLiteral("7")}
-                                                              : QStringList {});
+    // Raw TCP: the sign hangs up its connection on the 7th command. Through ser2net: the serial
+    // server is killed after a few items, as when it loses its power.
+    const bool raw = GetParam() == Transport::RawTcp;
+    startNetwork(GetParam(), raw ? QStringList {QStringLiteral("--hangup-after"), QStringLiteral("7")} : QStringList {});
     const QString address = network.address(GetParam());
     openWindowOn(2);
     ui::KestrovanMain &w = *window;
     download();
     w.ForceUpload->click();
     ASSERT_TRUE(w.UploadTimer.isActive());
-    if (GetParam() == Transport::Rfc2217) {
+    if (!raw) {
         ASSERT_TRUE(waitUntil([&] { return network.sim.commands().size() >= 5; }, 10000));
         network.server.kill();
     }
@@ -170,7 +198,7 @@ TEST_P(OverTheNetwork, ServerGoneDuringAnUploadIsALostConnectionAndTheRestStaysP
                                                   "another COM number.")
                                  : QStringLiteral("2-COM 2: %1 refused the connection; check that the serial server runs "
                                                   "and listens on that port.").arg(address);
-    EXPECT_EQ(w.ComportsList->itemText(1), expected);
+    EXPECT_EQ(w.ComportsList->itemText(1), expected) << w.ComportsList->itemText(1).toStdString();
 }
 
 TEST_P(OverTheNetwork, TestMessageWindowTalksThroughTheSameEntry)
@@ -188,8 +216,9 @@ TEST_P(OverTheNetwork, TestMessageWindowTalksThroughTheSameEntry)
     EXPECT_TRUE(com1.sim.commands().isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Servers, OverTheNetwork, ::testing::Values(Transport::RawTcp, Transport::Rfc2217),
-                         [](const auto &info) { return info.param == Transport::RawTcp ? "RawTcp" : "Rfc2217"; });
+INSTANTIATE_TEST_SUITE_P(Servers, OverTheNetwork,
+                         ::testing::Values(Transport::RawTcp, Transport::Rfc2217, Transport::Tls, Transport::Rfc2217Tls),
+                         [](const auto &info) { return transportName(info.param); });
 
 TEST_F(NetworkE2E, SerialServerHeldByAnotherProgramIsBusy)
 {
@@ -278,7 +307,8 @@ INSTANTIATE_TEST_SUITE_P(
         DeadEnd{"PortOutOfRange", "tcp://sign:99999\n", "none", true,
                 "COM 3: \"tcp://sign:99999\" is not a network address (the port must be 1 to 65535)."},
         DeadEnd{"UnknownScheme", "telnet://sign:23", "none", true,
-                "COM 3: \"telnet://sign:23\" is not a network address (it must begin with tcp:// or rfc2217://)."},
+                "COM 3: \"telnet://sign:23\" is not a network address (it must begin with tcp://, rfc2217://, tls:// or "
+                "rfc2217+tls://)."},
         DeadEnd{"ConnectionRefused", "tcp://127.0.0.1:%1", "none", false,
                 "COM 3: tcp://127.0.0.1:%1 refused the connection; check that the serial server runs and listens on "
                 "that port."},

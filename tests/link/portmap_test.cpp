@@ -102,8 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         EntryCase{"AddressFile", 1, Kind::Network, "", "rfc2217://sign-server:4001", ""},
         EntryCase{"LinkToDevice", 2, Kind::Device, "<folder>/COM2", "", ""},
         EntryCase{"EmptyFile", 3, Kind::Invalid, "", "",
-                  "COM 3: the port map entry <folder>/COM3 is empty (it must hold one line: tcp://HOST:PORT or "
-                  "rfc2217://HOST:PORT)."},
+                  "COM 3: the port map entry <folder>/COM3 is empty (it must hold one line: tcp://HOST:PORT, "
+                  "rfc2217://HOST:PORT, tls://HOST:PORT or rfc2217+tls://HOST:PORT)."},
         EntryCase{"NoEntryTakesTheDefault", 4, Kind::Device, "/dev/ttyS3", "", ""},
         EntryCase{"DanglingLinkStillCounts", 7, Kind::Device, "<folder>/COM7", "", ""},
         EntryCase{"LinkToAnAddressFile", 8, Kind::Device, "<folder>/COM8", "", ""},

@@ -98,20 +98,6 @@ TEST_F(SerialSignPortTest, DestroyingThePortAfterAWriteSendsAllOfItFirst)
     EXPECT_EQ(receive(command.size()), command);
 }
 
-TEST_F(SerialSignPortTest, ACommandLongerThanTheSignTakesIsNotWritten)
-{
-    signlink::SerialSignPort port{signlink::PortMap(folder)};
-    port.setCommPort(3);
-    ASSERT_TRUE(port.open().ok());
-    const QByteArray fits = QByteArray(1023, 'a') + '\r';
-    EXPECT_FALSE(port.output(QByteArray(1024, 'b') + '\r'));
-    EXPECT_FALSE(port.output(QByteArray(1024, 'c')));  // no CR: still one command too long
-    // Several commands in one write each fit, as a command edited by hand with its own CR does.
-    EXPECT_TRUE(port.output(fits + fits));
-    port.close();
-    EXPECT_EQ(receive(2 * fits.size()), fits + fits);
-}
-
 TEST_F(SerialSignPortTest, ALineThatDoesNotDrainIsClosedAnywayAndSaysHowMuchWasLost)
 {
     signlink::SerialSignPort port{signlink::PortMap(folder)};

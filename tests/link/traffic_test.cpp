@@ -87,7 +87,7 @@ TEST(TrafficLogTest, TheLinkReportsWritesLinesDropsAndMeanings)
             link.explainLastLine(QStringLiteral("Upload Successfull"));
     });
     ASSERT_TRUE(link.open(3).ok());
-    ASSERT_TRUE(link.send(QStringLiteral("<UC>RESET")));
+    ASSERT_TRUE(link.send("<UC>RESET\r"));
     port.feedNow("done\n");
     port.feedNow(QByteArray(signlink::LineBuffer::MaxLineLength + 100, 'z') + "\n");
 

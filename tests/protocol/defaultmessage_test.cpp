@@ -127,7 +127,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReplyTest, ::testing::Values(
     ReplyCase{"Done", u"done"_s, false, false, Kind::ShowStatus, u"Upload Successfull"_s},
     ReplyCase{"DoneAnyCaseAnywhere", u"x DONE"_s, true, true, Kind::ShowStatus, u"Upload Successfull"_s},
     ReplyCase{"DoneWhileTimeHiddenByText", u"Done"_s, true, false, Kind::ShowStatus, hint},
-    ReplyCase{"Error", u"ERROR"_s, false, false, Kind::Nothing, {}},
+    ReplyCase{"Error", u"ERROR"_s, false, false, Kind::Refused, {}},
     ReplyCase{"TimeOn", u"TIME:IDLE:1"_s, false, false, Kind::TimeDisplay, {}, true},
     ReplyCase{"TimeOff", u"TIME:IDLE:0"_s, true, false, Kind::TimeDisplay, {}, false},
     ReplyCase{"TimeThirdFieldNotExactlyOne", u"TIME:IDLE:11"_s, false, false, Kind::TimeDisplay, {}, false},
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(Lines, ReplyTest, ::testing::Values(
     ReplyCase{"EchoedDefault", u"<DF f=1 c=1 s=1 a=1 sp=1 p=1>Sale: 1,2,3,4,5,6,7,8\rdefault stored\r"_s, false,
               false, Kind::ShowStatus, u"Default message uploaded successfully"_s},
     ReplyCase{"EchoedError", u"<DF f=1 c=1 s=1 a=1 sp=1 p=1>a:b,c,d,e,f,g,h,i\rerror"_s, false, false,
-              Kind::Nothing, {}},
+              Kind::Refused, {}},
     ReplyCase{"CrAlone", u"\r"_s, false, false, Kind::Nothing, {}},
     ReplyCase{"NoiseBeforeTime", u"\u00ff\u0000TIME:IDLE:1"_s, false, false, Kind::TimeDisplay, {}, true}));
 

@@ -342,7 +342,7 @@ TEST_P(UnsendableTextTest, NamesTheFirstCharacterTheSignCannotTake)
                                                    GetParam().timeout);
     EXPECT_EQ(m.unsendable, GetParam().first);
     if (!GetParam().first) {
-        EXPECT_TRUE(wireBytes(m.command));
+        EXPECT_FALSE(firstUnsendableChar(m.command));
     }
 }
 
@@ -360,7 +360,7 @@ TEST(TestMessageReplyTest, EchoAndCrlfLineEndAreNoPartOfTheAnswer)
     ASSERT_EQ(clean.kind, TestMessageReply::Kind::Dump);
     EXPECT_EQ(interpretTestMessageReply(u"DOWNLOAD_DEFAULT_MSG\rKT420:65,66,67,49,50,48,0,0,Hi\r"_s), clean);
     EXPECT_EQ(interpretTestMessageReply(u"<id=0 f=1 s=1 c=1 a=1 b=0 p=1 sp=1 t=5>a:b,c,d,e,f,g,h,i,j\rerror"_s).kind,
-              TestMessageReply::Kind::Nothing);
+              TestMessageReply::Kind::Refused);
 }
 
 } // namespace

@@ -33,4 +33,12 @@ inline ::testing::AssertionResult runToIdle(ui::KestrovanMain &w, QPushButton *b
     return ::testing::AssertionSuccess();
 }
 
+// One tick of the upload, as UploadTimer gives it, and the pause after a link's removal with the
+// link that follows it.
+inline void uploadTick(ui::KestrovanMain &w)
+{
+    w.UploadTimer_Timer();
+    EXPECT_TRUE(waitUntil([&] { return !w.SleepTimer.isActive(); }, 2000));
+}
+
 } // namespace testsupport

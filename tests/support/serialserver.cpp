@@ -33,6 +33,28 @@ quint16 freePort()
     return port;
 }
 
+bool startListening(QProcess &process, const QString &program, const QStringList &arguments, quint16 port, QString *error)
+{
+    process.setProgram(program);
+    process.setArguments(arguments);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start();
+    if (!process.waitForStarted(5000)) {
+        *error = QStringLiteral("%1 did not start: %2").arg(program, process.errorString());
+        return false;
+    }
+    if (waitUntil([&] { return isListening(port) || process.state() != QProcess::Running; }, 5000) && isListening(port)
+        && process.state() == QProcess::Running)
+        return true;
+    *error = QStringLiteral("%1 did not listen on 127.0.0.1:%2: %3")
+                 .arg(program)
+                 .arg(port)
+                 .arg(QString::fromLocal8Bit(process.readAll()));
+    process.kill();
+    process.waitForFinished(1000);
+    return false;
+}
+
 SerialServer::~SerialServer()
 {
     if (m_process.state() != QProcess::NotRunning) {
@@ -43,8 +65,22 @@ SerialServer::~SerialServer()
     }
 }
 
+QString SerialServer::address() const
+{
+    const bool tls = !m_offer.certificate.isEmpty();
+    const QString scheme = m_offer.rfc2217 ? (tls ? QStringLiteral("rfc2217+tls") : QStringLiteral("rfc2217"))
+                                           : (tls ? QStringLiteral("tls") : QStringLiteral("tcp"));
+    return QStringLiteral("%1://127.0.0.1:%2").arg(scheme).arg(m_port);
+}
+
 bool SerialServer::start(const QString &device, QString *error)
 {
+    return start(device, error, Offer());
+}
+
+bool SerialServer::start(const QString &device, QString *error, const Offer &offer)
+{
+    m_offer = offer;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("ser2net"),
                                                            {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin"),
                                                             QStringLiteral("/usr/bin")});
@@ -73,31 +109,21 @@ bool SerialServer::startOnce(const QString &program, const QString &device, QStr
         *error = config + QStringLiteral(": ") + file.errorString();
         return false;
     }
+    QString accepter = QStringLiteral("tcp,127.0.0.1,%1").arg(m_port);
+    if (!m_offer.certificate.isEmpty())
+        accepter.prepend(QStringLiteral("ssl(key=%1,cert=%2),").arg(m_offer.key, m_offer.certificate));
+    if (m_offer.rfc2217)
+        accepter.prepend(QStringLiteral("telnet(rfc2217),"));
     file.write(QStringLiteral("connection: &sign\n"
-                              "    accepter: telnet(rfc2217),tcp,127.0.0.1,%1\n"
+                              "    accepter: %1\n"
                               "    connector: serialdev,%2,9600n81,local\n")
-                   .arg(m_port)
-                   .arg(device)
+                   .arg(accepter, device)
                    .toLocal8Bit());
     file.close();
-    m_process.setProgram(program);
     // Not detached, debug output to standard output, no UUCP lock files left behind.
-    m_process.setArguments({QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-u"), QStringLiteral("-c"), config});
-    m_process.setProcessChannelMode(QProcess::MergedChannels);
-    m_process.start();
-    if (!m_process.waitForStarted(5000)) {
-        *error = QStringLiteral("%1 did not start: %2").arg(program, m_process.errorString());
-        return false;
-    }
-    if (waitUntil([&] { return isListening(m_port) || m_process.state() != QProcess::Running; }, 5000)
-        && isListening(m_port) && m_process.state() == QProcess::Running)
-        return true;
-    *error = QStringLiteral("ser2net did not listen on 127.0.0.1:%1: %2")
-                 .arg(m_port)
-                 .arg(QString::fromLocal8Bit(m_process.readAll()));
-    m_process.kill();
-    m_process.waitForFinished(1000);
-    return false;
+    return startListening(m_process, program,
+                          {QStringLiteral("-n"), QStringLiteral("-d"), QStringLiteral("-u"), QStringLiteral("-c"), config},
+                          m_port, error);
 }
 
 void SerialServer::kill()

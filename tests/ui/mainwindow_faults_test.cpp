@@ -2,6 +2,7 @@
 #include "dumps.h"
 #include "failingfiles.h"
 #include "mainwindowfixture.h"
+#include "ptypair.h"
 
 #include <gtest/gtest.h>
 
@@ -191,6 +192,7 @@ TEST_F(MainWindowFaults, PortFailingDuringTheIdModePauseLeavesTheWindowUsable)
 {
     QTimer::singleShot(50, &w, [&] { h.mainPort().failWhileOpen(QStringLiteral("gone")); });
     w.AutoID_MouseDown();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !w.SleepTimer.isActive(); }));
     EXPECT_TRUE(w.AutoID->isEnabled());
     EXPECT_TRUE(w.DownloadAll->isEnabled());
     EXPECT_TRUE(w.UploadAll->isEnabled());

@@ -1,5 +1,6 @@
 // File > Save and File > Open with the main window's controls.
 #include "dumps.h"
+#include "mainwindowdriving.h"
 #include "mainwindowfixture.h"
 
 #include <gtest/gtest.h>
@@ -243,7 +244,7 @@ TEST_F(MainWindowFiles, UploadAfterOpeningSendsOnlyWhatDiffersFromTheSign)
     h.mainPort().writes.clear();
     w.UploadAll_Click();
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
     const QStringList sent = h.commandsSent();
     // The user command is not in the file and stays as the sign has it.
     EXPECT_EQ(sent, QStringList{QStringLiteral("<DF pr=2 f=6 c=3 s=2 a=2 sp=4 p=5 b=2 t=99>")});

@@ -1,6 +1,7 @@
 // What a new user and a hostile sign found in the main window: failures that must be told,
 // changes that must not be lost, and a port that nothing else may touch while a sequence runs.
 #include "dumps.h"
+#include "mainwindowdriving.h"
 #include "mainwindowfixture.h"
 
 #include <gtest/gtest.h>
@@ -43,7 +44,7 @@ protected:
     {
         int ticks = 0;
         while (w.UploadTimer.isActive() && ticks++ < limit)
-            w.UploadTimer_Timer();
+            testsupport::uploadTick(w);
         return ticks;
     }
 
@@ -98,13 +99,13 @@ TEST_F(MainWindowFindings, ItemsTheSignRefusesAreNamedAndStayForTheNextUpload)
     w.Capcode0[6]->setText(QStringLiteral("4711"));
     w.usercmd1->setText(QStringLiteral("REBOOT"));
     w.UploadAll_Click();
-    w.UploadTimer_Timer();  // priority 2
+    testsupport::uploadTick(w);  // priority 2
     h.mainPort().feedNow("error\n");
-    w.UploadTimer_Timer();  // user command
+    testsupport::uploadTick(w);  // user command
     h.mainPort().feedNow("done\n");
-    w.UploadTimer_Timer();  // ID 6
+    testsupport::uploadTick(w);  // ID 6
     h.mainPort().feedNow("ERROR\n");
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     ASSERT_FALSE(w.UploadTimer.isActive());
     EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign refused 2 items: Priority 2, ID 6. They stay marked and go "
                                                 "with the next upload."));
@@ -204,7 +205,7 @@ TEST_F(MainWindowFindings, DumpSentUnaskedDuringAnUploadKeepsTheItemsNotYetSent)
     w.SpeedP2->setCurrentIndex(0);
     w.Capcode0[6]->setText(QStringLiteral("4711"));
     w.UploadAll_Click();
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     h.mainPort().feedNow(testdumps::sampleDump().toLatin1() + "\n");
     EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("4711"));
     EXPECT_TRUE(w.signConfig().flags.linkChanged[6]);
@@ -221,6 +222,7 @@ TEST_F(MainWindowFindings, DumpSentUnaskedAfterASwitchKeepsTheEdits)
     // The sign follows its answer to the switch with its dump, while the switch holds the port.
     QTimer::singleShot(0, &w, [&] { h.mainPort().feed("ID Forced : 0\n" + testdumps::sampleDump().toLatin1() + "\n"); });
     w.ForceOnID0->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return w.ForceOnID0->isEnabled(); }));
     EXPECT_EQ(w.Textout->text(), QStringLiteral("The sign sent its configuration unasked; it was not applied."));
     EXPECT_EQ(w.SpeedP2->currentIndex(), 0);
     EXPECT_EQ(w.Capcode0[6]->text(), QStringLiteral("4711"));

@@ -1,5 +1,6 @@
 // The actions that change one sign setting at once: ID mode, forced ID 0, factory defaults.
 #include "dumps.h"
+#include "mainwindowdriving.h"
 #include "mainwindowfixture.h"
 
 #include <gtest/gtest.h>
@@ -37,12 +38,10 @@ protected:
 TEST_F(MainWindowIdModes, MousePressSwitchesTheModeAndTheReleaseDoesNotToggleAgain)
 {
     QTest::mousePress(w.AutoID, Qt::LeftButton);
-    // The press pauses 20 ticks with the port open, then closes it.
     EXPECT_TRUE(w.AutoID->isChecked());
     EXPECT_EQ(h.commandsSent(), QStringList{QStringLiteral("<id=auto>")});
-    EXPECT_FALSE(w.signPort().isOpen());
-    EXPECT_TRUE(w.AutoID->isEnabled());
-    EXPECT_TRUE(w.DownloadAll->isEnabled());
+    // The controls come back once the switch has let the port go.
+    ASSERT_TRUE(testsupport::waitUntil([&] { return w.AutoID->isEnabled() && w.DownloadAll->isEnabled(); }));
     QTest::mouseRelease(w.AutoID, Qt::LeftButton);
     EXPECT_TRUE(w.AutoID->isChecked());
 
@@ -60,6 +59,7 @@ TEST_F(MainWindowIdModes, ControlsAreDisabledWhileThePortIsHeld)
                        && w.signPort().isOpen();
     });
     QTest::mousePress(w.AutoID, Qt::LeftButton);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return w.AutoID->isEnabled(); }));
     EXPECT_TRUE(seenDisabled);
 }
 
@@ -94,7 +94,9 @@ TEST_F(MainWindowIdModes, ForcedIdZeroRelabelsTheLinkRows)
     EXPECT_TRUE(w.ForceOnID0->isChecked());
     EXPECT_EQ(labels(), QStringList(8, QStringLiteral("ID   0")));
     EXPECT_EQ(h.commandsSent(), QStringList{QStringLiteral("<FORCE id=0>")});
-    EXPECT_FALSE(w.signPort().isOpen());
+    // The box waits while the switch holds the port.
+    EXPECT_FALSE(w.ForceOnID0->isEnabled());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return w.ForceOnID0->isEnabled(); }));
 
     w.ForceOnID0->click();
     EXPECT_EQ(labels(), (QStringList{QStringLiteral("ID   0"), QStringLiteral("ID   1"), QStringLiteral("ID   2"),
@@ -122,7 +124,7 @@ TEST_F(MainWindowIdModes, SwitchDuringAnUploadLeavesTheUploadItsPort)
     QTest::mouseClick(w.AutoID, Qt::LeftButton);
     EXPECT_TRUE(w.signPort().isOpen());
     EXPECT_FALSE(w.UploadAll->isEnabled());
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     EXPECT_EQ(h.commandsSent().last(), QStringLiteral("<DF pr=0 f=-1 c=-1 s=-1 a=-1 sp=-1 p=-1 b=-1 t=0>"));
 }
 

@@ -148,18 +148,6 @@ TEST_F(MainWindowLink, EveryByteIsALineWhenTheSignSendsOnlyLineFeeds)
     EXPECT_TRUE(statusShows(QStringLiteral("Switched to Auto ID")));
 }
 
-TEST_F(MainWindowLink, SleepReturnsAfterItsTicksWithARepliesInterpretedMeanwhile)
-{
-    open();
-    h.mainPort().feed("Auto ID\n");
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(w.Sleep(20));
-    EXPECT_GE(clock.elapsed(), 190);
-    EXPECT_TRUE(statusShows(QStringLiteral("Switched to Auto ID")));
-    EXPECT_FALSE(w.SleepTimer.isActive());
-}
-
 struct OpenFailure {
     const char *name;
     signlink::OpenError error;

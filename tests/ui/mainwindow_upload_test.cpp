@@ -1,5 +1,6 @@
 // "Upload to Sign" and "Force Upload" tick by tick with a scripted port.
 #include "dumps.h"
+#include "mainwindowdriving.h"
 #include "mainwindowfixture.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ protected:
     {
         int ticks = 0;
         while (w.UploadTimer.isActive() && ticks < limit) {
-            w.UploadTimer_Timer();
+            testsupport::uploadTick(w);
             ++ticks;
         }
         return ticks;
@@ -57,15 +58,15 @@ TEST_F(MainWindowUpload, OnePriorityAndOneLink)
     // Nothing else may talk to the port meanwhile.
     EXPECT_FALSE(w.ForceUpload->isEnabled());
 
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     EXPECT_EQ(h.commandsSent(), QStringList{QStringLiteral("<DF pr=2 f=6 c=3 s=2 a=2 sp=0 p=5 b=2 t=15>")});
     EXPECT_EQ(w.ProgressUploadAll->value(), 20);
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     EXPECT_EQ(h.commandsSent().mid(1),
               (QStringList{QStringLiteral("<link id=6 cap=0>"), QStringLiteral("<link id=6 cap=4711 pr=4>")}));
     EXPECT_EQ(w.ProgressUploadAll->value(), 40);
     EXPECT_TRUE(w.signPort().isOpen());
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     EXPECT_EQ(h.mainPort().writes.size(), 3);
     EXPECT_FALSE(w.signPort().isOpen());
     EXPECT_FALSE(w.UploadTimer.isActive());
@@ -191,8 +192,8 @@ TEST_F(MainWindowUpload, PortThatCannotBeOpenedKeepsTheFlagsForTheNextUpload)
 TEST_F(MainWindowUpload, LostConnectionStopsAtOnceAndKeepsWhatWasNotSent)
 {
     w.ForceUpload_Click();
-    w.UploadTimer_Timer();
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
+    testsupport::uploadTick(w);
     h.mainPort().failWhileOpen(QStringLiteral("Input/output error"));
     EXPECT_FALSE(w.UploadTimer.isActive());
     EXPECT_TRUE(w.UploadAll->isEnabled());
@@ -215,8 +216,8 @@ TEST_F(MainWindowUpload, LostConnectionStopsAtOnceAndKeepsWhatWasNotSent)
 TEST_F(MainWindowUpload, DoneAnswersReportTheItemsSentSoFar)
 {
     w.ForceUpload_Click();
-    w.UploadTimer_Timer();
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
+    testsupport::uploadTick(w);
     h.mainPort().feedNow("done\n");
     EXPECT_EQ(w.Textout->text(), QStringLiteral("Uploaded 2 Successfull"));
 }

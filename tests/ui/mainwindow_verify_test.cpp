@@ -76,7 +76,7 @@ protected:
         w.UploadAll_Click();
         int ticks = 0;
         while (w.UploadTimer.isActive() && ticks++ < 40)
-            w.UploadTimer_Timer();
+            testsupport::uploadTick(w);
     }
     // What the differences dialog showed; it is gone once its answer is given.
     struct Shown {
@@ -154,7 +154,7 @@ TEST_F(MainWindowVerify, ReadBackThatDiffersListsExactlyTheItemsAndUploadsThemAg
 
     ASSERT_TRUE(w.UploadTimer.isActive());
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
     EXPECT_EQ(h.commandsSent(), (QStringList{QStringLiteral("<DF pr=2 f=6 c=3 s=2 a=2 sp=0 p=5 b=2 t=15>"),
                                              QStringLiteral("<link id=6 cap=0>"),
                                              QStringLiteral("<link id=6 cap=4711 pr=4>"),
@@ -299,11 +299,11 @@ TEST_F(MainWindowVerify, BackupBeforeEachUploadHoldsWhatTheSignHeldThen)
     w.Pri0[6]->setCurrentIndex(4);
     w.UploadAll_Click();
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
     w.TimeoutP1->setText(QStringLiteral("33"));
     w.UploadAll_Click();
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
 
     const QStringList made = w.configSession().backups().backups();
     ASSERT_EQ(made.size(), 2);
@@ -331,7 +331,7 @@ TEST(MainWindowBackup, NothingReadYetIsSaidAndNoFileIsMade)
     EXPECT_TRUE(w.Textout->text().contains(QStringLiteral("nothing has been read from the sign yet")));
     EXPECT_FALSE(QFileInfo::exists(backups.filePath(QStringLiteral("backups"))));
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
     w.signOpenBackup->trigger();
     ASSERT_EQ(h.services.messages.size(), 1);
     EXPECT_TRUE(h.services.messages[0].text.startsWith(QStringLiteral("No backup has been made yet.")));
@@ -359,7 +359,7 @@ TEST_P(MainWindowBackupFailure, IsSaidUntilTheUploadEndsAndInItsFinalStatus)
     EXPECT_TRUE(note.contains(QStringLiteral("No space left on device")));
 
     // The sign's answers do not replace it, nor does the clearing of the status line.
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     h.mainPort().feedNow("done\n");
     EXPECT_EQ(w.Textout->text(), note + QStringLiteral("\r\nUploaded 1 Successfull"));
     w.TextClear_Timer();
@@ -367,7 +367,7 @@ TEST_P(MainWindowBackupFailure, IsSaidUntilTheUploadEndsAndInItsFinalStatus)
     EXPECT_FALSE(w.Textout->isHidden());
 
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
     EXPECT_EQ(h.commandsSent().size(), verify ? 4 : 3);
     EXPECT_TRUE(QDir(backups.path()).entryList(QDir::Files | QDir::Hidden).isEmpty());
     if (verify)

@@ -7,6 +7,8 @@
 #include "ptypair.h"
 #include "qtprinters.h"
 #include "signsimulator.h"
+#include "testcertificates.h"
+#include "tlsterminator.h"
 
 #include "link/mappedsignport.h"
 #include "link/serialsignport.h"
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTableWidget>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -35,6 +38,7 @@
 namespace {
 
 using testsupport::waitUntil;
+using FakeQuestion = testsupport::FakeUiServices::Question;
 
 enum Column { Port, Device, Present, Adapter, Maker, Ids, Serial, Sign };
 
@@ -140,7 +144,6 @@ TEST_F(PortsDialogTest, NetworkAddressBecomesAOneLineFile)
     EXPECT_EQ(file.readAll(), QByteArray("rfc2217://Sign-Server:4001\n"));
     EXPECT_FALSE(QFileInfo(entry(4)).isSymLink());
     EXPECT_EQ(cell(*d, 4, Device), QStringLiteral("rfc2217://Sign-Server:4001"));
-    EXPECT_EQ(cell(*d, 4, Present), QStringLiteral("network"));
     // Choosing the row again shows the address it holds.
     d->selectComNumber(3);
     EXPECT_TRUE(address->text().isEmpty());
@@ -176,14 +179,124 @@ TEST_P(PortsDialogBadAddress, IsRefusedWithTheComNumberAndTheEntryStaysAsItWas)
 INSTANTIATE_TEST_SUITE_P(
     Typed, PortsDialogBadAddress,
     ::testing::Values(BadAddress{"PortOutOfRange", "tcp://sign:99999", "the port must be 1 to 65535"},
-                      BadAddress{"NoScheme", "sign-server:4001", "it must begin with tcp:// or rfc2217://"},
-                      BadAddress{"Nothing", "   ", "it must begin with tcp:// or rfc2217://"},
-                      BadAddress{"DevicePath", "/dev/ttyUSB0", "it must begin with tcp:// or rfc2217://"},
+                      BadAddress{"NoScheme", "sign-server:4001", "it must begin with tcp://, rfc2217://, tls:// or rfc2217+tls://"},
+                      BadAddress{"Nothing", "   ", "it must begin with tcp://, rfc2217://, tls:// or rfc2217+tls://"},
+                      BadAddress{"DevicePath", "/dev/ttyUSB0", "it must begin with tcp://, rfc2217://, tls:// or rfc2217+tls://"},
+                      BadAddress{"RelativeCaPath", "tls://sign:4443?ca=ca.pem", "the ca path must be absolute (begin with /)"},
                       BadAddress{"Ipv6WithoutBrackets", "tcp://::1:4001",
                                  "an IPv6 address must be in brackets, as in tcp://[::1]:4001"},
                       BadAddress{"NotLatin1", "tcp://sign\u00e9\u4e2d:4001",
                                  "the host must be a name, an IPv4 address or an IPv6 address in brackets"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(PortsDialogTest, AnAddressNamingAFileThatCannotBeUsedIsRefused)
+{
+    auto d = dialog(4);
+    child<QLineEdit>(*d, "NetworkAddress")->setText(QStringLiteral("tls://sign:4443?ca=/no/such/ca.pem"));
+    child<QPushButton>(*d, "SetAddress")->click();
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_EQ(services.messages[0].text, QStringLiteral("COM 4: tls://sign:4443?ca=/no/such/ca.pem cannot be used: the CA "
+                                                        "file /no/such/ca.pem does not exist. Nothing was changed."));
+    EXPECT_FALSE(QFileInfo::exists(entry(4)));
+}
+
+// Whether what goes to the sign can be read on the way: said where the entry is shown, once.
+struct Encryption {
+    const char *name;
+    const char *address;
+    const char *present;
+    bool noted;  // the row's tool tip carries the note
+};
+
+class PortsDialogEncryption : public PortsDialogTest, public ::testing::WithParamInterface<Encryption> {};
+
+TEST_P(PortsDialogEncryption, IsShownWithTheEntry)
+{
+    auto d = dialog(6);
+    child<QLineEdit>(*d, "NetworkAddress")->setText(QString::fromLatin1(GetParam().address));
+    child<QPushButton>(*d, "SetAddress")->click();
+    ASSERT_TRUE(services.messages.isEmpty()) << services.messages[0].text.toStdString();
+    EXPECT_EQ(cell(*d, 6, Present), QString::fromLatin1(GetParam().present));
+    const QString tip = child<QTableWidget>(*d, "PortTable")->item(5, Device)->toolTip();
+    EXPECT_EQ(tip.contains(QStringLiteral("Not encrypted: others on the network can read and send what goes to the "
+                                          "sign (tls:// or rfc2217+tls:// keeps it private).")),
+              GetParam().noted)
+        << tip.toStdString();
+    EXPECT_EQ(child<QPushButton>(*d, "TrustCertificate")->isEnabled(), QString::fromLatin1(GetParam().present).endsWith(u"TLS"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addresses, PortsDialogEncryption,
+    ::testing::Values(Encryption{"PlainToAnotherMachine", "rfc2217://sign-server:4001", "network, not encrypted", true},
+                      Encryption{"PlainToThisMachine", "tcp://127.0.0.1:4001", "network", false},
+                      Encryption{"PlainToLocalhost", "tcp://localhost:4001", "network", false},
+                      Encryption{"Tls", "tls://sign-server:4443", "network, TLS", false},
+                      Encryption{"Rfc2217Tls", "rfc2217+tls://[2001:db8::7]:4443", "network, TLS", false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(PortsDialogTest, TrustThisCertificatePinsItOnlyOnceTheOperatorSaysSo)
+{
+    testsupport::TestCertificates certificates;
+    QString error;
+    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
+    QTcpServer sign;
+    ASSERT_TRUE(sign.listen(QHostAddress::LocalHost, 0));
+    testsupport::TlsTerminator front;
+    ASSERT_TRUE(front.start(sign.serverPort(),
+                            {certificates.pem(QStringLiteral("selfsigned")), certificates.key(QStringLiteral("selfsigned")), {}, 0},
+                            &error))
+        << error.toStdString();
+    const QByteArray address = "tls://127.0.0.1:" + QByteArray::number(front.port());
+    const QString fingerprint = certificates.fingerprint(QStringLiteral("selfsigned"));
+    ASSERT_TRUE(QDir().mkpath(ports));
+    QFile file(entry(5));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(address + "?ca=" + certificates.pem(QStringLiteral("ca")).toUtf8() + '\n');
+    file.close();
+    const auto entryText = [this] {
+        QFile written(entry(5));
+        return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
+    };
+    const QByteArray before = entryText();
+    auto d = dialog(5);
+    QSignalSpy changed(d.get(), &ui::PortsDialog::portMapChanged);
+    auto *trust = child<QPushButton>(*d, "TrustCertificate");
+    ASSERT_TRUE(trust->isEnabled());
+
+    // Cancelled: the entry stays as it was.
+    services.nextAnswers = {1};
+    trust->click();
+    ASSERT_EQ(services.questions.size(), 1);
+    const FakeQuestion &asked = services.questions[0];
+    EXPECT_EQ(asked.captions, (QStringList {QStringLiteral("Trust this certificate"), QStringLiteral("Cancel")}));
+    EXPECT_TRUE(asked.text.contains(QStringLiteral("its certificate is not trusted"))) << asked.text.toStdString();
+    EXPECT_TRUE(asked.text.endsWith(QStringLiteral("Trust this certificate? Compare its fingerprint with the one on the "
+                                                   "device's label first:\n%1\nFrom then on COM 5 accepts this "
+                                                   "certificate and no other.").arg(fingerprint)))
+        << asked.text.toStdString();
+    EXPECT_EQ(entryText(), before);
+    EXPECT_EQ(changed.count(), 0);
+
+    // Confirmed: the pin stands in the entry instead of the CA file, and the server passes.
+    services.nextAnswers = {0};
+    trust->click();
+    EXPECT_EQ(entryText(), address + "?fingerprint=" + fingerprint.toLatin1() + '\n');
+    EXPECT_EQ(changed.count(), 1);
+    EXPECT_EQ(cell(*d, 5, Device), QString::fromLatin1(address) + QStringLiteral("?fingerprint=") + fingerprint);
+
+    trust->click();
+    EXPECT_EQ(services.questions.size(), 2);
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_EQ(services.messages[0].text, QStringLiteral("COM 5: the certificate of %1?fingerprint=%2 is the one pinned "
+                                                        "already (%2).").arg(QString::fromLatin1(address), fingerprint));
+    // The checks reached no sign: the connections carried nothing.
+    QCoreApplication::processEvents();
+    while (sign.hasPendingConnections()) {
+        QTcpSocket *connection = sign.nextPendingConnection();
+        connection->waitForReadyRead(100);
+        EXPECT_TRUE(connection->readAll().isEmpty());
+    }
+}
 
 TEST_F(PortsDialogTest, AnEntryThatIsAFolderIsNotTouched)
 {

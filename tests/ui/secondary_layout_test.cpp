@@ -86,8 +86,12 @@ TEST_P(SecondaryLayout, DefaultMessageWindowShowsItsTextsWhole)
     window.show();
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.isLoaded(); }));
     // The read of the loading is over: the buttons have their captions and `Ack` its longest text.
-    while (window.ComClose.isActive())
-        window.ComClose_Timer();
+    while (window.SleepTimer.isActive() || window.ComClose.isActive()) {
+        if (window.ComClose.isActive())
+            window.ComClose_Timer();
+        else
+            QTest::qWait(5);
+    }
     ASSERT_FALSE(window.Ack->text().isEmpty());
     expectWhole(window);
 }

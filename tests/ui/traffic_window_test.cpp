@@ -1,6 +1,7 @@
 // The traffic view: what the connections report, shown in order, bounded, and kept out of the
 // way of the windows.
 #include "ui/traffic/signtrafficwindow.h"
+#include "mainwindowdriving.h"
 #include "ui/traffic/traffictablemodel.h"
 
 #include "dumps.h"
@@ -139,10 +140,10 @@ TEST_F(TrafficThroughTheMainWindow, AnUploadShowsItsRowsInOrderWithDirectionsAnd
     ui::SignTrafficWindow &traffic = openTraffic();
     w.TimeoutP2->setText(QStringLiteral("99"));
     w.UploadAll_Click();
-    w.UploadTimer_Timer();
+    testsupport::uploadTick(w);
     h.mainPort().feedNow("error\n");
     while (w.UploadTimer.isActive())
-        w.UploadTimer_Timer();
+        testsupport::uploadTick(w);
 
     const QList<TrafficRow> rows = shownRows(traffic);
     ASSERT_EQ(rows.size(), 4);
@@ -164,6 +165,7 @@ TEST_F(TrafficThroughTheMainWindow, AnUploadShowsItsRowsInOrderWithDirectionsAnd
     EXPECT_TRUE(report.contains(QStringLiteral("\tsent\tDOWNLOAD_ALL<CR>\t")));
     EXPECT_TRUE(report.contains(QStringLiteral("\treceived\terror\trefused: Priority 2")));
     EXPECT_TRUE(report.contains(QStringLiteral("\nCOM12\t")));
+    EXPECT_TRUE(report.contains(QStringLiteral("\nTLS: OpenSSL "))) << report.toStdString();
 }
 
 TEST_F(TrafficThroughTheMainWindow, IsAWindowOfItsOwnOnTheScreen)

@@ -2,8 +2,6 @@
 
 #include "link/timers.h"
 #include "protocol/clock.h"
-#include "protocol/commands.h"
-#include "session/sentences.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/listbox.h"
 #include "ui/main/kestrovanmain.h"
@@ -107,16 +105,6 @@ SignDialog::SignDialog(KestrovanMain &main, QWidget *parent)
     connect(&ProgressTimer, &QTimer::timeout, this, &SignDialog::ProgressTimer_Timer);
     connect(&RemoveAck, &QTimer::timeout, this, &SignDialog::RemoveAck_Timer);
     connect(&ClockUpdate, &QTimer::timeout, this, &SignDialog::ClockUpdate_Timer);
-    connect(&m_link, &signlink::SignLink::lineReceived, this,
-            [this](const QByteArray &line) {
-                const quint64 shown = m_acksShown;
-                ProcessReply(QString::fromLatin1(line));
-                // What the window made of the line is what it said of it.
-                if (m_acksShown != shown && !Ack->text().isEmpty())
-                    m_link.explainLastLine(Ack->text());
-            });
-    connect(&m_link, &signlink::SignLink::connectionLost, this, &SignDialog::onConnectionLost);
-
     ClockUpdate_Timer();
     ClockUpdate.start();
 }
@@ -143,35 +131,9 @@ void SignDialog::ClockUpdate_Timer()
     DateTime->setText(protocol::clockDisplayText(QDateTime::currentDateTime()));
 }
 
-bool SignDialog::openSignPort()
-{
-    const int port = m_main.selectedPortNumber();
-    MSComm1.setCommPort(port);
-    const signlink::OpenResult result = MSComm1.open();
-    if (!result.ok())
-        showAck(signlink::cannotOpenPortMessage(port, result));
-    return result.ok();
-}
-
-bool SignDialog::writeCommand(const QString &command)
-{
-    if (const std::optional<QString> bad = protocol::firstUnsendableChar(command)) {
-        showAck(protocol::cannotShowText(*bad));
-        return false;
-    }
-    const std::optional<QByteArray> bytes = protocol::wireBytes(command);
-    return bytes && MSComm1.output(*bytes);
-}
-
-void SignDialog::closeSignPort()
-{
-    MSComm1.close();
-}
-
 void SignDialog::showAck(const QString &text)
 {
     Ack->setText(text);
-    ++m_acksShown;
     signlink::startTimer(RemoveAck);
 }
 
@@ -181,12 +143,6 @@ void SignDialog::startProgress()
     Progress->setEnabled(true);
     Progress->setVisible(true);
     signlink::startTimer(ProgressTimer);
-}
-
-void SignDialog::onConnectionLost(const QString &description)
-{
-    showAck(session::connectionLostText(description));
-    connectionLost();
 }
 
 } // namespace ui

@@ -33,9 +33,9 @@ void selectListPosition(QComboBox *list, int position);
 void selectListPosition(ListBox *list, int position);
 
 // What the default-message and test-message windows share: a serial connection of their own on
-// the main window's COM number, reply lines, the status line `Ack` with its clearing timer, the
-// busy animation and the clock display. Each window adds its controls, its commands and its
-// reply handling.
+// the main window's COM number, the status line `Ack` with its clearing timer, the busy animation
+// and the clock display. Each window adds its controls and the session that holds its
+// conversations with the sign on that connection.
 class SignDialog : public QDialog {
     Q_OBJECT
 public:
@@ -58,19 +58,6 @@ public slots:
     void ClockUpdate_Timer();
 
 protected:
-    // One reply line, without its line feed (a CR stays in it).
-    virtual void ProcessReply(const QString &line) = 0;
-    // The port failed while open and is closed already; give the buttons back.
-    virtual void connectionLost() = 0;
-
-    // Opens the port on the main window's COM number (list position + 1). On failure `Ack` says
-    // "Cannot Open Port:" with the number and the reason, and the result is false.
-    bool openSignPort();
-    // One write of the text's Latin-1 bytes and a single CR; false when the port refused it
-    // or the text holds a character the sign cannot take (`Ack` then names it).
-    bool writeCommand(const QString &command);
-    void closeSignPort();
-
     void showAck(const QString &text);   // sets `Ack` and starts RemoveAck
     void startProgress();                // the busy animation: 20 ticks, then hidden
 
@@ -79,11 +66,6 @@ protected:
     // however long it takes, as these windows have always read.
     signlink::SignLink m_link;
     signlink::SignPort &MSComm1;
-
-private:
-    void onConnectionLost(const QString &description);
-
-    quint64 m_acksShown = 0;  // how often showAck() ran: tells which lines said something
 };
 
 } // namespace ui

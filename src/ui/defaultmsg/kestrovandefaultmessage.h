@@ -1,8 +1,7 @@
 #pragma once
 
 #include "protocol/defaultmessage.h"
-#include "link/timers.h"
-#include "session/messagesession.h"
+#include "session/defaultmessagesession.h"
 #include "ui/common/signdialog.h"
 
 #include <QTimer>
@@ -23,7 +22,8 @@ class ListBox;
 // The sign's idle ("default") message: its text with line breaks and time fields, its display
 // values, the time display on idle, and the sign's clock. The text comes from the sign or from
 // the configuration file the main window has open, and goes back to the main window when the
-// window closes.
+// window closes. What goes to the sign, when, and what its answers mean, is the session's; the
+// window hands it the controls' values and shows what it reports.
 //
 // The window loads when it is first shown (so that it is modal by then and the main window
 // cannot start a conflicting action meanwhile); a test may call Form_Load() itself.
@@ -72,11 +72,11 @@ public:
     QLineEdit *Test = nullptr;
 
 private:
-    // What goes to the sign, with its pauses, and when the port closes, is decided there.
-    session::MessageSession m_messages;
+    // What goes to the sign, with its pauses, when the port closes, and what the answers mean.
+    session::DefaultMessageSession m_session;
 
 public:
-    QTimer &ComClose;    // 50 ms: counts closeCountdown down, then closes the port
+    QTimer &ComClose;    // 50 ms: counts closeCountdown down, then closes the port (the session's)
     QTimer &SleepTimer;  // 10 ms: the ticks of the pauses between commands (the session's)
 
     // --- state ---
@@ -104,12 +104,9 @@ public slots:
     void done(int result) override;
 
 protected:
-    void ProcessReply(const QString &line) override;
-    void connectionLost() override;
     void showEvent(QShowEvent *event) override;
 
 private:
-    enum class Outcome { Done, Failed, WindowGone };
     // What the window's port is doing: a read can be cut short by closing the window, a write
     // (and the sequence it belongs to) is let finish first.
     enum class Transfer { None, Reading, Writing };
@@ -124,32 +121,35 @@ private:
         ListBox *font, *style, *color, *speed, *alignment, *pause, *beep;
     };
 
+    static QString downloadCaption() { return QStringLiteral("Download from Sign"); }
+    static QString uploadCaption() { return QStringLiteral("Upload to Sign"); }
+
     void buildControls();
     void connectHandlers();
+    void connectSession();
     DisplayLists displayLists() const;
-    Outcome readFromSign();
     // The message the main window keeps: from its .led file, or handed back before.
     void loadFromFile();
     void setTimeFormatEntries(int count);
     protocol::DefaultMessageCodes displayCodes() const;
     bool anyChangeFlag() const;
-    // Writes one command; false when it did not go out (`Ack` then says why).
-    // Opens the port and runs `plan`; says why when it cannot (and gives the buttons back).
-    session::MessageSession::Start runPlan(const session::MessagePlan &plan, const std::function<void()> &opened);
-    // A command the port would not take: say so and let the port go.
-    void writeFailed(const QString &command);
-    // The closing countdown ended.
-    void portClosed(bool wasOpen);
-    // Says in `Ack` why the editor cannot go to the sign as it stands; true when it cannot.
-    bool refuseUpload(bool timeOn);
-    bool busy() const { return m_transfer != Transfer::None; }
     // Every button that opens or writes the port is off until the transfer ends; `button`
     // (when given) shows `caption` meanwhile.
     void beginBusy(QPushButton *button, const QString &caption, Transfer transfer);
+    // A read of the sign's message begins: the main window's file name goes, the window is busy.
+    void beginRead();
+    // The session's conversation could not begin: says why and gives the buttons back.
+    bool began(const session::MessageStart &start);
     void leaveBusy();
-    void abortOperation();
-    void startCloseCountdown(qint16 ticks);
     void enableListsForTimeDisplay();
+    // The session's reports.
+    void commandsSent();
+    void timeDisplaySwitched(bool on, bool readFollows);
+    void applyDump(const protocol::DefaultMessageDump &dump);
+    void conversationEnded(const session::MessageOutcome &outcome);
+    // Says in `Ack` why the editor cannot go to the sign as it stands; true when it cannot.
+    bool refuseUpload();
+    bool busy() const { return m_transfer != Transfer::None; }
     // The operator changed the text: it is a message now, and a change (a list choice only
     // counts as a change).
     void operatorEdited();
@@ -164,7 +164,6 @@ private:
     bool m_loaded = false;
     bool m_closed = false;
     Transfer m_transfer = Transfer::None;
-    std::optional<QString> m_timeCommand;  // the time display's command of the upload under way
     bool m_closeWhenIdle = false;      // closing waits for the running write to end
     bool m_editorKnown = false;        // the editor holds a message from the sign, a file or the operator
     bool m_settingText = false;        // the window itself changes the editor
@@ -172,10 +171,10 @@ private:
     int m_syncedEdits = 0;             // ... as far as the sign or the file has them
     std::optional<HeldMessage> m_known;  // the message as last read, loaded or uploaded
     std::optional<HeldMessage> m_onSign;  // ... as last read from the sign or uploaded to it
-    bool m_readPending = false;        // a read request waits for the sign's dump
-    bool m_readHeardLine = false;      // ... and the sign said something meanwhile
-    bool m_readForLoad = false;        // ... and it is the read of the window's loading
-    int m_readPort = 0;
+    // The upload under way: what it sends, and how many of the operator's changes that holds.
+    std::optional<HeldMessage> m_uploading;
+    bool m_uploadingMessage = false;   // ... and whether the message itself goes (not only the time)
+    int m_uploadingEdits = 0;
 };
 
 } // namespace ui

@@ -70,10 +70,6 @@ public:
     // Compares the controls with the baseline and flags what differs (the upload calls it).
     qint16 getChangedRows();
 
-    // Waits `count` ticks of SleepTimer (10 ms each) while window events go on. False when the
-    // window was destroyed meanwhile.
-    bool Sleep(qint16 count);
-
     // The sign link of this window: the COM number comes from ComportsList (position + 1).
     signlink::OpenResult openSignPort();
     // Opens the port; on failure shows "Cannot Open Port:" with the port number and the reason.

@@ -1,7 +1,9 @@
-// The main window's side of the sign link: its connection, what the session reports, the pause
-// routine and the status line.
-#include "session/sentences.h"
+// The main window's side of the sign link: its connection, what the session reports and the
+// status line.
 #include "ui/main/kestrovanmain.h"
+
+#include "session/sentences.h"
+#include "session/wire.h"
 
 #include "link/timers.h"
 #include "ui/common/uiservices.h"
@@ -64,7 +66,7 @@ bool KestrovanMain::openSignPortOrSay()
 
 bool KestrovanMain::writeCommand(const QString &command)
 {
-    return MSComm2.send(command);
+    return session::sendCommand(MSComm2, command);
 }
 
 void KestrovanMain::closeSignPort()
@@ -80,11 +82,6 @@ void KestrovanMain::MSComm2_OnComm()
 void KestrovanMain::DataTimeout_Timer()
 {
     MSComm2.lineTimeoutTick();
-}
-
-bool KestrovanMain::Sleep(qint16 count)
-{
-    return m_session.pause(count);
 }
 
 void KestrovanMain::ComClose_Timer()

@@ -5,6 +5,7 @@
 #include "config/filewrite.h"
 #include "config/ledfile.h"
 #include "link/portinventory.h"
+#include "link/tlscredentials.h"
 #include "link/traffic.h"
 #include "session/supportreport.h"
 #include "ui/common/placement.h"
@@ -38,6 +39,7 @@ session::SupportReport KestrovanMain::supportReport() const
     report.toolVersion = QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("4.8b")
                                                                           : QCoreApplication::applicationVersion();
     report.qtVersion = QString::fromLatin1(qVersion());
+    report.tlsLibrary = signlink::tlsLibraryText();
     const QList<signlink::SerialAdapter> adapters = signlink::presentAdapters(signlink::AdapterSources::system());
     for (const signlink::ComPortInfo &port : signlink::portInventory(signlink::PortMap(), adapters))
         report.ports << signlink::portSummaryLine(port);

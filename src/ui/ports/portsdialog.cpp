@@ -1,6 +1,7 @@
 #include "ui/ports/portsdialog.h"
 
 #include "link/portmapwriter.h"
+#include "link/tlscredentials.h"
 #include "ui/common/accessibility.h"
 #include "ui/common/uiservices.h"
 #include "ui/ports/comportlisttips.h"
@@ -49,6 +50,10 @@ QString presentCell(const signlink::ComPortInfo &port)
 {
     switch (port.kind) {
     case signlink::PortEntry::Kind::Network:
+        if (port.networkAddress && port.networkAddress->tls)
+            return PortsDialog::tr("network, TLS");
+        if (port.networkAddress && !signlink::plainTextNote(*port.networkAddress).isEmpty())
+            return PortsDialog::tr("network, not encrypted");
         return PortsDialog::tr("network");
     case signlink::PortEntry::Kind::Invalid:
         return PortsDialog::tr("no");
@@ -124,12 +129,15 @@ void PortsDialog::buildControls()
     auto *addressCaption = new QLabel(tr("&Network address:"), this);
     m_address = new QLineEdit(this);
     m_address->setObjectName(QStringLiteral("NetworkAddress"));
-    m_address->setPlaceholderText(tr("tcp://HOST:PORT or rfc2217://HOST:PORT"));
-    m_address->setMaxLength(300);
+    m_address->setPlaceholderText(tr("tcp://HOST:PORT, rfc2217://HOST:PORT, tls://HOST:PORT or rfc2217+tls://HOST:PORT"));
+    m_address->setMaxLength(int(signlink::MaxAddressFileSize));
     nameControl(m_address, tr("Network address"));
     addressCaption->setBuddy(m_address);
     m_setAddress = makeButton(this, "SetAddress", tr("Set Address"));
     m_reset = makeButton(this, "ResetEntry", tr("Reset to Default"));
+    m_trust = makeButton(this, "TrustCertificate", tr("Trust this certificate"));
+    m_trust->setToolTip(tr("Connect to the server, show its certificate's fingerprint, and pin it in the entry once "
+                           "you confirm"));
 
     m_find = makeButton(this, "FindSign", tr("Find Sign"));
     m_findStatus = new QLabel(this);
@@ -144,6 +152,7 @@ void PortsDialog::buildControls()
     connect(m_setAddress, &QPushButton::clicked, this, &PortsDialog::setAddress);
     connect(m_address, &QLineEdit::returnPressed, this, &PortsDialog::setAddress);
     connect(m_reset, &QPushButton::clicked, this, &PortsDialog::resetEntry);
+    connect(m_trust, &QPushButton::clicked, this, &PortsDialog::trustCertificate);
     connect(m_find, &QPushButton::clicked, this, &PortsDialog::findSign);
     connect(m_use, &QPushButton::clicked, this, [this] {
         emit portChosen(selectedComNumber());
@@ -159,7 +168,11 @@ void PortsDialog::buildControls()
     edits->addWidget(addressCaption, 2, 0);
     edits->addWidget(m_address, 2, 1);
     edits->addWidget(m_setAddress, 2, 2);
-    edits->addWidget(m_reset, 3, 2);
+    auto *entryButtons = new QHBoxLayout;
+    entryButtons->addStretch(1);
+    entryButtons->addWidget(m_trust);
+    entryButtons->addWidget(m_reset);
+    edits->addLayout(entryButtons, 3, 1, 1, 2);
     edits->setColumnStretch(1, 1);
 
     auto *bottom = new QHBoxLayout;
@@ -286,6 +299,8 @@ void PortsDialog::refreshButtons()
     m_setAddress->setEnabled(!searching && chosen);
     m_address->setEnabled(!searching && chosen);
     m_reset->setEnabled(!searching && chosen && m_ports.size() >= com && m_ports[com - 1].mapped);
+    m_trust->setEnabled(!searching && chosen && m_ports.size() >= com && m_ports[com - 1].networkAddress
+                        && m_ports[com - 1].networkAddress->tls);
     m_find->setEnabled(!searching);
     m_use->setEnabled(chosen);
 }
@@ -329,7 +344,59 @@ void PortsDialog::setAddress()
         tell(tr("COM %1: \"%2\" is not a network address (%3). Nothing was changed.").arg(com).arg(text, problem));
         return;
     }
+    // Files it names that cannot be used are said now rather than at every opening.
+    QSslConfiguration unused;
+    if (const std::optional<QString> why = address->tls ? signlink::makeTlsConfiguration(*address->tls, &unused) : std::nullopt) {
+        tell(tr("COM %1: %2 cannot be used: %3. Nothing was changed.").arg(com).arg(address->text(), *why));
+        return;
+    }
     afterWrite(signlink::writeAddressEntry(m_context.map, com, *address));
+}
+
+void PortsDialog::trustCertificate()
+{
+    const int com = selectedComNumber();
+    if (com == 0 || m_ports.size() < com || !m_ports[com - 1].networkAddress || !m_ports[com - 1].networkAddress->tls)
+        return;
+    signlink::NetworkAddress address = *m_ports[com - 1].networkAddress;
+    // A connection of its own, closed again at once: the handshake shows the certificate, and
+    // nothing reaches the sign.
+    const std::unique_ptr<signlink::SignPort> port = m_context.ports();
+    port->setCommPort(com);
+    const signlink::OpenResult result = port->open();
+    if (result.ok())
+        port->close();
+    if (result.serverFingerprint.isEmpty()) {
+        tell(result.description);
+        return;
+    }
+    const QString fingerprint = signlink::fingerprintText(result.serverFingerprint);
+    if (result.ok() && address.tls->fingerprint == result.serverFingerprint) {
+        m_context.services.message(this, tr("Trust this certificate"),
+                                   tr("COM %1: the certificate of %2 is the one pinned already (%3).")
+                                       .arg(com)
+                                       .arg(address.text(), fingerprint));
+        return;
+    }
+    const QString found = result.ok() ? tr("COM %1: %2 proved who it is; its certificate has the fingerprint %3.")
+                                            .arg(com)
+                                            .arg(address.text(), fingerprint)
+                                      : result.description;
+    const QString question =
+        found + QStringLiteral("\n\n")
+        + tr("Trust this certificate? Compare its fingerprint with the one on the device's label first:\n%1\n"
+             "From then on COM %2 accepts this certificate and no other.")
+              .arg(fingerprint)
+              .arg(com);
+    const int answer = m_context.services.question(
+        this, tr("Trust this certificate"), question,
+        {{tr("Trust this certificate"), UiServices::Answer::Role::Accept}, {tr("Cancel"), UiServices::Answer::Role::Reject}});
+    if (answer != 0)
+        return;
+    // The pin stands for this certificate alone; a CA file beside it would still have to hold.
+    address.tls->fingerprint = result.serverFingerprint;
+    address.tls->caFile.clear();
+    afterWrite(signlink::writeAddressEntry(m_context.map, com, address));
 }
 
 void PortsDialog::resetEntry()

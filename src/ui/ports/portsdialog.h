@@ -32,7 +32,8 @@ struct PortsContext {
 
 // Tools > "Ports...": COM 1 to COM 12 with the device each opens and the adapter that is, and
 // the port map entries to change them: an adapter present, a network address, or the default
-// table again. "Find Sign" asks every present port for the sign's configuration; "Use" hands the
+// table again. For a server reached through TLS, "Trust this certificate" shows the fingerprint
+// of the certificate it presents and, once the operator confirms, pins it in the entry. "Find Sign" asks every present port for the sign's configuration; "Use" hands the
 // COM number chosen back to the main window. While open it looks for adapters plugged in or out
 // about once a second.
 class PortsDialog final : public QDialog {
@@ -71,6 +72,7 @@ private:
     void assignAdapter();
     void setAddress();
     void resetEntry();
+    void trustCertificate();
     void findSign();
     void onProbed(const session::ProbeResult &result);
     void onFindFinished();
@@ -92,6 +94,7 @@ private:
     QLineEdit *m_address = nullptr;
     QPushButton *m_setAddress = nullptr;
     QPushButton *m_reset = nullptr;
+    QPushButton *m_trust = nullptr;
     QPushButton *m_find = nullptr;
     QLabel *m_findStatus = nullptr;
     QPushButton *m_use = nullptr;

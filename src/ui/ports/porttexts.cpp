@@ -41,9 +41,13 @@ QString portToolTip(const signlink::ComPortInfo &port)
 {
     const QString com = QStringLiteral("COM %1: ").arg(port.comNumber);
     switch (port.kind) {
-    case signlink::PortEntry::Kind::Network:
-        return com + tr("%1 (a serial device server on the network)")
-                         .arg(port.networkAddress ? port.networkAddress->text() : QString());
+    case signlink::PortEntry::Kind::Network: {
+        if (!port.networkAddress)
+            return com + tr("a serial device server on the network");
+        const QString note = signlink::plainTextNote(*port.networkAddress);
+        return com + tr("%1 (a serial device server on the network)").arg(port.networkAddress->text())
+               + (note.isEmpty() ? QString() : u'\n' + note.left(1).toUpper() + note.mid(1) + u'.');
+    }
     case signlink::PortEntry::Kind::Invalid:
         return port.problem;
     case signlink::PortEntry::Kind::Device:

@@ -17,7 +17,8 @@ QString adapterText(const QString &description, const QString &manufacturer, con
 QString adapterChoiceText(const signlink::SerialAdapter &adapter);
 
 // What COM n opens, as a tool tip: its device and adapter, "not present" when the device is
-// missing, the address of a network entry, or why its entry is unusable.
+// missing, the address of a network entry (and a line saying so when its traffic is not
+// encrypted), or why its entry is unusable.
 QString portToolTip(const signlink::ComPortInfo &port);
 
 } // namespace ui

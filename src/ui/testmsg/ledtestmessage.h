@@ -2,38 +2,29 @@
 
 #include "config/attribute.h"
 #include "protocol/testmessage.h"
-#include "session/messagesession.h"
+#include "session/testmessagesession.h"
 #include "ui/common/signdialog.h"
+#include "ui/testmsg/composeredit.h"
 
-#include <QColor>
-#include <QList>
 #include <QTimer>
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
-class QTextCharFormat;
-class QTextEdit;
 
 namespace ui {
 
 class ListBox;
 
-// The editor's characters in text order, one record each with the attributes the sign's font
-// and colour codes are read from. A paragraph break comes as '\n' with the attributes of the
-// character before it, so that it changes nothing by itself. Attributes a character does not set
-// come from the editor's default font and the desktop's text colour (not the colour the window
-// shows such characters in on its dark preview). It walks the blocks and their fragments,
-// reading each fragment's format once, so the cost grows with the length of the text only.
-QList<protocol::ComposedChar> readComposition(const QTextEdit &editor);
-
 // "Send Test Message": composes a one-off message with font and colour changes inside its text,
 // starting from the display defaults of a priority row of the main window (and writing changes
 // back into that row while "Save changes to Priority" is ticked), and sends it to the sign. It
-// can also read the sign's default message and set the sign's clock.
+// can also read the sign's default message and set the sign's clock. What goes to the sign, and
+// what its answers mean, is the session's; the window shows them.
 class LEDTestMessage final : public SignDialog {
     Q_OBJECT
 public:
@@ -47,7 +38,7 @@ public:
     bool isMultiColorMode() const { return multiColorMode; }
 
     // --- controls ---
-    QTextEdit *ColorTextBox = nullptr;
+    ComposerEdit *ColorTextBox = nullptr;
     ListBox *fontList = nullptr, *StyleList = nullptr, *ColorList = nullptr, *AlignmentList = nullptr,
             *SpeedList = nullptr, *PauseList = nullptr, *BeepList = nullptr;
     QLineEdit *Timeout = nullptr;
@@ -65,17 +56,11 @@ public:
     QPushButton *SetTime = nullptr;
 
 private:
-    // What goes to the sign, and when the port closes, is decided there.
-    session::MessageSession m_messages;
+    // What goes to the sign, when the port closes, and what the answers mean.
+    session::TestMessageSession m_session;
 
 public:
     QTimer &ComClose;  // 500 ms: its first tick closes the port
-
-    // The editor's dark, sign-like background: dark enough for yellow, amber and the light
-    // colours, light enough that black, brown and dark red still show on it. And the colour it
-    // shows characters in that have no colour of their own.
-    static constexpr QColor PreviewBackground{84, 84, 84};
-    static constexpr QColor PreviewDefaultText{224, 224, 224};
 
 public slots:
     void Upload_Click();
@@ -99,12 +84,14 @@ public slots:
     void BeepList_Click();
 
 protected:
-    void ProcessReply(const QString &line) override;
-    void connectionLost() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     using Attribute = config::Attribute;
+
+    // The buttons' own captions, given back when a conversation ends.
+    static QString uploadCaption() { return QStringLiteral("Send Message to Sign"); }
+    static QString downloadCaption() { return QStringLiteral("Download from Pager"); }
 
     void Form_Load();
     void buildControls();
@@ -122,26 +109,19 @@ private:
     void choose(Attribute attribute, int position, bool updateEditor);
     void writeThrough(Attribute attribute);
     void applyToEditor(Attribute attribute);
-    void applyCharFormat(const QTextCharFormat &format);
-    // Merges `format` into what is typed next.
-    void mergeCaretFormat(const QTextCharFormat &format);
 
     // Reads the editor and the lists into the command and puts it, with its CR, into `Test`.
     protocol::EncodedTestMessage runEncoder();
 
-    // Opens the port and writes `command` (plus its CR); on success the window turns busy with
-    // `busyButton` showing `busyCaption`. False, with `Ack` saying why, when nothing was sent.
-    bool sendCommand(const QString &command, QPushButton *busyButton, const QString &busyCaption);
-    // Names a character the sign cannot take in `Ack`; true when there is one.
-    bool refuseUnsendable(const std::optional<QString> &character);
-    void endBusyState();
+    // Turns busy with `button` showing `caption` while the session's conversation runs; says why
+    // and stays usable when it could not begin.
+    bool begin(const session::MessageStart &start, QPushButton *button, const QString &caption);
+    void conversationEnded(const session::MessageOutcome &outcome);
     void applyDump(const protocol::DefaultMessageDump &dump);
 
     bool multiColorMode = false;
     bool m_busy = false;  // a command was written and the port waits for its closing tick
-    bool m_reading = false;  // ... and it is the request for the default message
     bool m_fillingLists = false;  // lists being rebuilt: no handling of their changes
-    bool m_updatingEditor = false;  // the window itself formats the editor text
     int m_encoderDepth = 0;
     protocol::EncodedTestMessage m_encoded;  // what `Test` shows
 };

@@ -4,7 +4,8 @@
 # Debian 12 packages the tool, its tests and its simulator are built with (ser2net: the
 # serial server the end-to-end tests put in front of the simulated sign; socat and openssl: its
 # TLS front, with certificates made when the tests run; ansible-core: runs the playbooks that
-# test the Ansible collection).
+# test the Ansible collection; xvfb, at-spi2-core, python3-pyatspi, xdotool and dbus: the X
+# server, accessibility bus, screen reader's side and input of the screen-reader test).
 SIGNCONFIG_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-serialport-dev
@@ -13,6 +14,7 @@ SIGNCONFIG_PACKAGES=(
     desktop-file-utils appstream man-db
     ser2net socat openssl
     ansible-core
+    xvfb at-spi2-core python3-pyatspi xdotool dbus
 )
 
 # What package.sh needs besides: dpkg-shlibdeps finds the package's dependencies, lintian checks it.

@@ -1,7 +1,8 @@
 #pragma once
 
-// Readable failure messages for Qt texts in GoogleTest.
+// Readable failure messages for Qt texts and geometry in GoogleTest.
 #include <QByteArray>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -22,5 +23,17 @@ inline void PrintTo(const QStringList &texts, std::ostream *out)
     for (qsizetype i = 0; i < texts.size(); ++i)
         *out << (i ? ", \"" : "\"") << texts[i].toStdString() << '"';
     *out << '}';
+}
+inline void PrintTo(const QPoint &point, std::ostream *out)
+{
+    *out << '(' << point.x() << ", " << point.y() << ')';
+}
+inline void PrintTo(const QSize &size, std::ostream *out)
+{
+    *out << size.width() << 'x' << size.height();
+}
+inline void PrintTo(const QRect &rect, std::ostream *out)
+{
+    *out << rect.width() << 'x' << rect.height() << " at (" << rect.x() << ", " << rect.y() << ')';
 }
 QT_END_NAMESPACE

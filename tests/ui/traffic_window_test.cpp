@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -164,6 +166,18 @@ TEST_F(TrafficThroughTheMainWindow, AnUploadShowsItsRowsInOrderWithDirectionsAnd
     EXPECT_TRUE(report.contains(QStringLiteral("\treceived\terror\trefused: Priority 2")));
     EXPECT_TRUE(report.contains(QStringLiteral("\nCOM12\t")));
     EXPECT_TRUE(report.contains(QStringLiteral("\nTLS: OpenSSL "))) << report.toStdString();
+}
+
+TEST_F(TrafficThroughTheMainWindow, IsAWindowOfItsOwnOnTheScreen)
+{
+    w.show();
+    ui::SignTrafficWindow &traffic = openTraffic();
+    // Announced as a window with its title, not as a part of another one.
+    QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(&traffic);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->role(), QAccessible::Window);
+    EXPECT_EQ(iface->text(QAccessible::Name), QStringLiteral("Sign Traffic"));
+    EXPECT_TRUE(traffic.screen()->availableGeometry().contains(traffic.frameGeometry()));
 }
 
 TEST_F(TrafficThroughTheMainWindow, ASignSendingAMegabyteWithoutALineFeedGivesOneBoundedRow)

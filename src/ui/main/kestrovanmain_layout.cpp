@@ -5,6 +5,7 @@
 #include "ui/common/accessibility.h"
 #include "ui/common/elidinglabel.h"
 #include "ui/common/logo.h"
+#include "ui/common/scrollarea.h"
 #include "ui/ports/comportlisttips.h"
 #include "ui/ports/portsdialog.h"
 
@@ -19,7 +20,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -57,7 +57,9 @@ void KestrovanMain::buildControls()
 {
     // The controls scroll inside the window when the screen is smaller than they are (a large
     // font, 2x scaling on a small screen), rather than being cut or pushing the window off it.
-    auto *scroller = new QScrollArea(this);
+    // Its scroll bars come and go as the status line wraps and captions turn bold; a screen
+    // reader walking the window meanwhile must not bring the program down (see ScrollArea).
+    auto *scroller = new ScrollArea(this);
     scroller->setObjectName(QStringLiteral("controlsScroller"));
     scroller->setWidgetResizable(true);
     scroller->setFrameShape(QFrame::NoFrame);

@@ -8,6 +8,7 @@
 #include "link/tlscredentials.h"
 #include "link/traffic.h"
 #include "session/supportreport.h"
+#include "ui/common/placement.h"
 #include "ui/common/uiservices.h"
 #include "ui/main/preferences.h"
 #include "ui/traffic/signtrafficwindow.h"
@@ -22,8 +23,11 @@ void KestrovanMain::signTraffic_Click()
     signlink::TrafficLog *log = signPort().trafficLog();
     if (!log)
         return;
-    if (!m_trafficWindow)
+    if (!m_trafficWindow) {
         m_trafficWindow = new SignTrafficWindow(*log, m_services, this);
+        // Beside this window, not over its menu bar; where the operator moves it, it stays.
+        placeBeside(*m_trafficWindow, *this);
+    }
     m_trafficWindow->show();
     m_trafficWindow->raise();
     m_trafficWindow->activateWindow();

@@ -58,10 +58,13 @@ private:
 };
 
 SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent)
-    : QWidget(parent, Qt::Window), m_log(log), m_services(services)
+    : QMainWindow(parent), m_log(log), m_services(services)
 {
     setObjectName(QStringLiteral("SignTraffic"));
     setWindowTitle(tr("Sign Traffic"));
+    auto *content = new QWidget(this);
+    content->setObjectName(QStringLiteral("TrafficContent"));
+    setCentralWidget(content);
 
     m_filter = new QLineEdit(this);
     m_filter->setObjectName(QStringLiteral("TrafficFilter"));
@@ -110,7 +113,7 @@ SignTrafficWindow::SignTrafficWindow(signlink::TrafficLog &log, UiServices &serv
     controls->addWidget(clear);
     controls->addWidget(copy);
     controls->addWidget(save);
-    auto *layout = new QVBoxLayout(this);
+    auto *layout = new QVBoxLayout(content);
     layout->addLayout(controls);
     layout->addWidget(m_table, 1);
     layout->addWidget(m_status);
@@ -142,13 +145,13 @@ SignTrafficWindow::~SignTrafficWindow()
 
 void SignTrafficWindow::showEvent(QShowEvent *event)
 {
-    QWidget::showEvent(event);
+    QMainWindow::showEvent(event);
     startListening();
 }
 
 void SignTrafficWindow::hideEvent(QHideEvent *event)
 {
-    QWidget::hideEvent(event);
+    QMainWindow::hideEvent(event);
     // A minimised window gets a hide event from the system too, and stays open: it goes on
     // listening, so that what came meanwhile is there when it is restored.
     if (!event->spontaneous())

@@ -3,7 +3,7 @@
 #include "link/traffic.h"
 #include "ui/traffic/traffictablemodel.h"
 
-#include <QWidget>
+#include <QMainWindow>
 
 class QCheckBox;
 class QLabel;
@@ -17,9 +17,10 @@ class UiServices;
 class TrafficFilter;
 
 // "Sign Traffic": every command written to a sign and every line received from one, by any
-// window's connection, with what the tool made of it. A window of its own beside the others;
+// window's connection, with what the tool made of it. A window of its own beside the others
+// (a main window, so that screen readers announce it as a window and not as a part of one);
 // it listens to the traffic log only while it is shown.
-class SignTrafficWindow final : public QWidget {
+class SignTrafficWindow final : public QMainWindow {
     Q_OBJECT
 public:
     SignTrafficWindow(signlink::TrafficLog &log, UiServices &services, QWidget *parent = nullptr);

@@ -456,6 +456,10 @@ bool ConfigSession::sendItem(const QString &command)
 
 void ConfigSession::uploadTick()
 {
+    // A tick that comes while a link waits out its gap is let go: the next item follows the link,
+    // and the upload cannot end and close the port before the link is out.
+    if (m_linkInGap)
+        return;
     config::ChangeFlags &flags = m_config.flags;
 
     const int max = m_progress.maximum;
@@ -515,7 +519,9 @@ void ConfigSession::uploadTick()
     m_lastSentItem = item;
     // The sign needs a moment after a removal before it takes the link; the next item still
     // waits for its own tick.
+    m_linkInGap = true;
     after(15, [this, item, command] {
+        m_linkInGap = false;
         if (!sendItem(command))
             m_config.flags.setItem(item, true);
         else

@@ -229,6 +229,7 @@ private:
 
     UploadProgress m_progress;
     std::optional<int> m_lastSentItem;
+    bool m_linkInGap = false;  // a link waits out the gap after its removal
     QList<int> m_refused;
 
     bool m_verifyAfterUpload = false;

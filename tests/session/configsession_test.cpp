@@ -155,6 +155,15 @@ INSTANTIATE_TEST_SUITE_P(
         // port stays the upload's.
         InTheGap{"ASwitch", [](ConfigSessionTest &t) { t.session->switchIdMode(1, true); },
                  {{500, Removal0}, {550, u"<id=auto>"_s}, {750, Link0}, {1000, Removal1}, {1150, Link1}}, false, {}},
+        // Ticks quicker than the gap are let go until the link is out; the next item takes the
+        // first tick after it.
+        InTheGap{"QuickTicks", [](ConfigSessionTest &t) {
+                     t.session->UploadTimer.stop();
+                     t.clock->look();
+                     t.session->UploadTimer.start(20);
+                     t.clock->look();
+                 },
+                 {{500, Removal0}, {650, Link0}, {670, Removal1}, {820, Link1}}, false, {}},
         InTheGap{"TheLineFails", [](ConfigSessionTest &t) { t.port->failWhileOpen(u"gone"_s); },
                  {{500, Removal0}}, true, session::connectionLostText(u"gone"_s)}),
     [](const auto &info) { return std::string(info.param.name); });

@@ -5,9 +5,10 @@
 # serial server the end-to-end tests put in front of the simulated sign; socat and openssl: its
 # TLS front, with certificates made when the tests run; ansible-core: runs the playbooks that
 # test the Ansible collection; xvfb, at-spi2-core, python3-pyatspi, xdotool and dbus: the X
-# server, accessibility bus, screen reader's side and input of the screen-reader test).
+# server, accessibility bus, screen reader's side and input of the screen-reader test; ccache:
+# the package build and rebuilds reuse what the test build compiled).
 SIGNCONFIG_PACKAGES=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config ccache
     qt6-base-dev qt6-serialport-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     fonts-dejavu-core
@@ -50,6 +51,13 @@ install_missing_packages() {
 configure_and_build() {
     local dir="$1"
     shift
-    cmake -S "$SIGNCONFIG_ROOT" -B "$SIGNCONFIG_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    local launcher=()
+    if command -v ccache >/dev/null 2>&1; then
+        # Paths relative to the checkout and no build folder in the key: build/ and build-pkg/
+        # compile the same files with the same flags, so the second takes the first's objects.
+        export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$SIGNCONFIG_ROOT}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-true}"
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$SIGNCONFIG_ROOT" -B "$SIGNCONFIG_ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${launcher[@]}" "$@"
     cmake --build "$SIGNCONFIG_ROOT/$dir"
 }

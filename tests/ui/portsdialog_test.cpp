@@ -298,6 +298,37 @@ TEST_F(PortsDialogTest, TrustThisCertificatePinsItOnlyOnceTheOperatorSaysSo)
     }
 }
 
+// A server whose certificate holds but which wants a client certificate: nothing to trust.
+TEST_F(PortsDialogTest, TrustThisCertificateOffersNoPinToAServerThatWantsAClientCertificate)
+{
+    testsupport::TestCertificates certificates;
+    QString error;
+    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
+    QTcpServer sign;
+    ASSERT_TRUE(sign.listen(QHostAddress::LocalHost, 0));
+    testsupport::TlsTerminator front;
+    ASSERT_TRUE(front.start(sign.serverPort(),
+                            {certificates.pem(QStringLiteral("server")), certificates.key(QStringLiteral("server")),
+                             certificates.pem(QStringLiteral("clientca")), 0},
+                            &error))
+        << error.toStdString();
+    const QByteArray line = "tls://127.0.0.1:" + QByteArray::number(front.port()) + "?ca="
+                            + certificates.pem(QStringLiteral("ca")).toUtf8() + '\n';
+    ASSERT_TRUE(QDir().mkpath(ports));
+    QFile file(entry(5));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(line);
+    file.close();
+    auto d = dialog(5);
+    child<QPushButton>(*d, "TrustCertificate")->click();
+
+    EXPECT_TRUE(services.questions.isEmpty());
+    ASSERT_EQ(services.messages.size(), 1);
+    EXPECT_TRUE(services.messages[0].text.contains(QStringLiteral("client certificate"))) << services.messages[0].text.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), line);
+}
+
 TEST_F(PortsDialogTest, AnEntryThatIsAFolderIsNotTouched)
 {
     ASSERT_TRUE(QDir().mkpath(entry(9)));

@@ -366,7 +366,9 @@ void PortsDialog::trustCertificate()
     const signlink::OpenResult result = port->open();
     if (result.ok())
         port->close();
-    if (result.serverFingerprint.isEmpty()) {
+    // Only a certificate this side refused is for the operator to trust; a server that proved
+    // itself and then turned the client away wants a client certificate, which a pin does not give.
+    if (result.serverFingerprint.isEmpty() || (!result.ok() && result.error != signlink::OpenError::CertificateRejected)) {
         tell(result.description);
         return;
     }

@@ -198,8 +198,6 @@ TEST_F(DefaultMessageWindow, NamesEveryControlAsTheOperatorAndAScreenReaderKnowI
     EXPECT_TRUE(w->TimeDisplayStatus->accessibleName().isEmpty());
     EXPECT_EQ(w->Ack->accessibleDescription(), QStringLiteral("Status"));
     EXPECT_EQ(w->DateTime->accessibleDescription(), QStringLiteral("Clock"));
-    EXPECT_EQ(w->ComClose.interval(), 50);
-    EXPECT_EQ(w->SleepTimer.interval(), 10);
 }
 
 // ---- Loading ----

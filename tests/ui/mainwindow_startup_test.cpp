@@ -40,17 +40,6 @@ TEST_F(MainWindowStartup, TitleAndNothingTouchedYet)
         EXPECT_FALSE(timer->isActive()) << timer->objectName().toStdString();
 }
 
-TEST_F(MainWindowStartup, TimersHaveTheirIntervals)
-{
-    const std::pair<const char *, int> expected[] = {{"DataTimeout", 10}, {"SleepTimer", 10}, {"ComClose", 400},
-                                                     {"TextClear", 5000}, {"UploadTimer", 500}, {"FactoryDef", 500}};
-    for (const auto &[name, interval] : expected) {
-        auto *timer = w.findChild<QTimer *>(QString::fromLatin1(name));
-        ASSERT_NE(timer, nullptr) << name;
-        EXPECT_EQ(timer->interval(), interval) << name;
-    }
-}
-
 TEST_F(MainWindowStartup, DisplayDefaultsHoldTheStandardListsWithNothingSelected)
 {
     for (const ui::PriorityRowControls &row : w.priorityRows()) {

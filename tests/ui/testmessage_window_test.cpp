@@ -126,7 +126,6 @@ TEST_F(TestMessageWindow, OpensWithItsControlsNamedCaptionedAndSpoken)
     EXPECT_EQ(w.MsgPri->currentIndex(), 0);
     EXPECT_FALSE(w.isMultiColorMode());
     EXPECT_FALSE(w.Label4->font().bold());
-    EXPECT_EQ(w.ComClose.interval(), 500);
     EXPECT_EQ(w.Test->text(), QStringLiteral("<id=0 f=-1 s=-1 c=-1 a=-1 b=-1 p=-1 sp=-1 t=>\r"));
     EXPECT_TRUE(port().writes.isEmpty());
 }

@@ -143,6 +143,8 @@ public:
     signlink::OpenResult startComparison(int comNumber);
     // A tick of ReadBackTimer: what has not come by now is late.
     void readBackTick();
+    // What the last check or comparison brought back, as the sign sent it.
+    const ReadBack &lastReadBack() const { return m_readBack; }
 
     // ---- Backups ----
     // Before the first item of an upload goes out, what the sign is known to hold is written to

@@ -4,6 +4,8 @@
 #include "cli/commands/inputcommand.h"
 
 #include "cli/writeplan.h"
+#include "config/catalogue.h"
+#include "config/dumplists.h"
 #include "session/shownvalues.h"
 
 namespace cli::commands {
@@ -17,10 +19,6 @@ public:
 private:
     void afterRead(const session::ReadConfiguration &read) override
     {
-        if (m_readingBack) {
-            verify(read);
-            return;
-        }
         const Options &o = options();
         report().json.insert(QStringLiteral("check"), o.check);
         // Positions mean other entries on another model: sending them would set other values.
@@ -58,9 +56,11 @@ private:
         if (toSend.isEmpty()) {
             report().json.insert(QStringLiteral("toSend"), QJsonArray());
             report().json.insert(QStringLiteral("sent"), QJsonArray());
-            // Nothing to send; what was just read is what a verify would read.
             if (o.verify) {
-                verify(read);
+                emit progress(QStringLiteral("reading back"));
+                session::ConfigSession &session = verifyingSession();
+                if (const signlink::OpenResult opening = session.startVerify(port().comNumber); !opening.ok())
+                    refuseOpening(opening);
             } else {
                 report().json.insert(QStringLiteral("configuration"), configurationJson(m_before));
                 finish(ExitCode::Done,
@@ -72,7 +72,7 @@ private:
             m_config.flags.setAll();
             m_config.flags.setItem(config::UserCommandItem, false);
         }
-        session::ConfigSession &session = configSession();
+        session::ConfigSession &session = o.verify ? verifyingSession() : configSession();
         connect(&session, &session::ConfigSession::uploadEnded, this, &Write::onUploadEnded);
         const session::ConfigSession::UploadStart started = session.startUpload(port().comNumber, force && !userCommandUnread);
         if (started.refusal) {
@@ -153,10 +153,9 @@ private:
             finish(ExitCode::PortFailed, tidy(outcome.stopText).simplified() + u' ' + sentText());
             return;
         }
-        if (options().verify) {
+        // The session reads back on the port of the upload: verifyEnded follows.
+        if (outcome.verifying) {
             emit progress(QStringLiteral("reading back"));
-            m_readingBack = true;
-            readConfiguration();
             return;
         }
         if (!outcome.refused.isEmpty()) {
@@ -166,37 +165,73 @@ private:
         finish(ExitCode::Done, QStringLiteral("sent %1").arg(itemNames(m_sent)));
     }
 
-    void verify(const session::ReadConfiguration &read)
+    // The configuration session, which reads the sign back after the upload (or alone, when
+    // nothing needed sending) and compares it with what the sign should hold.
+    session::ConfigSession &verifyingSession()
     {
-        const QList<config::ConfigDifference> differences =
-            config::compareConfigurations(config::comparedFromDump(read.dump), config::comparedFromLedFile(m_meant),
-                                          config::comparisonLists(read.dump.model));
-        reportDifferences(differences);
-        if (read.missing.isEmpty())
-            report().json.insert(QStringLiteral("configuration"),
-                                 configurationJson({read.dump.model, read.dump.build,
-                                                    session::valuesAfterRead(read, session::startValues()), read.unreadable}));
-        const QString sent =
-            m_sent.isEmpty() ? QStringLiteral("nothing sent") : QStringLiteral("sent %1").arg(itemNames(m_sent));
-        // What the sign did not send back cannot be confirmed.
-        if (refuseIncomplete(read.missing, sent + QStringLiteral("; not verified. ")))
-            return;
-        if (differences.isEmpty()) {
-            finish(ExitCode::Done, sent + QStringLiteral("; verified"));
+        session::ConfigSession &session = configSession();
+        session.setVerifyAfterUpload(true);
+        connect(&session, &session::ConfigSession::verifyEnded, this, &Write::onVerifyEnded, Qt::UniqueConnection);
+        return session;
+    }
+
+    void onVerifyEnded(const session::VerifyOutcome &outcome)
+    {
+        using Result = session::VerifyOutcome::Result;
+        if (outcome.lostConnection) {
+            finish(ExitCode::PortFailed, tidy(outcome.reason));
             return;
         }
+        const session::ReadBack &back = configSession().lastReadBack();
+        if (!back.dump) {
+            QString message = tidy(outcome.reason);
+            if (!m_sent.isEmpty())
+                message += QStringLiteral(" Sent before: %1.").arg(itemNames(m_sent));
+            finish(ExitCode::NoAnswer, message);
+            return;
+        }
+        reportDifferences(outcome.differences);
+        const QList<protocol::MissingPart> missing = protocol::missingParts(*back.dump);
+        if (missing.isEmpty())
+            report().json.insert(QStringLiteral("configuration"), configurationJson(viewOf(*back.dump)));
+        else
+            report().json.insert(QStringLiteral("missing"), missingJson(missing));
+        const QString sent =
+            m_sent.isEmpty() ? QStringLiteral("nothing sent") : QStringLiteral("sent %1").arg(itemNames(m_sent));
+        switch (outcome.result) {
+        case Result::Verified:
+            finish(ExitCode::Done, sent + QStringLiteral("; verified"));
+            return;
+        case Result::NotVerified:
+            // What the sign did not send back cannot be confirmed.
+            finish(ExitCode::NoAnswer, sent + QStringLiteral("; not verified. ") + outcome.reason);
+            return;
+        case Result::Differs:
+            break;
+        }
         QStringList subjects;
-        for (const config::ConfigDifference &d : differences)
+        for (const config::ConfigDifference &d : outcome.differences)
             subjects << d.text().section(QStringLiteral(": "), 0, 0);
         subjects.removeDuplicates();
         finish(ExitCode::Differences, sent + QStringLiteral("; verify failed: %1").arg(subjects.join(QStringLiteral(", "))));
+    }
+
+    // A configuration the sign sent back, as a read would show it.
+    ConfigurationView viewOf(protocol::ConfigDump dump) const
+    {
+        session::ReadConfiguration read;
+        read.unreadable =
+            config::dropValuesOutsideLists(dump, config::SelectOptionSet(dump.model, config::OptionWindow::Main));
+        config::SignConfig scratch = m_config;
+        read.shown = config::takeDump(dump, scratch.baseline, scratch.flags);
+        read.dump = std::move(dump);
+        return {read.dump.model, read.dump.build, session::valuesAfterRead(read, session::startValues()), read.unreadable};
     }
 
     config::LedFileRecord m_meant;
     ConfigurationView m_before;  // the configuration as read
     QList<int> m_toSend;
     QList<int> m_sent;
-    bool m_readingBack = false;
 };
 
 } // namespace

@@ -3,8 +3,6 @@
 #include "link/mappedsignport.h"
 #include "session/sentences.h"
 
-#include <QRegularExpression>
-
 namespace cli {
 
 namespace {
@@ -48,7 +46,11 @@ SignCommand::~SignCommand() = default;
 
 void SignCommand::start()
 {
-    m_link = std::make_unique<signlink::SignLink>(std::make_unique<signlink::MappedSignPort>(m_port.portMap()));
+    auto port = std::make_unique<signlink::MappedSignPort>(m_port.portMap());
+    // A sign given by its device or address is named so in the port's sentences, as in the results.
+    if (m_port.direct)
+        port->setName(m_port.label());
+    m_link = std::make_unique<signlink::SignLink>(std::move(port));
     begin();
 }
 
@@ -72,18 +74,6 @@ qint16 SignCommand::comPosition() const
     return qint16(m_port.direct ? 0 : m_port.comNumber - 1);
 }
 
-QString SignCommand::tidy(QString text) const
-{
-    if (!m_port.direct)
-        return text;
-    const QString com = QStringLiteral("COM %1").arg(m_port.comNumber);
-    text.replace(QRegularExpression(QRegularExpression::escape(com) + QStringLiteral(" \\(([^)]*)\\)")),
-                 QStringLiteral("\\1"));
-    text.replace(com + QStringLiteral(": "), QString());
-    text.replace(com, m_port.label());
-    return text;
-}
-
 session::ConfigSession &SignCommand::configSession()
 {
     if (m_session)
@@ -100,7 +90,7 @@ session::ConfigSession &SignCommand::configSession()
     connect(m_session.get(), &session::ConfigSession::readNotStarted, this,
             [this](int, const signlink::OpenResult &result) { refuseOpening(result); });
     connect(m_session.get(), &session::ConfigSession::connectionLost, this, [this](const QString &description, bool) {
-        finish(ExitCode::PortFailed, tidy(session::connectionLostText(description)));
+        finish(ExitCode::PortFailed, session::connectionLostText(description));
     });
     connect(m_session.get(), &session::ConfigSession::linkAdjusted, this,
             [this](int id, const QString &capcode, int priority) {
@@ -121,7 +111,7 @@ void SignCommand::onReadEnded(const session::ReadOutcome &outcome)
     if (m_finished)
         return;
     if (!m_read) {
-        finish(ExitCode::NoAnswer, tidy(outcome.failureText()));
+        finish(ExitCode::NoAnswer, outcome.failureText());
         return;
     }
     const session::ReadConfiguration read = *std::exchange(m_read, std::nullopt);
@@ -162,8 +152,7 @@ void SignCommand::onConversationEnded(const session::MessageOutcome &outcome)
 {
     using End = session::MessageOutcome::End;
     if (outcome.end != End::Closed) {
-        // What the port said of a lost line may name the COM number it was opened by.
-        finish(ExitCode::PortFailed, outcome.end == End::Lost ? tidy(outcome.text) : outcome.text);
+        finish(ExitCode::PortFailed, outcome.text);
         return;
     }
     conversationEnded(outcome);
@@ -192,7 +181,7 @@ bool SignCommand::refuseIncomplete(const QList<protocol::MissingPart> &missing, 
 
 void SignCommand::refuseOpening(const signlink::OpenResult &opening)
 {
-    finish(ExitCode::PortFailed, tidy(opening.description) + QStringLiteral(" Nothing was sent."));
+    finish(ExitCode::PortFailed, opening.description + QStringLiteral(" Nothing was sent."));
 }
 
 bool SignCommand::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,

@@ -107,8 +107,6 @@ protected:
     // says COM 1, as a fresh window does.
     qint16 comPosition() const;
     void finish(ExitCode code, const QString &message);
-    // Messages of the port layer name a COM number; a sign given by its device says that.
-    QString tidy(QString text) const;
 
     config::SignConfig m_config;
     config::ConfigValues m_values;

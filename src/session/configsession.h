@@ -35,11 +35,13 @@ struct ReadConfiguration {
 // How a configuration request ended.
 struct ReadOutcome {
     int comNumber = 0;
+    QString port;           // how sentences name it (the port's name); "COM n" when empty
     int lines = 0;          // reply lines received meanwhile
     bool dumpRead = false;  // one of them was the configuration
     bool cut = false;       // a line was thrown away unfinished: an answer cut short
     // Empty when the configuration came; otherwise what the operator is told.
     QString failureText() const;
+    QString portName() const;
 };
 
 // How an upload ended.

@@ -10,18 +10,19 @@ namespace session {
 
 QString ReadBack::failureText() const
 {
+    const ReadOutcome where{comNumber, port, lines, false, false};
     if (!requestFailure.isEmpty())
-        return ConfigSession::tr("The request for the configuration could not be written to COM %1: %2.")
-            .arg(comNumber)
+        return ConfigSession::tr("The request for the configuration could not be written to %1: %2.")
+            .arg(where.portName())
             .arg(requestFailure);
     if (!lost.isEmpty())
         return connectionLostText(lost);
     if (dump)
         return {};
     if (cut)
-        return ConfigSession::tr("The answer of the sign on COM %1 was cut off before its configuration was complete.")
-            .arg(comNumber);
-    return ReadOutcome{comNumber, lines, false, false}.failureText();
+        return ConfigSession::tr("The answer of the sign on %1 was cut off before its configuration was complete.")
+            .arg(where.portName());
+    return where.failureText();
 }
 
 QString VerifyOutcome::text() const

@@ -57,10 +57,13 @@ private:
             report().json.insert(QStringLiteral("toSend"), QJsonArray());
             report().json.insert(QStringLiteral("sent"), QJsonArray());
             if (o.verify) {
-                emit progress(QStringLiteral("reading back"));
-                session::ConfigSession &session = verifyingSession();
-                if (const signlink::OpenResult opening = session.startVerify(port().comNumber); !opening.ok())
-                    refuseOpening(opening);
+                // What was just read is what the sign holds: the session's check takes it as it
+                // would take a configuration read back, and the sign is not asked again.
+                session::ReadBack back;
+                back.comNumber = port().comNumber;
+                back.lines = 1;
+                back.dump = read.dump;
+                verified(session::verifyReadBack(back, m_values), back.dump);
             } else {
                 report().json.insert(QStringLiteral("configuration"), configurationJson(m_before));
                 finish(ExitCode::Done,
@@ -72,8 +75,14 @@ private:
             m_config.flags.setAll();
             m_config.flags.setItem(config::UserCommandItem, false);
         }
-        session::ConfigSession &session = o.verify ? verifyingSession() : configSession();
+        session::ConfigSession &session = configSession();
+        // --verify: the session reads the sign back on the upload's port and compares it with
+        // what it should hold, as Verify After Upload does.
+        session.setVerifyAfterUpload(o.verify);
         connect(&session, &session::ConfigSession::uploadEnded, this, &Write::onUploadEnded);
+        connect(&session, &session::ConfigSession::verifyEnded, this, [this, &session](const session::VerifyOutcome &outcome) {
+            verified(outcome, session.lastReadBack().dump);
+        });
         const session::ConfigSession::UploadStart started = session.startUpload(port().comNumber, force && !userCommandUnread);
         if (started.refusal) {
             const QString source = task().file ? task().file->path : QStringLiteral("standard input");
@@ -150,7 +159,7 @@ private:
             report().json.insert(QStringLiteral("configuration"), configurationJson(withItems(m_before, taken, m_values)));
         }
         if (!outcome.completed) {
-            finish(ExitCode::PortFailed, tidy(outcome.stopText).simplified() + u' ' + sentText());
+            finish(ExitCode::PortFailed, outcome.stopText.simplified() + u' ' + sentText());
             return;
         }
         // The session reads back on the port of the upload: verifyEnded follows.
@@ -165,35 +174,25 @@ private:
         finish(ExitCode::Done, QStringLiteral("sent %1").arg(itemNames(m_sent)));
     }
 
-    // The configuration session, which reads the sign back after the upload (or alone, when
-    // nothing needed sending) and compares it with what the sign should hold.
-    session::ConfigSession &verifyingSession()
-    {
-        session::ConfigSession &session = configSession();
-        session.setVerifyAfterUpload(true);
-        connect(&session, &session::ConfigSession::verifyEnded, this, &Write::onVerifyEnded, Qt::UniqueConnection);
-        return session;
-    }
-
-    void onVerifyEnded(const session::VerifyOutcome &outcome)
+    // The check ended; `dump` is what the sign sent for it, when it sent its configuration.
+    void verified(const session::VerifyOutcome &outcome, const std::optional<protocol::ConfigDump> &dump)
     {
         using Result = session::VerifyOutcome::Result;
         if (outcome.lostConnection) {
-            finish(ExitCode::PortFailed, tidy(outcome.reason));
+            finish(ExitCode::PortFailed, outcome.reason);
             return;
         }
-        const session::ReadBack &back = configSession().lastReadBack();
-        if (!back.dump) {
-            QString message = tidy(outcome.reason);
+        if (!dump) {
+            QString message = outcome.reason;
             if (!m_sent.isEmpty())
                 message += QStringLiteral(" Sent before: %1.").arg(itemNames(m_sent));
             finish(ExitCode::NoAnswer, message);
             return;
         }
         reportDifferences(outcome.differences);
-        const QList<protocol::MissingPart> missing = protocol::missingParts(*back.dump);
+        const QList<protocol::MissingPart> missing = protocol::missingParts(*dump);
         if (missing.isEmpty())
-            report().json.insert(QStringLiteral("configuration"), configurationJson(viewOf(*back.dump)));
+            report().json.insert(QStringLiteral("configuration"), configurationJson(viewOf(*dump)));
         else
             report().json.insert(QStringLiteral("missing"), missingJson(missing));
         const QString sent =

@@ -120,6 +120,8 @@ TEST_F(CliE2E, WriteSendsWhatDiffersAndVerifies)
               (QStringList{QStringLiteral("<DF pr=2 f=3 c=5 s=3 a=1 sp=3 p=3 b=2 t=30>"), QStringLiteral("<link id=3 cap=0>"),
                            QStringLiteral("<link id=3 cap=5551234 pr=2>")}));
     EXPECT_EQ(runCli(diffArgs).exitCode, 0);
+    // The backup made before the upload is in the test run's own data folder.
+    EXPECT_FALSE(QDir(clitest::dataHome() + QStringLiteral("/signconfig/backups")).isEmpty());
 }
 
 // The same change from a .led file and from JSON on standard input: --check sends nothing and
@@ -360,7 +362,7 @@ TEST_F(CliE2E, WriteWithoutABackupSaysWhy)
     readInto(sim, QStringLiteral("sign.led"));
     // $XDG_DATA_HOME/signconfig is a file: the backup folder cannot be made.
     writeBytes(QStringLiteral("signconfig"), "not a folder");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = clitest::cliEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
     const QString why = QStringLiteral("No backup was made before this upload: the folder %1 could not be made")
                             .arg(path(QStringLiteral("signconfig/backups")));
@@ -590,7 +592,7 @@ TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
     const QString folder = dir.filePath(QStringLiteral("signconfig/ports"));
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::link(sim.device(), folder + QStringLiteral("/COM3")));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = clitest::cliEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
 
     const CliRun run = runCli({QStringLiteral("ports"), QStringLiteral("--json")}, environment);

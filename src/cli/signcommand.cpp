@@ -136,13 +136,13 @@ bool SignCommand::began(const session::MessageStart &started)
     case session::MessageStart::Failure::None:
         return true;
     case session::MessageStart::Failure::Unsendable:
-        finish(ExitCode::Usage, started.text + QStringLiteral(" Nothing was sent."));
+        refuse(ExitCode::Usage, started.text);
         return false;
     case session::MessageStart::Failure::NotOpened:
         refuseOpening(started.opening);
         return false;
     case session::MessageStart::Failure::NotWritten:
-        finish(ExitCode::PortFailed, started.text + QStringLiteral(" Nothing was sent."));
+        refuse(ExitCode::PortFailed, started.text);
         return false;
     }
     return false;
@@ -174,14 +174,23 @@ bool SignCommand::refuseIncomplete(const QList<protocol::MissingPart> &missing, 
     if (missing.isEmpty())
         return false;
     m_result.json.insert(QStringLiteral("missing"), missingJson(missing));
-    finish(ExitCode::NoAnswer, before + QStringLiteral("The sign's answer was incomplete: %1.")
-                                            .arg(protocol::missingPartsText(missing)) + after);
+    finish(ExitCode::NoAnswer, before + session::incompleteAnswerText(missing) + after);
     return true;
 }
 
 void SignCommand::refuseOpening(const signlink::OpenResult &opening)
 {
-    finish(ExitCode::PortFailed, opening.description + QStringLiteral(" Nothing was sent."));
+    refuse(ExitCode::PortFailed, opening.description);
+}
+
+void SignCommand::refuse(ExitCode code, const QString &why)
+{
+    finish(code, why + nothingSentText());
+}
+
+QString SignCommand::nothingSentText()
+{
+    return QStringLiteral(" Nothing was sent.");
 }
 
 bool SignCommand::choose(const QStringList &list, const QString &given, const QString &what, const QString &model,
@@ -191,8 +200,8 @@ bool SignCommand::choose(const QStringList &list, const QString &given, const QS
         return true;
     const std::optional<int> found = positionIn(list, given);
     if (!found) {
-        finish(ExitCode::Usage, QStringLiteral("no %1 \"%2\" on a %3; choose one of %4. Nothing was sent.")
-                                    .arg(what, given, model, choicesText(list)));
+        refuse(ExitCode::Usage,
+               QStringLiteral("no %1 \"%2\" on a %3; choose one of %4.").arg(what, given, model, choicesText(list)));
         return false;
     }
     position = *found;

@@ -101,6 +101,9 @@ protected:
                           const QString &after = QString());
     // The port would not open: nothing was sent.
     void refuseOpening(const signlink::OpenResult &opening);
+    // Ends the command before anything went to the sign: `why`, and " Nothing was sent.".
+    void refuse(ExitCode code, const QString &why);
+    static QString nothingSentText();
     // --font or --color: the position of `given` in `list`; false (and finished) when it is none.
     bool choose(const QStringList &list, const QString &given, const QString &what, const QString &model, int &position);
     // The position of the sign in a .led file: a sign given by its device has none, and its file

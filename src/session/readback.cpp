@@ -47,8 +47,7 @@ VerifyOutcome verifyReadBack(const ReadBack &readBack, const config::ConfigValue
         return outcome;
     }
     const protocol::ConfigDump &dump = *readBack.dump;
-    outcome.differences = config::compareConfigurations(config::comparedFromDump(dump), config::comparedFromValues(meant),
-                                                        config::comparisonLists(dump.model));
+    outcome.differences = config::differencesFromSign(dump, config::comparedFromValues(meant));
     const auto unread = std::count_if(outcome.differences.cbegin(), outcome.differences.cend(),
                                       [](const config::ConfigDifference &d) { return !d.onSign; });
     if (unread > 0) {
@@ -58,8 +57,7 @@ VerifyOutcome verifyReadBack(const ReadBack &readBack, const config::ConfigValue
                              ? ConfigSession::tr("The configuration the sign sent was incomplete or garbled: %1 of "
                                                  "the settings could not be read from it.")
                                    .arg(unread)
-                             : ConfigSession::tr("The sign's answer was incomplete: %1.")
-                                   .arg(protocol::missingPartsText(missing));
+                             : incompleteAnswerText(missing);
         return outcome;
     }
     outcome.result = outcome.differences.isEmpty() ? VerifyOutcome::Result::Verified : VerifyOutcome::Result::Differs;

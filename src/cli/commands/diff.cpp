@@ -20,8 +20,7 @@ private:
             return;
         // The comparison Compare with Sign makes of the sign and a file.
         const QList<config::ConfigDifference> differences =
-            config::compareConfigurations(config::comparedFromDump(read.dump), config::comparedFromLedFile(*meant),
-                                          config::comparisonLists(read.dump.model));
+            config::differencesFromSign(read.dump, config::comparedFromLedFile(*meant));
         reportDifferences(differences);
         // What the sign did not send is listed as not read; the rest was compared.
         const auto differing = std::count_if(differences.cbegin(), differences.cend(),

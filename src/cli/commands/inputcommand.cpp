@@ -14,7 +14,7 @@ std::optional<config::LedFileRecord> InputCommand::meantRecord(const session::Re
     const JsonInput::Applied applied = task().json->appliedOver(
         seed, read.dump.model, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
     if (!applied.record)
-        finish(ExitCode::FileError, applied.error + QStringLiteral(". Nothing was sent."));
+        refuse(ExitCode::FileError, applied.error + u'.');
     return applied.record;
 }
 

@@ -21,7 +21,7 @@ private:
         // As the test-message window starts: the display defaults of priority 0, message ID 0.
         // Only those must have come: the message would go in start values the sign never reported.
         if (read.missing.contains(protocol::MissingPart{protocol::MissingPart::Kind::Priority, 0})
-            && refuseIncomplete(read.missing, QString(), QStringLiteral(" Nothing was sent.")))
+            && refuseIncomplete(read.missing, QString(), nothingSentText()))
             return;
         m_values = session::valuesAfterRead(read, session::startValues());
         const config::PriorityDefaults &row = m_values.priorities[0];

@@ -23,7 +23,7 @@ private:
         report().json.insert(QStringLiteral("check"), o.check);
         // Positions mean other entries on another model: sending them would set other values.
         if (task().file && !task().file->model.isEmpty() && task().file->model != read.dump.model) {
-            finish(ExitCode::FileError, QStringLiteral("%1 is for model %2, but the sign is a %3. Nothing was sent.")
+            refuse(ExitCode::FileError, QStringLiteral("%1 is for model %2, but the sign is a %3.")
                                             .arg(task().file->path, task().file->model, read.dump.model));
             return;
         }
@@ -86,7 +86,7 @@ private:
         const session::ConfigSession::UploadStart started = session.startUpload(port().comNumber, force && !userCommandUnread);
         if (started.refusal) {
             const QString source = task().file ? task().file->path : QStringLiteral("standard input");
-            finish(ExitCode::FileError, QStringLiteral("%1: %2 Nothing was sent.").arg(source, started.refusal->simplified()));
+            refuse(ExitCode::FileError, QStringLiteral("%1: %2").arg(source, started.refusal->simplified()));
             return;
         }
         if (!started.opening.ok()) {
@@ -122,7 +122,7 @@ private:
             return false;
         const config::LedFileRecord record = config::ledFileRecord(read.dump.model, comPosition(), m_before.values, m_config);
         if (const std::optional<QString> why = saveLedFile(path, record)) {
-            finish(ExitCode::FileError, QStringLiteral("%1 not written: %2. Nothing was sent.").arg(path, *why));
+            refuse(ExitCode::FileError, QStringLiteral("%1 not written: %2.").arg(path, *why));
             return false;
         }
         report().json.insert(QStringLiteral("backup"), path);

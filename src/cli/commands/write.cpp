@@ -37,10 +37,9 @@ private:
         const std::optional<config::LedFileRecord> meant = meantRecord(read);
         if (!meant)
             return;
-        m_meant = *meant;
         m_before = {read.dump.model, read.dump.build, m_values, read.unreadable};
         report().json.insert(QStringLiteral("before"), configurationJson(m_before));
-        m_values = session::valuesFromRecord(m_meant, m_values);
+        m_values = session::valuesFromRecord(*meant, m_values);
         if (!read.missing.isEmpty())
             report().json.insert(QStringLiteral("missing"), missingJson(read.missing));
         // The user command is not in the file: what goes is the sign's own, and one it did not
@@ -152,7 +151,7 @@ private:
             report().json.insert(QStringLiteral("noBackup"), outcome.backupNote);
         }
         report().json.insert(QStringLiteral("sent"), itemNamesJson(m_sent));
-        if (outcome.completed && !options().verify) {
+        if (outcome.completed && !outcome.verifying) {
             QList<int> taken = m_sent;
             for (const int item : outcome.refused)
                 taken.removeAll(item);
@@ -227,7 +226,6 @@ private:
         return {read.dump.model, read.dump.build, session::valuesAfterRead(read, session::startValues()), read.unreadable};
     }
 
-    config::LedFileRecord m_meant;
     ConfigurationView m_before;  // the configuration as read
     QList<int> m_toSend;
     QList<int> m_sent;

@@ -282,7 +282,9 @@ TEST_F(CliE2E, ThreeSignsAtOnceOneSilent)
     EXPECT_EQ(b.value(QStringLiteral("port")).toString(), silent.device());
     EXPECT_EQ(b.value(QStringLiteral("result")).toString(), QStringLiteral("no-answer"));
     EXPECT_EQ(b.value(QStringLiteral("exitCode")).toInt(), 4);
-    EXPECT_TRUE(b.value(QStringLiteral("message")).toString().contains(QStringLiteral("No answer")));
+    // A sign given by its device is named so, not by the COM number it was opened as.
+    EXPECT_TRUE(b.value(QStringLiteral("message")).toString().startsWith(QStringLiteral("No answer from the sign on %1.").arg(silent.device())))
+        << b.value(QStringLiteral("message")).toString().toStdString();
     EXPECT_EQ(c.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(c.value(QStringLiteral("configuration")).toObject().value(QStringLiteral("model")).toString(), QStringLiteral("QB7"));
     // Each answering sign has its file; the silent one none.
@@ -576,6 +578,12 @@ TEST_P(CliCutAnswer, WriteAndDiffTakeNoValueTheSignDidNotSend)
     EXPECT_EQ(sent.filter(QStringLiteral("<DF pr=")).size(), 5) << sent.join(u' ').toStdString();
     EXPECT_EQ(sent.filter(QStringLiteral("<id=")).size(), 1) << sent.join(u' ').toStdString();
     EXPECT_TRUE(sent.filter(QStringLiteral("<UC>")).isEmpty()) << sent.join(u' ').toStdString();
+
+    // Checked afterwards, the answer read back is cut the same way: nothing is confirmed.
+    const CliRun checked = runCli({QStringLiteral("write"), file, QStringLiteral("-p"), sim.device(), QStringLiteral("--force"),
+                                   QStringLiteral("--verify")});
+    EXPECT_EQ(checked.exitCode, 4) << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("; not verified. ") + incomplete())) << checked.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(

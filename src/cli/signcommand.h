@@ -76,7 +76,6 @@ protected:
     // The configuration conversation, made on first use. Its values are `m_values`; a link the
     // upload empties is taken into them.
     session::ConfigSession &configSession();
-    void dropConfigSession() { m_session.reset(); }
     // Asks for the configuration; afterRead() follows, or the command ends with why not.
     void readConfiguration();
 
@@ -89,7 +88,6 @@ protected:
         adopt(std::move(made));
         return conversation;
     }
-    session::MessageSession *conversation() const { return m_messages.get(); }
     // Ends the command when the conversation could not begin; true when it began.
     bool began(const session::MessageStart &started);
     // The answer to a command that changes something: done, refused, or none.

@@ -3,9 +3,9 @@
 #include "cli/jsoninput.h"
 #include "cli/ledinput.h"
 #include "cli/report.h"
-#include "cli/signjob.h"
+#include "cli/commands/commands.h"
+#include "cli/signcommand.h"
 #include "config/configdiff.h"
-#include "link/portinventory.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -50,17 +50,6 @@ void print(const Options &options, const SignResult &result, QTextStream &out)
     out.flush();
 }
 
-int listPorts(const Options &options, QTextStream &out)
-{
-    for (const signlink::ComPortInfo &entry : signlink::portInventory(signlink::PortMap())) {
-        if (options.json)
-            out << QJsonDocument(portJson(entry)).toJson(QJsonDocument::Compact) << '\n';
-        else
-            out << signlink::portSummaryLine(entry) << '\n';
-    }
-    return int(ExitCode::Done);
-}
-
 int diffFiles(const Options &options, const LedInput &here, const LedInput &other, QTextStream &out)
 {
     const QList<config::ConfigDifference> differences =
@@ -87,7 +76,7 @@ int runOnSigns(std::shared_ptr<const Task> task, Streams streams)
 {
     struct Sign {
         std::unique_ptr<QThread> thread;
-        std::unique_ptr<SignJob> job;
+        std::unique_ptr<SignCommand> command;
         bool done = false;
     };
     std::vector<Sign> signs;
@@ -99,26 +88,26 @@ int runOnSigns(std::shared_ptr<const Task> task, Streams streams)
     for (const PortSpec &port : task->options.ports) {
         Sign sign;
         sign.thread = std::make_unique<QThread>();
-        sign.job = std::make_unique<SignJob>(task, port);
-        sign.job->moveToThread(sign.thread.get());
+        sign.command = makeCommand(task, port);
+        sign.command->moveToThread(sign.thread.get());
         signs.push_back(std::move(sign));
     }
     for (std::size_t k = 0; k < signs.size(); ++k) {
-        SignJob *job = signs[k].job.get();
+        SignCommand *command = signs[k].command.get();
         QThread *thread = signs[k].thread.get();
-        QObject::connect(thread, &QThread::started, job, &SignJob::start);
+        QObject::connect(thread, &QThread::started, command, &SignCommand::start);
         if (streams.showProgress) {
-            const QString label = job->result().port;
-            QObject::connect(job, &SignJob::progress, &loop, [&streams, label](const QString &text) {
+            const QString label = command->result().port;
+            QObject::connect(command, &SignCommand::progress, &loop, [&streams, label](const QString &text) {
                 streams.err << label << ": " << text << "...\n";
                 streams.err.flush();
             });
         }
-        QObject::connect(job, &SignJob::finished, &loop, [&, k] {
+        QObject::connect(command, &SignCommand::finished, &loop, [&, k] {
             signs[k].done = true;
             signs[k].thread->quit();
             while (printed < signs.size() && signs[printed].done) {
-                const SignResult &result = signs[printed].job->result();
+                const SignResult &result = signs[printed].command->result();
                 print(task->options, result, streams.out);
                 status = std::max(status, int(result.code));
                 ++printed;
@@ -142,7 +131,7 @@ int runOnSigns(std::shared_ptr<const Task> task, Streams streams)
 int run(const Options &options, Streams streams)
 {
     if (options.command == Command::Ports)
-        return listPorts(options, streams.out);
+        return commands::listPorts(options, streams.out);
 
     auto task = std::make_shared<Task>();
     task->options = options;

@@ -284,6 +284,11 @@ QList<ConfigDifference> compareConfigurations(const ComparedConfig &sign, const 
     return out;
 }
 
+QList<ConfigDifference> differencesFromSign(const protocol::ConfigDump &dump, const ComparedConfig &here)
+{
+    return compareConfigurations(comparedFromDump(dump), here, comparisonLists(dump.model));
+}
+
 ChangeFlags flagsFor(const QList<ConfigDifference> &differences)
 {
     ChangeFlags flags;

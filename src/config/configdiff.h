@@ -108,6 +108,10 @@ ComparisonLists comparisonLists(const QString &model);
 QList<ConfigDifference> compareConfigurations(const ComparedConfig &sign, const ComparedConfig &here,
                                               const ComparisonLists &lists);
 
+// What the sign that sent `dump` differs in from `here`, in the lists of the sign's model: the one
+// comparison behind Compare with Sign, the check after an upload and the command line's diff.
+QList<ConfigDifference> differencesFromSign(const protocol::ConfigDump &dump, const ComparedConfig &here);
+
 // The upload flags of the items the differences belong to, "not read" ones included (the
 // upload cannot be confirmed for them): priority n, link i, ID mode, user command. The default
 // message has no upload flag of the main window and sets none.

@@ -30,6 +30,7 @@ OpenResult MappedSignPort::open()
         break;
     }
     m_active->setCommPort(commPort());
+    m_active->setName(givenName());
     return m_active->open();
 }
 

@@ -120,10 +120,8 @@ OpenResult SerialSignPort::open()
                     .arg(PortMap::LastPort)};
     if (!QFileInfo::exists(path))
         return {OpenError::NoSuchPort,
-                QStringLiteral("COM %1 (%2) does not exist. Connect the sign's adapter, or choose another COM "
-                               "number.")
-                    .arg(com)
-                    .arg(shownDevice(path))};
+                nameWith(shownDevice(path))
+                    + QStringLiteral(" does not exist. Connect the sign's adapter, or choose another COM number.")};
     // A file, a pipe or a folder is never opened: QSerialPort would lock it and then fail with
     // the system's "Inappropriate ioctl for device".
     if (const std::optional<QString> text = notASerialPort(path))
@@ -153,42 +151,36 @@ std::optional<QString> SerialSignPort::notASerialPort(const QString &path) const
 QString SerialSignPort::notASerialPortText(const QString &path) const
 {
     const int com = commPort();
-    const QString text = QStringLiteral("COM %1 (%2) is not a serial port.").arg(com).arg(shownDevice(path));
+    const QString text = nameWith(shownDevice(path)) + QStringLiteral(" is not a serial port.");
     if (path != PortMap::defaultDevice(com))
         return text + QStringLiteral(" Point the port map entry %1 at the sign's serial device, or choose another "
                                      "COM number.")
                           .arg(path);
-    return text + QStringLiteral(" Choose another COM number, or give COM %1 an entry in %2.").arg(com).arg(m_map.mapFolder());
+    return text + QStringLiteral(" Choose another COM number, or give %1 an entry in %2.").arg(name(), m_map.mapFolder());
 }
 
 OpenResult SerialSignPort::describeOpenFailure(const QString &path) const
 {
-    const int com = commPort();
     const QString device = shownDevice(path);
     switch (m_port.error()) {
     case QSerialPort::DeviceNotFoundError:
         return {OpenError::NoSuchPort,
-                QStringLiteral("COM %1 (%2) does not exist. Connect the sign's adapter, or choose another COM "
-                               "number.")
-                    .arg(com)
-                    .arg(device)};
+                nameWith(device)
+                    + QStringLiteral(" does not exist. Connect the sign's adapter, or choose another COM number.")};
     case QSerialPort::OpenError:
-        return {OpenError::Busy, QStringLiteral("COM %1 (%2) is already open. Close it and try again.").arg(com).arg(device)};
+        return {OpenError::Busy, nameWith(device) + QStringLiteral(" is already open. Close it and try again.")};
     case QSerialPort::PermissionError:
         // QSerialPort reports a port locked by another program as a permission error too; the
         // access check tells the two apart.
         if (!userMayOpen(path))
             return {OpenError::PermissionDenied, permissionDeniedText(device)};
-        return {OpenError::Busy, QStringLiteral("COM %1 (%2) is in use by another program. Close it and try again.")
-                                     .arg(com)
-                                     .arg(device)};
+        return {OpenError::Busy, nameWith(device) + QStringLiteral(" is in use by another program. Close it and try again.")};
     case QSerialPort::UnsupportedOperationError:
         // A character device that takes no terminal settings, such as /dev/null.
         return {OpenError::Other, notASerialPortText(path)};
     default:
-        return {OpenError::Other, QStringLiteral("COM %1 (%2) could not be opened: %3. Check the device and try again.")
-                                      .arg(com)
-                                      .arg(device, m_port.errorString())};
+        return {OpenError::Other, nameWith(device) + QStringLiteral(" could not be opened: %1. Check the device and try again.")
+                                                            .arg(m_port.errorString())};
     }
 }
 

@@ -14,6 +14,21 @@ TrafficLog *SignPort::trafficLog() const
     return m_trafficLog;
 }
 
+QString SignPort::name() const
+{
+    return m_name.isEmpty() ? QStringLiteral("COM %1").arg(m_commPort) : m_name;
+}
+
+QString SignPort::nameWith(const QString &detail) const
+{
+    return m_name.isEmpty() ? QStringLiteral("COM %1 (%2)").arg(m_commPort).arg(detail) : detail;
+}
+
+QString SignPort::namePrefix() const
+{
+    return m_name.isEmpty() ? QStringLiteral("COM %1: ").arg(m_commPort) : QString();
+}
+
 bool SignPort::output(const QByteArray &bytes)
 {
     if (!writeBytes(bytes))

@@ -50,6 +50,16 @@ public:
     void setCommPort(int comNumber) { m_commPort = comNumber; }
     int commPort() const { return m_commPort; }
 
+    // How the port's sentences name it: "COM 3", unless whoever made the port gave it a name of
+    // its own (the command line names a sign given by its device or address so).
+    void setName(const QString &name) { m_name = name; }
+    QString givenName() const { return m_name; }
+    QString name() const;
+    // "COM 3 (DETAIL)", DETAIL saying what COM 3 opens; a port with a name of its own is DETAIL.
+    QString nameWith(const QString &detail) const;
+    // "COM 3: " before a sentence about what the port opens; nothing for a port with a name.
+    QString namePrefix() const;
+
     // Where the connection made over this port reports its traffic (output() each write, the
     // SignLink over it each line); none by default. Whoever makes the ports sets it, so that the
     // windows need not know about it.
@@ -88,6 +98,7 @@ protected:
 
 private:
     int m_commPort = 1;
+    QString m_name;
     QPointer<TrafficLog> m_trafficLog;
 };
 

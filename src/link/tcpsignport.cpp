@@ -92,7 +92,7 @@ void TcpSignPort::useNewTlsSocket()
 
 QString TcpSignPort::where() const
 {
-    return QStringLiteral("COM %1: %2").arg(commPort()).arg(m_address.text());
+    return namePrefix() + m_address.text();
 }
 
 OpenResult TcpSignPort::failure(OpenError error, const QString &what)
@@ -337,9 +337,8 @@ void TcpSignPort::onDropped()
         return;
     const QString description = m_socket->error() == QAbstractSocket::RemoteHostClosedError
                                     ? where() + QStringLiteral(" closed the connection.")
-                                    : QStringLiteral("COM %1: the connection to %2 failed: %3.")
-                                          .arg(commPort())
-                                          .arg(m_address.text(), m_socket->errorString());
+                                    : namePrefix() + QStringLiteral("the connection to %1 failed: %2.")
+                                                         .arg(m_address.text(), m_socket->errorString());
     m_open = false;
     release();
     emit connectionLost(description);

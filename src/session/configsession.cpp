@@ -67,12 +67,17 @@ QString ReadOutcome::failureText() const
         return {};
     // Half a configuration is an answer: the cable and the COM number are fine.
     if (cut)
-        return ConfigSession::tr("The answer of the sign on COM %1 was cut off before its configuration was complete. "
+        return ConfigSession::tr("The answer of the sign on %1 was cut off before its configuration was complete. "
                                  "Nothing was changed; try again.")
-            .arg(comNumber);
+            .arg(portName());
     if (lines == 0)
-        return noAnswerText(QStringLiteral("COM %1").arg(comNumber));
-    return ConfigSession::tr("The sign on COM %1 answered, but did not send its configuration.").arg(comNumber);
+        return noAnswerText(portName());
+    return ConfigSession::tr("The sign on %1 answered, but did not send its configuration.").arg(portName());
+}
+
+QString ReadOutcome::portName() const
+{
+    return port.isEmpty() ? QStringLiteral("COM %1").arg(comNumber) : port;
 }
 
 QString UploadOutcome::refusalText() const
@@ -188,7 +193,7 @@ signlink::OpenResult ConfigSession::startRead(int comNumber)
     signlink::OpenResult result = m_link.open(comNumber);
     if (result.ok()) {
         m_readClock.start();
-        m_read = {comNumber, 0, false, false};
+        m_read = {comNumber, m_link.port().name(), 0, false, false};
         if (sendCommand(m_link, protocol::readConfigurationCommand())) {
             signlink::startTimer(ComClose);
             changeActivity();

@@ -35,11 +35,13 @@ struct ReadConfiguration {
 // How a configuration request ended.
 struct ReadOutcome {
     int comNumber = 0;
+    QString port;           // how sentences name it (the port's name); "COM n" when empty
     int lines = 0;          // reply lines received meanwhile
     bool dumpRead = false;  // one of them was the configuration
     bool cut = false;       // a line was thrown away unfinished: an answer cut short
     // Empty when the configuration came; otherwise what the operator is told.
     QString failureText() const;
+    QString portName() const;
 };
 
 // How an upload ended.
@@ -143,6 +145,8 @@ public:
     signlink::OpenResult startComparison(int comNumber);
     // A tick of ReadBackTimer: what has not come by now is late.
     void readBackTick();
+    // What the last check or comparison brought back, as the sign sent it.
+    const ReadBack &lastReadBack() const { return m_readBack; }
 
     // ---- Backups ----
     // Before the first item of an upload goes out, what the sign is known to hold is written to

@@ -46,6 +46,7 @@ bool ConfigSession::beginReadBack(ReadBackPurpose purpose, int comNumber)
 {
     m_readBack = {};
     m_readBack.comNumber = comNumber;
+    m_readBack.port = m_link.port().name();
     // A line left unfinished by what came before is no part of the answer.
     m_link.clearLine();
     if (!sendCommand(m_link, protocol::readConfigurationCommand())) {

@@ -10,18 +10,19 @@ namespace session {
 
 QString ReadBack::failureText() const
 {
+    const ReadOutcome where{comNumber, port, lines, false, false};
     if (!requestFailure.isEmpty())
-        return ConfigSession::tr("The request for the configuration could not be written to COM %1: %2.")
-            .arg(comNumber)
+        return ConfigSession::tr("The request for the configuration could not be written to %1: %2.")
+            .arg(where.portName())
             .arg(requestFailure);
     if (!lost.isEmpty())
         return connectionLostText(lost);
     if (dump)
         return {};
     if (cut)
-        return ConfigSession::tr("The answer of the sign on COM %1 was cut off before its configuration was complete.")
-            .arg(comNumber);
-    return ReadOutcome{comNumber, lines, false, false}.failureText();
+        return ConfigSession::tr("The answer of the sign on %1 was cut off before its configuration was complete.")
+            .arg(where.portName());
+    return where.failureText();
 }
 
 QString VerifyOutcome::text() const
@@ -46,8 +47,7 @@ VerifyOutcome verifyReadBack(const ReadBack &readBack, const config::ConfigValue
         return outcome;
     }
     const protocol::ConfigDump &dump = *readBack.dump;
-    outcome.differences = config::compareConfigurations(config::comparedFromDump(dump), config::comparedFromValues(meant),
-                                                        config::comparisonLists(dump.model));
+    outcome.differences = config::differencesFromSign(dump, config::comparedFromValues(meant));
     const auto unread = std::count_if(outcome.differences.cbegin(), outcome.differences.cend(),
                                       [](const config::ConfigDifference &d) { return !d.onSign; });
     if (unread > 0) {
@@ -57,8 +57,7 @@ VerifyOutcome verifyReadBack(const ReadBack &readBack, const config::ConfigValue
                              ? ConfigSession::tr("The configuration the sign sent was incomplete or garbled: %1 of "
                                                  "the settings could not be read from it.")
                                    .arg(unread)
-                             : ConfigSession::tr("The sign's answer was incomplete: %1.")
-                                   .arg(protocol::missingPartsText(missing));
+                             : incompleteAnswerText(missing);
         return outcome;
     }
     outcome.result = outcome.differences.isEmpty() ? VerifyOutcome::Result::Verified : VerifyOutcome::Result::Differs;

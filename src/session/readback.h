@@ -16,6 +16,7 @@ namespace session {
 // an upload that checks it, and the one "Compare with Sign" makes.
 struct ReadBack {
     int comNumber = 0;
+    QString port;      // how sentences name it (the port's name); "COM n" when empty
     int lines = 0;     // reply lines received meanwhile
     bool cut = false;  // a line began and never ended (thrown away, or still coming at the end)
     std::optional<protocol::ConfigDump> dump;  // as the sign sent it, nothing taken out

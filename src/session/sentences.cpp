@@ -17,6 +17,11 @@ QString noDefaultMessageText(const QString &where)
     return QStringLiteral("The sign on %1 answered, but did not send its default message.").arg(where);
 }
 
+QString incompleteAnswerText(const QList<protocol::MissingPart> &missing)
+{
+    return QStringLiteral("The sign's answer was incomplete: %1.").arg(protocol::missingPartsText(missing));
+}
+
 QString notWrittenText(const QString &where)
 {
     return QStringLiteral("The command could not be written to %1.").arg(where);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "protocol/configdump.h"
+
+#include <QList>
 #include <QString>
 
 namespace session {
@@ -16,5 +19,8 @@ QString connectionLostText(const QString &description);
 QString noDefaultMessageText(const QString &where);
 // "The command could not be written to COM 3.": the port did not take it.
 QString notWrittenText(const QString &where);
+// "The sign's answer was incomplete: " and what it lacked, "priority 3 and the links.": a
+// configuration cut short.
+QString incompleteAnswerText(const QList<protocol::MissingPart> &missing);
 
 } // namespace session

@@ -120,6 +120,8 @@ TEST_F(CliE2E, WriteSendsWhatDiffersAndVerifies)
               (QStringList{QStringLiteral("<DF pr=2 f=3 c=5 s=3 a=1 sp=3 p=3 b=2 t=30>"), QStringLiteral("<link id=3 cap=0>"),
                            QStringLiteral("<link id=3 cap=5551234 pr=2>")}));
     EXPECT_EQ(runCli(diffArgs).exitCode, 0);
+    // The backup made before the upload is in the test run's own data folder.
+    EXPECT_FALSE(QDir(clitest::dataHome() + QStringLiteral("/signconfig/backups")).isEmpty());
 }
 
 // The same change from a .led file and from JSON on standard input: --check sends nothing and
@@ -280,7 +282,9 @@ TEST_F(CliE2E, ThreeSignsAtOnceOneSilent)
     EXPECT_EQ(b.value(QStringLiteral("port")).toString(), silent.device());
     EXPECT_EQ(b.value(QStringLiteral("result")).toString(), QStringLiteral("no-answer"));
     EXPECT_EQ(b.value(QStringLiteral("exitCode")).toInt(), 4);
-    EXPECT_TRUE(b.value(QStringLiteral("message")).toString().contains(QStringLiteral("No answer")));
+    // A sign given by its device is named so, not by the COM number it was opened as.
+    EXPECT_TRUE(b.value(QStringLiteral("message")).toString().startsWith(QStringLiteral("No answer from the sign on %1.").arg(silent.device())))
+        << b.value(QStringLiteral("message")).toString().toStdString();
     EXPECT_EQ(c.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
     EXPECT_EQ(c.value(QStringLiteral("configuration")).toObject().value(QStringLiteral("model")).toString(), QStringLiteral("QB7"));
     // Each answering sign has its file; the silent one none.
@@ -360,7 +364,7 @@ TEST_F(CliE2E, WriteWithoutABackupSaysWhy)
     readInto(sim, QStringLiteral("sign.led"));
     // $XDG_DATA_HOME/signconfig is a file: the backup folder cannot be made.
     writeBytes(QStringLiteral("signconfig"), "not a folder");
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = clitest::cliEnvironment();
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dir.path());
     const QString why = QStringLiteral("No backup was made before this upload: the folder %1 could not be made")
                             .arg(path(QStringLiteral("signconfig/backups")));
@@ -574,6 +578,12 @@ TEST_P(CliCutAnswer, WriteAndDiffTakeNoValueTheSignDidNotSend)
     EXPECT_EQ(sent.filter(QStringLiteral("<DF pr=")).size(), 5) << sent.join(u' ').toStdString();
     EXPECT_EQ(sent.filter(QStringLiteral("<id=")).size(), 1) << sent.join(u' ').toStdString();
     EXPECT_TRUE(sent.filter(QStringLiteral("<UC>")).isEmpty()) << sent.join(u' ').toStdString();
+
+    // Checked afterwards, the answer read back is cut the same way: nothing is confirmed.
+    const CliRun checked = runCli({QStringLiteral("write"), file, QStringLiteral("-p"), sim.device(), QStringLiteral("--force"),
+                                   QStringLiteral("--verify")});
+    EXPECT_EQ(checked.exitCode, 4) << checked.out.toStdString();
+    EXPECT_TRUE(checked.out.contains(QStringLiteral("; not verified. ") + incomplete())) << checked.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -590,7 +600,7 @@ TEST_F(CliE2E, PortsListsTheMapEntryOfTheSimulatedSign)
     const QString folder = dir.filePath(QStringLiteral("signconfig/ports"));
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::link(sim.device(), folder + QStringLiteral("/COM3")));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment = clitest::cliEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
 
     const CliRun run = runCli({QStringLiteral("ports"), QStringLiteral("--json")}, environment);

@@ -7,6 +7,7 @@
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
 namespace clitest {
 
@@ -17,9 +18,25 @@ struct CliRun {
     QStringList lines() const { return out.split(u'\n', Qt::SkipEmptyParts); }
 };
 
+// The folder the program keeps its data in for this test run (XDG_DATA_HOME): the backups each
+// write makes go there, not to the home of whoever runs the tests. Gone when the run ends.
+inline QString dataHome()
+{
+    static const QTemporaryDir folder;
+    return folder.path();
+}
+
+// The environment the program runs in: this process's, with the data folder above.
+inline QProcessEnvironment cliEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome());
+    return environment;
+}
+
 // Runs the program to its end (or kills it after a minute, which fails the test by its exit code),
 // with `input` on its standard input.
-inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment(),
+inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &environment = cliEnvironment(),
                      const QByteArray &input = {})
 {
     QProcess process;
@@ -41,7 +58,7 @@ inline CliRun runCli(const QStringList &arguments, const QProcessEnvironment &en
 
 inline CliRun runCliWith(const QByteArray &input, const QStringList &arguments)
 {
-    return runCli(arguments, QProcessEnvironment::systemEnvironment(), input);
+    return runCli(arguments, cliEnvironment(), input);
 }
 
 // Commands the sign received that are not requests for its configuration.

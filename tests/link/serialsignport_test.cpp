@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -174,29 +175,39 @@ struct OpenCase {
     const char *says;
 };
 
-class OpenFailure : public ::testing::TestWithParam<OpenCase> {};
+// Each case with the port known as COM n, and with a name of its own (the command line names a
+// sign given by its device so): the sentence then names the device alone.
+class OpenFailure : public ::testing::TestWithParam<std::tuple<OpenCase, bool>> {};
 
 TEST_P(OpenFailure, IsASentenceNamingThePortTheDeviceAndWhatToDo)
 {
+    const auto &[failure, named] = GetParam();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("ports"));
     ASSERT_TRUE(QDir().mkpath(folder));
-    const QString device = GetParam().make(dir.path(), folder + QStringLiteral("/COM%1").arg(GetParam().com));
+    const QString device = failure.make(dir.path(), folder + QStringLiteral("/COM%1").arg(failure.com));
 
     signlink::SerialSignPort port{signlink::PortMap(folder)};
-    port.setCommPort(GetParam().com);
+    port.setCommPort(failure.com);
+    if (named)
+        port.setName(QStringLiteral("the sign's own name"));
     const signlink::OpenResult result = port.open();
-    EXPECT_EQ(result.error, GetParam().error);
+    EXPECT_EQ(result.error, failure.error);
     EXPECT_FALSE(port.isOpen());
     const QString text = result.description;
+    EXPECT_TRUE(text.contains(QString::fromLatin1(failure.says))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("ioctl"))) << text.toStdString();
+    if (named && !device.isEmpty()) {
+        EXPECT_TRUE(text.startsWith(device + u' ')) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("COM %1 (").arg(failure.com))) << text.toStdString();
+        return;
+    }
     EXPECT_TRUE(isSentence(text)) << text.toStdString();
-    EXPECT_TRUE(text.startsWith(QStringLiteral("COM %1 ").arg(GetParam().com))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromLatin1(GetParam().says))) << text.toStdString();
+    EXPECT_TRUE(text.startsWith(QStringLiteral("COM %1 ").arg(failure.com))) << text.toStdString();
     if (!device.isEmpty()) {
         EXPECT_TRUE(text.contains(QStringLiteral("(%1)").arg(device))) << text.toStdString();
     }
-    EXPECT_FALSE(text.contains(QStringLiteral("ioctl"))) << text.toStdString();
 }
 
 QString linkTo(const QString &target, const QString &entry)
@@ -207,7 +218,7 @@ QString linkTo(const QString &target, const QString &entry)
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, OpenFailure,
-    ::testing::Values(
+    ::testing::Combine(::testing::Values(
         OpenCase{"RegularFile", 3,
                  [](const QString &, const QString &entry) {
                      QFile file(entry);
@@ -249,7 +260,10 @@ INSTANTIATE_TEST_SUITE_P(
                  signlink::OpenError::NoSuchPort, "does not exist. Choose one of COM 1 to COM 12."},
         OpenCase{"AboveTheList", 13, [](const QString &, const QString &) { return QString(); },
                  signlink::OpenError::NoSuchPort, "does not exist. Choose one of COM 1 to COM 12."}),
-    [](const auto &info) { return std::string(info.param.name); });
+                       ::testing::Bool()),
+    [](const auto &info) {
+        return std::string(std::get<0>(info.param).name) + (std::get<1>(info.param) ? "Named" : "");
+    });
 
 TEST(CannotOpenPortMessage, NamesThePortAndTheReason)
 {

@@ -298,6 +298,7 @@ struct VerifyCase {
     QByteArray answer;  // fed right after the request; empty: nothing
     session::VerifyOutcome::Result result;
     int endsAt;
+    const char *reason;  // part of it; the port is named "sign-a"
 };
 
 class StartVerify : public ConfigSessionTest, public ::testing::WithParamInterface<VerifyCase> {};
@@ -306,6 +307,7 @@ TEST_P(StartVerify, AsksOnceAndEndsWithinTheReadBackLimit)
 {
     QList<session::VerifyOutcome> verified;
     QObject::connect(session.get(), &ConfigSession::verifyEnded, [&](const auto &outcome) { verified.append(outcome); });
+    port->setName(u"sign-a"_s);
     ASSERT_TRUE(session->startVerify(1).ok());
     EXPECT_EQ(session->activity(), ConfigSession::Activity::Verifying);
     if (!GetParam().answer.isEmpty())
@@ -315,14 +317,20 @@ TEST_P(StartVerify, AsksOnceAndEndsWithinTheReadBackLimit)
     EXPECT_EQ(clock->now(), GetParam().endsAt);
     ASSERT_EQ(verified.size(), 1);
     EXPECT_EQ(verified.front().result, GetParam().result);
+    EXPECT_TRUE(verified.front().reason.contains(QString::fromUtf8(GetParam().reason))) << verified.front().reason.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, StartVerify,
-    ::testing::Values(VerifyCase{"NoAnswer", {}, session::VerifyOutcome::Result::NotVerified, 3000},
-                      VerifyCase{"OnlyAnAcknowledgement", "done\n", session::VerifyOutcome::Result::NotVerified, 3000},
+    ::testing::Values(VerifyCase{"NoAnswer", {}, session::VerifyOutcome::Result::NotVerified, 3000,
+                                 "No answer from the sign on sign-a."},
+                      VerifyCase{"OnlyAnAcknowledgement", "done\n", session::VerifyOutcome::Result::NotVerified, 3000,
+                                 "The sign on sign-a answered, but did not send its configuration."},
+                      VerifyCase{"HalfALine", "KT420,7:1", session::VerifyOutcome::Result::NotVerified, 3000,
+                                 "The answer of the sign on sign-a was cut off"},
                       // A dump that stops after the model: nothing to confirm, and it ends the wait.
-                      VerifyCase{"CutDump", "KT420,7:1,1\n", session::VerifyOutcome::Result::NotVerified, 0}),
+                      VerifyCase{"CutDump", "KT420,7:1,1\n", session::VerifyOutcome::Result::NotVerified, 0,
+                                 "The sign's answer was incomplete"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(ConfigSessionTest, VerifyOnAPortThatWillNotOpenSendsNothingAndEndsNothing)

@@ -75,6 +75,8 @@ class Workspace:
             ANSIBLE_HOME=os.path.join(self.path, 'ansible-home'),
             ANSIBLE_LOCAL_TEMP=os.path.join(self.path, 'tmp'),
             ANSIBLE_REMOTE_TMP=os.path.join(self.path, 'tmp'),
+            # As the example site's ansible.cfg sets it.
+            ANSIBLE_PIPELINING='true',
         )
         # Only what this run is given, never a configuration lying about the machine.
         env.pop('ANSIBLE_CONFIG', None)

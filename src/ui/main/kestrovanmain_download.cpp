@@ -2,6 +2,7 @@
 #include "ui/main/kestrovanmain.h"
 
 #include "config/attribute.h"
+#include "session/sentences.h"
 #include "ui/common/signdialog.h"
 
 #include <QCheckBox>
@@ -93,8 +94,7 @@ void KestrovanMain::applyConfiguration(const session::ReadConfiguration &read)
     // Read as far as it goes, as the tolerant reader does; the operator learns what did not come.
     QStringList notes;
     if (!read.missing.isEmpty())
-        notes << tr("The sign's answer was incomplete: %1. What it did not send was left as it was.")
-                     .arg(protocol::missingPartsText(read.missing));
+        notes << session::incompleteAnswerText(read.missing) + tr(" What it did not send was left as it was.");
     if (!read.unreadable.isEmpty())
         notes << tr("The sign reported values the lists of model \"%1\" do not hold (%2); those settings "
                     "were left as they were.").arg(dump.model, read.unreadable.join(QStringLiteral(", ")));

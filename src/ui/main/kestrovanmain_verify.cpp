@@ -2,6 +2,7 @@
 // made before each upload. The session reads and compares; the window says what came of it.
 #include "ui/main/kestrovanmain.h"
 
+#include "session/sentences.h"
 #include "ui/common/uiservices.h"
 #include "ui/main/configdifferences.h"
 #include "ui/main/preferences.h"
@@ -135,7 +136,7 @@ void KestrovanMain::onComparisonRead(const session::ReadBack &readBack)
     }
     const protocol::ConfigDump &dump = *readBack.dump;
     const QList<config::ConfigDifference> differences =
-        config::compareConfigurations(config::comparedFromDump(dump), m_compareHere, config::comparisonLists(dump.model));
+        config::differencesFromSign(dump, m_compareHere);
     QString summary =
         differences.isEmpty()
             ? tr("The sign on COM %1 holds what %2 shows.").arg(readBack.comNumber).arg(m_compareSubject)
@@ -147,7 +148,7 @@ void KestrovanMain::onComparisonRead(const session::ReadBack &readBack)
                   .arg(differences.size());
     // What a cut answer did not carry is listed as not read; the summary says why.
     if (const QList<protocol::MissingPart> missing = protocol::missingParts(dump); !missing.isEmpty())
-        summary += tr("\r\nThe sign's answer was incomplete: %1.").arg(protocol::missingPartsText(missing));
+        summary += QStringLiteral("\r\n") + session::incompleteAnswerText(missing);
     // The positions of one model's lists name other entries in another's.
     if (!LEDSignModel->text().isEmpty() && LEDSignModel->text() != dump.model)
         summary += tr("\r\nThe sign reports model %1; the lists here are those of model %2.")

@@ -74,6 +74,34 @@ protected:
     }
     QString entry(int com) const { return ports + QStringLiteral("/COM") + QString::number(com); }
 
+    // A TLS server on this machine with the certificate `server` in front of a sign that only
+    // listens, asking for a client certificate when `clientCa` is given; COM 5's entry names it
+    // with the test authority as its CA file.
+    struct TlsServer {
+        testsupport::TestCertificates certificates;
+        QTcpServer sign;
+        testsupport::TlsTerminator front;
+        QByteArray address;  // tls://127.0.0.1:port
+        QByteArray line;     // the entry as written
+    };
+    void startTlsServer(TlsServer &t, const QString &server, const QString &clientCa = {})
+    {
+        QString error;
+        ASSERT_TRUE(t.certificates.make(&error)) << error.toStdString();
+        ASSERT_TRUE(t.sign.listen(QHostAddress::LocalHost, 0));
+        ASSERT_TRUE(t.front.start(t.sign.serverPort(),
+                                  {t.certificates.pem(server), t.certificates.key(server),
+                                   clientCa.isEmpty() ? QString() : t.certificates.pem(clientCa), 0},
+                                  &error))
+            << error.toStdString();
+        t.address = "tls://127.0.0.1:" + QByteArray::number(t.front.port());
+        t.line = t.address + "?ca=" + t.certificates.pem(QStringLiteral("ca")).toUtf8() + '\n';
+        ASSERT_TRUE(QDir().mkpath(ports));
+        QFile file(entry(5));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(t.line);
+    }
+
     template <typename T>
     static T *child(QWidget &parent, const char *name)
     {
@@ -236,23 +264,11 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(PortsDialogTest, TrustThisCertificatePinsItOnlyOnceTheOperatorSaysSo)
 {
-    testsupport::TestCertificates certificates;
-    QString error;
-    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
-    QTcpServer sign;
-    ASSERT_TRUE(sign.listen(QHostAddress::LocalHost, 0));
-    testsupport::TlsTerminator front;
-    ASSERT_TRUE(front.start(sign.serverPort(),
-                            {certificates.pem(QStringLiteral("selfsigned")), certificates.key(QStringLiteral("selfsigned")), {}, 0},
-                            &error))
-        << error.toStdString();
-    const QByteArray address = "tls://127.0.0.1:" + QByteArray::number(front.port());
-    const QString fingerprint = certificates.fingerprint(QStringLiteral("selfsigned"));
-    ASSERT_TRUE(QDir().mkpath(ports));
-    QFile file(entry(5));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(address + "?ca=" + certificates.pem(QStringLiteral("ca")).toUtf8() + '\n');
-    file.close();
+    TlsServer server;
+    ASSERT_NO_FATAL_FAILURE(startTlsServer(server, QStringLiteral("selfsigned")));
+    const QByteArray &address = server.address;
+    QTcpServer &sign = server.sign;
+    const QString fingerprint = server.certificates.fingerprint(QStringLiteral("selfsigned"));
     const auto entryText = [this] {
         QFile written(entry(5));
         return written.open(QIODevice::ReadOnly) ? written.readAll() : QByteArray();
@@ -301,32 +317,17 @@ TEST_F(PortsDialogTest, TrustThisCertificatePinsItOnlyOnceTheOperatorSaysSo)
 // A server whose certificate holds but which wants a client certificate: nothing to trust.
 TEST_F(PortsDialogTest, TrustThisCertificateOffersNoPinToAServerThatWantsAClientCertificate)
 {
-    testsupport::TestCertificates certificates;
-    QString error;
-    ASSERT_TRUE(certificates.make(&error)) << error.toStdString();
-    QTcpServer sign;
-    ASSERT_TRUE(sign.listen(QHostAddress::LocalHost, 0));
-    testsupport::TlsTerminator front;
-    ASSERT_TRUE(front.start(sign.serverPort(),
-                            {certificates.pem(QStringLiteral("server")), certificates.key(QStringLiteral("server")),
-                             certificates.pem(QStringLiteral("clientca")), 0},
-                            &error))
-        << error.toStdString();
-    const QByteArray line = "tls://127.0.0.1:" + QByteArray::number(front.port()) + "?ca="
-                            + certificates.pem(QStringLiteral("ca")).toUtf8() + '\n';
-    ASSERT_TRUE(QDir().mkpath(ports));
-    QFile file(entry(5));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(line);
-    file.close();
+    TlsServer server;
+    ASSERT_NO_FATAL_FAILURE(startTlsServer(server, QStringLiteral("server"), QStringLiteral("clientca")));
     auto d = dialog(5);
     child<QPushButton>(*d, "TrustCertificate")->click();
 
     EXPECT_TRUE(services.questions.isEmpty());
     ASSERT_EQ(services.messages.size(), 1);
     EXPECT_TRUE(services.messages[0].text.contains(QStringLiteral("client certificate"))) << services.messages[0].text.toStdString();
+    QFile file(entry(5));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), line);
+    EXPECT_EQ(file.readAll(), server.line);
 }
 
 TEST_F(PortsDialogTest, AnEntryThatIsAFolderIsNotTouched)

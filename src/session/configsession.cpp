@@ -1,10 +1,10 @@
 #include "session/configsession.h"
 
-#include "config/catalogue.h"
 #include "link/timers.h"
 #include "protocol/commands.h"
 #include "protocol/numbers.h"
 #include "session/sentences.h"
+#include "session/shownvalues.h"
 #include "session/wire.h"
 
 namespace session {
@@ -290,14 +290,7 @@ void ConfigSession::handleLine(const QByteArray &bytes)
             break;
         }
         m_read.dumpRead = true;
-        ReadConfiguration read;
-        read.dump = protocol::readConfigDump(line);
-        read.missing = protocol::missingParts(read.dump);
-        // A value no list of this model holds is left out rather than shown as "nothing
-        // selected", which the next upload would send.
-        read.unreadable = config::dropValuesOutsideLists(
-            read.dump, config::SelectOptionSet(read.dump.model, config::OptionWindow::Main));
-        read.shown = config::takeDump(read.dump, m_config.baseline, m_config.flags);
+        const ReadConfiguration read = readConfiguration(protocol::readConfigDump(line), m_config.baseline, m_config.flags);
         m_link.explainLastLine(tr("configuration of model %1, build %2%3")
                                    .arg(read.dump.model, read.dump.build.value_or(tr("none")),
                                         read.missing.isEmpty()

@@ -21,6 +21,16 @@ config::ConfigValues startValues()
     return {};
 }
 
+ReadConfiguration readConfiguration(protocol::ConfigDump dump, config::Baseline &baseline, config::ChangeFlags &flags)
+{
+    ReadConfiguration read;
+    read.missing = protocol::missingParts(dump);
+    read.unreadable = config::dropValuesOutsideLists(dump, config::SelectOptionSet(dump.model, config::OptionWindow::Main));
+    read.shown = config::takeDump(dump, baseline, flags);
+    read.dump = std::move(dump);
+    return read;
+}
+
 config::ConfigValues valuesAfterRead(const ReadConfiguration &read, const config::ConfigValues &before)
 {
     config::ConfigValues values = before;

@@ -15,6 +15,11 @@ namespace session {
 // user IDs.
 config::ConfigValues startValues();
 
+// A configuration the sign sent, taken as a read takes it: what it lacks, the values no list of
+// its model holds left out (shown as "nothing selected", the next upload would send them), and
+// what the controls show, taken into `baseline` and `flags`.
+ReadConfiguration readConfiguration(protocol::ConfigDump dump, config::Baseline &baseline, config::ChangeFlags &flags);
+
 // `before` once `read` is shown: the option lists rebuilt for the dump's model (nothing
 // selected), each priority row's values selected where its list holds them, the timeouts in
 // decimal, the links the dump covers, and the ID mode and user command when it carries them.

@@ -4,8 +4,6 @@
 #include "cli/commands/inputcommand.h"
 
 #include "cli/writeplan.h"
-#include "config/catalogue.h"
-#include "config/dumplists.h"
 #include "session/shownvalues.h"
 
 namespace cli::commands {
@@ -215,14 +213,10 @@ private:
     }
 
     // A configuration the sign sent back, as a read would show it.
-    ConfigurationView viewOf(protocol::ConfigDump dump) const
+    ConfigurationView viewOf(const protocol::ConfigDump &dump) const
     {
-        session::ReadConfiguration read;
-        read.unreadable =
-            config::dropValuesOutsideLists(dump, config::SelectOptionSet(dump.model, config::OptionWindow::Main));
         config::SignConfig scratch = m_config;
-        read.shown = config::takeDump(dump, scratch.baseline, scratch.flags);
-        read.dump = std::move(dump);
+        const session::ReadConfiguration read = session::readConfiguration(dump, scratch.baseline, scratch.flags);
         return {read.dump.model, read.dump.build, session::valuesAfterRead(read, session::startValues()), read.unreadable};
     }
 
